@@ -1,0 +1,1 @@
+#include "cj188.h"

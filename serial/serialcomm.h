@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QSerialPort;
+
+// Maps the window's port numbers (COM1 to COM20) to devices. The platform table is the default;
+// tests and the demo put their own devices (pseudo-terminals) behind chosen numbers.
+class PortMap
+{
+public:
+    static constexpr int kFirstPort = 1;
+    static constexpr int kLastPort = 20;
+
+    // Windows: COMn is "COMn". Linux: COM1-4 = /dev/ttyS0-3, COM5-12 = /dev/ttyUSB0-7,
+    // COM13-20 = /dev/ttyACM0-7.
+    static PortMap platformDefault();
+    // A map with no port at all.
+    static PortMap empty() { return PortMap(); }
+
+    void set(int port, const QString &device) { m_devices.insert(port, device); }
+    void remove(int port) { m_devices.remove(port); }
+    // The device behind a port number, or an empty string when there is none.
+    QString device(int port) const { return m_devices.value(port); }
+
+private:
+    QHash<int, QString> m_devices;
+};
+
+// The serial communications object of the window, with the contract of a classic serial control:
+// numbered port, settings text, thresholds, byte-array input and output, and one notification
+// (OnComm) whose reason is CommEvent. Built on QSerialPort. Operations that can fail return the
+// control's error number (0 on success) instead of throwing.
+class SerialComm : public QObject
+{
+    Q_OBJECT
+public:
+    enum ErrorNumber {
+        kNoError = 0,
+        kInvalidPortNumber = 8002,
+        kPortAlreadyOpen = 8005,
+        kHardwareNotAvailable = 8010,
+        kSettingsRefused = 8015,
+        kPortNotOpen = 8018,
+    };
+    enum CommEventNumber {
+        comEvNone = 0,
+        comEvSend = 1,
+        comEvReceive = 2,
+    };
+    enum InputModeNumber {
+        comInputModeText = 0,
+        comInputModeBinary = 1,
+    };
+
+    explicit SerialComm(const PortMap &map = PortMap::platformDefault(), QObject *parent = nullptr);
+    ~SerialComm() override;
+
+    void setPortMap(const PortMap &map);
+    const PortMap &portMap() const { return m_map; }
+
+    int CommPort() const { return m_commPort; }
+    // Chooses the port for the next open; 8002 when it is out of range, 8005 while open.
+    int setCommPort(int port);
+
+    bool PortOpen() const;
+    // Opens or closes the port. Opening: 8002 no device mapped, 8005 in use elsewhere (or this
+    // object already open), 8010 device missing or not accessible, 8015 settings refused.
+    // Closing a closed port succeeds.
+    int setPortOpen(bool open);
+
+    QString Settings() const { return m_settings; }
+    // "baud,parity,data,stop", parity one of N O E M S, data 6 7 8, stop 1 1.5 2. A text that
+    // does not parse is refused with 8015 and the previous settings stay. While open, the new
+    // settings are applied at once.
+    int setSettings(const QString &settings);
+
+    int InputMode() const { return m_inputMode; }
+    void setInputMode(int mode) { m_inputMode = mode; }
+    int RThreshold() const { return m_rThreshold; }
+    void setRThreshold(int threshold) { m_rThreshold = threshold; }
+    int SThreshold() const { return m_sThreshold; }
+    void setSThreshold(int threshold) { m_sThreshold = threshold; }
+    int InputLen() const { return m_inputLen; }
+    void setInputLen(int length) { m_inputLen = length; }
+
+    // Bytes waiting to be read (0 while closed).
+    int InBufferCount() const;
+    // Reads the waiting bytes: all of them when InputLen is 0, else at most InputLen.
+    QByteArray Input();
+    // Writes bytes in one write; 8018 when the port is closed or the device is gone.
+    int Output(const QByteArray &bytes);
+    // Why the last OnComm was raised.
+    int CommEvent() const { return m_commEvent; }
+
+    // The device path behind a port number (empty when unmapped), for tooltips.
+    QString devicePath(int port) const { return m_map.device(port); }
+
+signals:
+    // Raised with CommEvent 2 when bytes wait (RThreshold > 0), with 1 when output drained.
+    void OnComm();
+    // The device disappeared while open (adapter pulled out). The port is already closed.
+    void DeviceLost();
+
+private:
+    void onReadyRead();
+    void onBytesWritten();
+    void onErrorOccurred(int error);
+
+    PortMap m_map;
+    QSerialPort *m_port = nullptr;
+    int m_commPort = 1;
+    QString m_settings = QStringLiteral("9600,N,8,1");
+    int m_inputMode = comInputModeText;
+    int m_rThreshold = 0;
+    int m_sThreshold = 0;
+    int m_inputLen = 0;
+    int m_commEvent = comEvNone;
+};
+
+// The port list: for COM1 to COM20, "COMn" for a port that opens, "COMn 占用" for one that
+// exists but is held by another program, nothing for a missing one. Leaves `comm` closed.
+QStringList ProbePorts(SerialComm &comm);

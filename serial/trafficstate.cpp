@@ -1,0 +1,134 @@
+#include "trafficstate.h"
+
+#include "conversions.h"
+
+#include <algorithm>
+#include <cmath>
+
+QString PortClosedText(const QString &portListText)
+{
+    return QStringLiteral("通信端口") + portListText + QStringLiteral("端口没打开！");
+}
+
+void TrafficState::setRecognizer(std::uint8_t mode, Recognizer recognizer)
+{
+    if (mode < m_recognizers.size())
+        m_recognizers[mode] = recognizer;
+}
+
+void TrafficState::SendFrame(SendArea area, int lastIndex, std::optional<std::uint8_t> replyMode)
+{
+    lastIndex = std::clamp(lastIndex, 0, kTxBufSize - 1);
+    const QString shown = HexTrafficText(
+        QByteArray(reinterpret_cast<const char *>(TxBuf.data()), lastIndex + 1));
+    m_view->setSendAreaText(area, shown);
+    if (!PortOpened)
+        m_view->warnPortClosed();
+    m_view->clearReplyAreas();
+
+    // What goes on the line is what the send area shows.
+    const QByteArray bytes = HexTextBytes(shown);
+    TxCount += bytes.size();
+    m_view->setTxCaption(QString::number(TxCount));
+    m_view->writePort(bytes); // a write to a closed port fails; that is not reported again
+
+    if (replyMode)
+        ReplyMode = *replyMode;
+    AwaitingReply = true;
+}
+
+void TrafficState::ReceiveNotification(const QByteArray &input)
+{
+    RxCount += input.size();
+    m_view->setRxCaption(QString::number(RxCount));
+    FrameReady = 0;
+    ReadPortInput(input);
+
+    if (ReplyMode < m_recognizers.size() && m_recognizers[ReplyMode])
+        m_recognizers[ReplyMode](*this);
+
+    if (FrameReady == 1 && AwaitingReply && (ReplyMode == kReplyCj188 || ReplyMode == kReplyMbus)) {
+        m_view->setAnalysisText(kChecksumPassedText);
+        ReplyMode = kReplyNone;
+        FrameReady = 0;
+        AwaitingReply = false;
+    }
+}
+
+void TrafficState::ReadPortInput(const QByteArray &input)
+{
+    if (input.isEmpty())
+        return;
+    m_view->appendReceiveText(HexTrafficText(input));
+    for (const char c : input)
+        storeByte(static_cast<std::uint8_t>(c));
+    RxPending = 1;
+}
+
+void TrafficState::storeByte(std::uint8_t b)
+{
+    const std::int16_t next = NextRingIndex(RxWritePos);
+    if (next == RxTakePos) {
+        // The ring holds all it can of unconsumed bytes: drop the oldest so the indexes stay
+        // consistent, and give up any frame under assembly (some of its bytes may be gone).
+        RxRing[RxTakePos] = 0;
+        RxTakePos = NextRingIndex(RxTakePos);
+        FramePos = 0;
+    }
+    RxRing[RxWritePos] = b;
+    RxWritePos = next;
+}
+
+std::uint8_t TrafficState::TakeByte()
+{
+    const std::uint8_t b = RxRing[RxTakePos];
+    RxRing[RxTakePos] = 0;
+    RxTakePos = NextRingIndex(RxTakePos);
+    if (RxTakePos == RxWritePos)
+        RxPending = 0;
+    return b;
+}
+
+std::uint8_t TrafficState::ClsChar()
+{
+    const std::uint8_t b = RxRing[RxPeekPos];
+    RxPeekPos = NextRingIndex(RxPeekPos);
+    if (RxPeekPos == RxWritePos)
+        RxPending = 0;
+    return b;
+}
+
+void TrafficState::DiscardTo(std::int16_t target)
+{
+    while (RxTakePos != target) {
+        RxRing[RxTakePos] = 0;
+        RxTakePos = NextRingIndex(RxTakePos);
+        if (RxTakePos == RxWritePos) {
+            RxPending = 0;
+            break;
+        }
+    }
+}
+
+std::uint8_t TrafficState::CheckSumByte() const
+{
+    const auto sum = static_cast<long long>(std::llround(CheckSum));
+    return static_cast<std::uint8_t>(((sum % 256) + 256) % 256);
+}
+
+int TrafficState::RxUnconsumed() const
+{
+    return (RxWritePos - RxTakePos + kRingSize) % kRingSize;
+}
+
+void TrafficState::ResetTxCount()
+{
+    TxCount = 0;
+    m_view->setTxCaption(QStringLiteral("0"));
+}
+
+void TrafficState::ResetRxCount()
+{
+    RxCount = 0;
+    m_view->setRxCaption(QStringLiteral("0"));
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+// Which page's one-line send area shows a request.
+enum class SendArea {
+    Cj188, // RichTextBox1 on the CJ188 page
+    Mbus,  // RichTextBox4 on the EN1434 page
+};
+
+// Reply recognizer selected by ReplyMode.
+enum ReplyModes : std::uint8_t {
+    kReplyNone = 0,
+    kReplyCj188 = 1,
+    kReplyMbus = 2,
+};
+
+// The text written into the data-analysis area for a checked read-data reply.
+inline const QString kChecksumPassedText = QStringLiteral("校验通过！");
+// Title of the port-closed warning.
+inline const QString kSystemPromptTitle = QStringLiteral("系统提示");
+// Text of the port-closed warning for the port list's current text.
+QString PortClosedText(const QString &portListText);
+
+// The widget side of the traffic path. The window implements it; tests record the calls.
+class TrafficView
+{
+public:
+    virtual ~TrafficView() = default;
+    // Replaces the whole text of a page's send area.
+    virtual void setSendAreaText(SendArea area, const QString &text) = 0;
+    // Empties the receive area and the data-analysis area.
+    virtual void clearReplyAreas() = 0;
+    // Appends text at the end of the receive area.
+    virtual void appendReceiveText(const QString &text) = 0;
+    // Replaces the whole text of the data-analysis area.
+    virtual void setAnalysisText(const QString &text) = 0;
+    virtual void setTxCaption(const QString &text) = 0;
+    virtual void setRxCaption(const QString &text) = 0;
+    // Shows the modal port-closed warning (PortClosedText, kSystemPromptTitle, OK, no icon).
+    virtual void warnPortClosed() = 0;
+    // Writes bytes to the serial port in one write; a failure is reported by false only.
+    virtual bool writePort(const QByteArray &bytes) = 0;
+};
+
+// The traffic state of the main window: send buffer, receive ring, reply state, counters and
+// the running checksum shared by request builders and reply recognizers, with the send step and
+// the receive path. Everything runs on the UI thread; nothing here is locked.
+class TrafficState
+{
+public:
+    static constexpr int kTxBufSize = 257;
+    static constexpr int kRingSize = 2049;
+    static constexpr int kFrameBufSize = 257;
+    static constexpr std::int16_t kLastRingIndex = kRingSize - 1;
+
+    using Recognizer = void (*)(TrafficState &);
+
+    explicit TrafficState(TrafficView *view = nullptr) : m_view(view) {}
+
+    void setView(TrafficView *view) { m_view = view; }
+    // Installs the recognizer that the receive path runs while ReplyMode equals `mode` (1 or 2).
+    void setRecognizer(std::uint8_t mode, Recognizer recognizer);
+
+    // The send step: shows TxBuf[0..lastIndex] in `area`, warns when the port is closed, empties
+    // the reply areas, counts and writes the bytes, arms `replyMode` when given, sets
+    // AwaitingReply.
+    void SendFrame(SendArea area, int lastIndex, std::optional<std::uint8_t> replyMode);
+
+    // The receive path for the bytes read in one port notification: counts exactly these bytes,
+    // shows and stores them, runs the recognizer of ReplyMode and reports a checked reply.
+    void ReceiveNotification(const QByteArray &input);
+    // Shows `input` at the end of the receive area and stores it in RxRing.
+    void ReadPortInput(const QByteArray &input);
+
+    // Ring primitives for the recognizers.
+    // Returns the byte at RxTakePos, clears it there and advances RxTakePos.
+    std::uint8_t TakeByte();
+    // Returns the byte at RxPeekPos and advances RxPeekPos; the byte stays in the ring.
+    std::uint8_t ClsChar();
+    // Consumes the ring from RxTakePos up to `target` or up to RxWritePos, whichever comes first.
+    void DiscardTo(std::int16_t target);
+
+    // The low eight bits of the running sum, as compared with a checksum byte.
+    std::uint8_t CheckSumByte() const;
+    // Number of received bytes held in the ring and not yet consumed.
+    int RxUnconsumed() const;
+
+    void ResetTxCount();
+    void ResetRxCount();
+
+    static std::int16_t NextRingIndex(std::int16_t index)
+    {
+        return index >= kLastRingIndex ? std::int16_t(0) : std::int16_t(index + 1);
+    }
+
+    // Traffic state, named as the protocol code refers to it.
+    bool PortOpened = false;
+    std::array<std::uint8_t, kRingSize> RxRing{};
+    std::int16_t RxWritePos = 0;
+    std::int16_t RxTakePos = 0;
+    std::int16_t RxPeekPos = 0;
+    std::uint8_t RxPending = 0;
+    std::uint8_t FrameReady = 0;
+    std::int16_t FramePos = 0;
+    bool AwaitingReply = false;
+    std::array<std::uint8_t, kTxBufSize> TxBuf{};
+    std::array<std::uint8_t, kFrameBufSize> FrameBuf{};
+    std::int64_t TxCount = 0;
+    std::int64_t RxCount = 0;
+    std::uint8_t ReplyMode = kReplyNone;
+    double CheckSum = 0;
+
+private:
+    void storeByte(std::uint8_t b);
+
+    TrafficView *m_view = nullptr;
+    std::array<Recognizer, 3> m_recognizers{};
+};
