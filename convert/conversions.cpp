@@ -1,6 +1,7 @@
 #include "conversions.h"
 
 #include <cctype>
+#include <climits>
 
 QString PadText(const QString &text, int width, const QString &side)
 {
@@ -90,4 +91,51 @@ QByteArray HexTextBytes(const QString &text)
     for (qsizetype i = 0; i < k; i += 2)
         bytes.append(char(HexPairValue(digits.mid(i, 2))));
     return bytes;
+}
+
+namespace {
+
+bool isDecimalDigit(QChar c)
+{
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+bool isHexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    return isDecimalDigit(c) || (u >= u'A' && u <= u'F') || (u >= u'a' && u <= u'f');
+}
+
+} // namespace
+
+QString KeepDigits(const QString &text)
+{
+    QString kept;
+    for (const QChar c : text)
+        if (isDecimalDigit(c))
+            kept.append(c);
+    return kept;
+}
+
+QString KeepHexDigits(const QString &text)
+{
+    QString kept;
+    for (const QChar c : text)
+        if (isHexDigit(c))
+            kept.append(c);
+    return kept;
+}
+
+int LeadingNumber(const QString &text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i) == QLatin1Char(' '))
+        ++i;
+    long long value = 0;
+    for (; i < text.size() && isDecimalDigit(text.at(i)); ++i) {
+        value = value * 10 + (text.at(i).unicode() - u'0');
+        if (value > INT_MAX)
+            return INT_MAX;
+    }
+    return int(value);
 }

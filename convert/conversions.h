@@ -30,3 +30,11 @@ QString HexTrafficText(const QByteArray &bytes);
 // Reads bytes back from a traffic text: spaces removed, upper-cased, then the leading run of
 // hexadecimal digits (an odd last digit dropped) converted pairwise.
 QByteArray HexTextBytes(const QString &text);
+
+// The characters of `text` that are decimal digits 0-9, in order.
+QString KeepDigits(const QString &text);
+// The characters of `text` that are hexadecimal digits (0-9, A-F, a-f, case kept), in order.
+QString KeepHexDigits(const QString &text);
+// The leading decimal number of `text` after leading spaces ("3 占用" -> 3, "" -> 0, "X" -> 0),
+// saturating at INT_MAX.
+int LeadingNumber(const QString &text);

@@ -17,6 +17,10 @@ private slots:
     void hexTrafficTextRoundTrips();
     void hexTextBytes_data();
     void hexTextBytes();
+    void filters_data();
+    void filters();
+    void leadingNumber_data();
+    void leadingNumber();
 };
 
 void TestConversions::padText_data()
@@ -150,6 +154,51 @@ void TestConversions::hexTextBytes()
     QFETCH(QString, text);
     QFETCH(QByteArray, expected);
     QCOMPARE(HexTextBytes(text), expected);
+}
+
+void TestConversions::filters_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("digits");
+    QTest::addColumn<QString>("hexDigits");
+    QTest::newRow("digits pass both") << "0123456789" << "0123456789" << "0123456789";
+    QTest::newRow("letters") << "12a" << "12" << "12a";
+    QTest::newRow("hex case kept") << "fE" << "" << "fE";
+    QTest::newRow("beyond F") << "G1g" << "1" << "1";
+    QTest::newRow("space, sign, point") << " -1.5+" << "15" << "15";
+    QTest::newRow("full-width digit") << "\uFF11" << "" << "";
+    QTest::newRow("Chinese") << "水1表" << "1" << "1";
+}
+
+void TestConversions::filters()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, digits);
+    QFETCH(QString, hexDigits);
+    QCOMPARE(KeepDigits(typed), digits);
+    QCOMPARE(KeepHexDigits(typed), hexDigits);
+}
+
+void TestConversions::leadingNumber_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("port 1") << "1" << 1;
+    QTest::newRow("port 12") << "12" << 12;
+    QTest::newRow("busy suffix") << "3 " << 3;
+    QTest::newRow("leading zeros") << "007" << 7;
+    QTest::newRow("leading spaces") << "  5" << 5;
+    QTest::newRow("not a number") << "XY" << 0;
+    QTest::newRow("digits then letters") << "15s" << 15;
+    QTest::newRow("saturates") << "99999999999" << INT_MAX;
+}
+
+void TestConversions::leadingNumber()
+{
+    QFETCH(QString, text);
+    QFETCH(int, expected);
+    QCOMPARE(LeadingNumber(text), expected);
 }
 
 QTEST_APPLESS_MAIN(TestConversions)
