@@ -56,43 +56,53 @@ public:
         comInputModeText = 0,
         comInputModeBinary = 1,
     };
+    // Highest number CommPort accepts; whether a number has a device is up to the PortMap.
+    static constexpr int kMaxPortNumber = 255;
 
     explicit SerialComm(const PortMap &map = PortMap::platformDefault(), QObject *parent = nullptr);
     ~SerialComm() override;
 
+    // Replaces the map; takes effect at the next open.
     void setPortMap(const PortMap &map);
     const PortMap &portMap() const { return m_map; }
 
     int CommPort() const { return m_commPort; }
-    // Chooses the port for the next open; 8002 when it is out of range, 8005 while open.
+    // Chooses the port for the next open; 8002 when it is outside 1 to kMaxPortNumber, 8005
+    // while open. On failure the previous number stays.
     int setCommPort(int port);
 
     bool PortOpen() const;
     // Opens or closes the port. Opening: 8002 no device mapped, 8005 in use elsewhere (or this
-    // object already open), 8010 device missing or not accessible, 8015 settings refused.
-    // Closing a closed port succeeds.
+    // object already open), 8010 device missing or not accessible, 8015 settings refused by the
+    // device or the platform (1.5 stop bits outside Windows). A failed open leaves the port
+    // closed. Closing a closed port succeeds.
     int setPortOpen(bool open);
 
     QString Settings() const { return m_settings; }
-    // "baud,parity,data,stop", parity one of N O E M S, data 6 7 8, stop 1 1.5 2. A text that
-    // does not parse is refused with 8015 and the previous settings stay. While open, the new
-    // settings are applied at once.
+    // "baud,parity,data,stop": baud a positive integer, parity one of N O E M S (either case),
+    // data 5 6 7 8, stop 1 1.5 2. A text that does not parse is refused with 8015 and the
+    // previous settings stay. While open, the new settings are applied at once; if the device
+    // refuses them, 8015 and the previous settings stay in force.
     int setSettings(const QString &settings);
 
     int InputMode() const { return m_inputMode; }
     void setInputMode(int mode) { m_inputMode = mode; }
     int RThreshold() const { return m_rThreshold; }
+    // 0: no receive notification; n > 0: OnComm (CommEvent 2) when at least n bytes wait.
     void setRThreshold(int threshold) { m_rThreshold = threshold; }
     int SThreshold() const { return m_sThreshold; }
+    // 0: no send notification; n > 0: OnComm (CommEvent 1) when the output buffer has drained.
     void setSThreshold(int threshold) { m_sThreshold = threshold; }
     int InputLen() const { return m_inputLen; }
     void setInputLen(int length) { m_inputLen = length; }
 
     // Bytes waiting to be read (0 while closed).
     int InBufferCount() const;
-    // Reads the waiting bytes: all of them when InputLen is 0, else at most InputLen.
+    // Reads the waiting bytes: all of them when InputLen is 0, else at most InputLen. Empty while
+    // closed.
     QByteArray Input();
-    // Writes bytes in one write; 8018 when the port is closed or the device is gone.
+    // Writes bytes in one write and pushes them to the device without waiting for the event
+    // loop; 8018 when the port is closed or the device is gone.
     int Output(const QByteArray &bytes);
     // Why the last OnComm was raised.
     int CommEvent() const { return m_commEvent; }
@@ -101,15 +111,20 @@ public:
     QString devicePath(int port) const { return m_map.device(port); }
 
 signals:
-    // Raised with CommEvent 2 when bytes wait (RThreshold > 0), with 1 when output drained.
+    // Raised with CommEvent 2 when bytes wait (RThreshold > 0), with 1 when output drained
+    // (SThreshold > 0).
     void OnComm();
-    // The device disappeared while open (adapter pulled out). The port is already closed.
+    // The device disappeared while open (adapter pulled out). Raised once, from the event loop,
+    // when the port is already closed.
     void DeviceLost();
 
 private:
     void onReadyRead();
     void onBytesWritten();
     void onErrorOccurred(int error);
+    void finishDeviceLoss();
+    int openPort();
+    void closePort();
 
     PortMap m_map;
     QSerialPort *m_port = nullptr;
@@ -120,8 +135,17 @@ private:
     int m_sThreshold = 0;
     int m_inputLen = 0;
     int m_commEvent = comEvNone;
+    // Set while this object opens or closes the port, whose error signals are then expected.
+    bool m_switching = false;
+    // Set from the moment a read or write error shows the device gone until the port is closed.
+    bool m_lossPending = false;
 };
 
+// Suffix of a port-list entry whose device is held by another program.
+inline const QString kBusyPortSuffix = QStringLiteral(" 占用");
+
 // The port list: for COM1 to COM20, "COMn" for a port that opens, "COMn 占用" for one that
-// exists but is held by another program, nothing for a missing one. Leaves `comm` closed.
+// exists but is held by another program, nothing for a missing one. Trial opens use plain line
+// settings so that settings the platform refuses do not hide ports. Leaves `comm` closed, with
+// its CommPort and Settings as they were.
 QStringList ProbePorts(SerialComm &comm);

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "serialcomm.h"
+#include "trafficstate.h"
+
+#include <QWidget>
+#include <functional>
+
+class LampWidget;
+class MessageBoxes;
+class PollTimer;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class TrafficTextArea;
+class WindowButton;
+
+// The only window of the program: serial settings on the left, the two meter pages, the receive
+// area and the data-analysis area on the right. It owns the serial port object and the traffic
+// state and drives the meter commands of both protocols.
+class MainWindow : public QWidget, private TrafficView
+{
+    Q_OBJECT
+public:
+    // `portMap` says which device stands behind COM1 to COM20; `messages` shows (or records)
+    // every modal message.
+    MainWindow(const PortMap &portMap, MessageBoxes &messages, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // What "退出" does; by default it quits the application.
+    void setExitHandler(std::function<void()> handler) { m_exitHandler = std::move(handler); }
+
+    TrafficState &traffic() { return m_traffic; }
+    SerialComm &port() { return m_comm; }
+
+    // The page commands, as the buttons and timers run them.
+    void Cj188ReadData();
+    void Cj188ReadAddress();
+    void MbusReadData();
+    void MbusChangeAddress();
+    void Cj188StartPolling();
+    void Cj188StopPolling();
+    void MbusStartPolling();
+    void MbusStopPolling();
+
+private:
+    // TrafficView
+    void setSendAreaText(SendArea area, const QString &text) override;
+    void clearReplyAreas() override;
+    void appendReceiveText(const QString &text) override;
+    void setAnalysisText(const QString &text) override;
+    void setTxCaption(const QString &text) override;
+    void setRxCaption(const QString &text) override;
+    void warnPortClosed() override;
+    bool writePort(const QByteArray &bytes) override;
+
+    void buildLeftColumn();
+    void buildMeterArea();
+    void buildCj188Page(QWidget *page);
+    void buildMbusPage(QWidget *page);
+    void applyLayout();
+    void formLoad();
+
+    void refillPortList();
+    QString settingsText() const;
+    void setSettingsListsEnabled(bool enabled);
+    void onOpenClosePort();
+    void openPort();
+    void openFailed();
+    void closePort();
+    void onComm();
+    void onDeviceLost();
+    void showCj188Page();
+    void showMbusPage();
+    void showHelp();
+    void openProductPage();
+    void onIntervalChanged(QLineEdit *box, PollTimer *timer);
+
+    MessageBoxes &m_messages;
+    SerialComm m_comm;
+    TrafficState m_traffic;
+    std::function<void()> m_exitHandler;
+
+    // Settings page
+    QComboBox *Combo1 = nullptr;
+    QComboBox *Combo2 = nullptr;
+    QComboBox *Combo3 = nullptr;
+    QComboBox *Combo4 = nullptr;
+    QComboBox *Combo5 = nullptr;
+    LampWidget *Shape1 = nullptr;
+    WindowButton *OpenCOomPort = nullptr;
+    WindowButton *GlowButton5 = nullptr;
+    WindowButton *GlowButton6 = nullptr;
+
+    // Meter area
+    QWidget *m_cj188Page = nullptr;
+    QWidget *m_mbusPage = nullptr;
+    TrafficTextArea *RichTextBox1 = nullptr;
+    TrafficTextArea *RichTextBox2 = nullptr;
+    TrafficTextArea *RichTextBox3 = nullptr;
+    TrafficTextArea *RichTextBox4 = nullptr;
+
+    // CJ188 page
+    QLineEdit *Text1 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QLineEdit *Text3 = nullptr;
+    QLineEdit *Text4 = nullptr;
+    QComboBox *Combo7 = nullptr;
+    PollTimer *Timer1 = nullptr;
+
+    // EN1434 page
+    QLineEdit *Text5 = nullptr;
+    QLineEdit *Text6 = nullptr;
+    QLineEdit *Text7 = nullptr;
+    PollTimer *Timer2 = nullptr;
+};
