@@ -1,1 +1,153 @@
 #include "cj188.h"
+
+#include "conversions.h"
+#include "trafficstate.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+
+namespace {
+
+constexpr std::uint8_t kWakeUp = 0xFE;
+constexpr std::uint8_t kStart = 0x68;
+constexpr std::uint8_t kEnd = 0x16;
+constexpr std::uint8_t kWildcardAddress = 0xAA;
+constexpr int kAddressBytes = 7; // A0..A6
+constexpr int kAddressDigits = 10;
+
+// Received frame: the L field sits at position 10 and the checksum right after the L data bytes.
+constexpr int kLengthPos = 10;
+constexpr int kFirstDataPos = 11;
+constexpr int kLastFramePos = 255;
+
+const QString kPadLeft = QStringLiteral("L");
+
+// The text without leading and trailing spaces; tabs and other blanks are kept.
+QString trimSpaces(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
+// Writes a request into TxBuf from index 0. Every byte from the start byte on is added to the
+// shared CheckSum. A field whose conversion failed leaves the TxBuf byte as it was, and that old
+// byte is summed all the same.
+class RequestWriter
+{
+public:
+    explicit RequestWriter(TrafficState &state) : m_state(state) { m_state.CheckSum = 0; }
+
+    // FE FE FE 68 T: wake-up bytes (not summed), start byte and meter type.
+    void putHead(const QString &meterType)
+    {
+        for (int i = 0; i < 3; ++i)
+            m_state.TxBuf[m_index++] = kWakeUp;
+        put(kStart);
+        // The two characters before the final "H" of an item such as "冷水水表 - 10H".
+        put(PairToByte(meterType.mid(7, 2)));
+    }
+
+    void put(std::optional<std::uint8_t> value)
+    {
+        if (value)
+            m_state.TxBuf[m_index] = *value;
+        m_state.CheckSum += m_state.TxBuf[m_index];
+        ++m_index;
+    }
+
+    void put(std::initializer_list<std::uint8_t> values)
+    {
+        for (const std::uint8_t v : values)
+            put(v);
+    }
+
+    // CS (low eight bits of the sum) and the end byte.
+    void putTail()
+    {
+        m_state.TxBuf[m_index++] = m_state.CheckSumByte();
+        m_state.TxBuf[m_index++] = kEnd;
+    }
+
+private:
+    TrafficState &m_state;
+    int m_index = 0;
+};
+
+// A manufacturer code box as one BCD byte: "33" -> 0x33, "" -> 0x00, "7" -> 0x07.
+std::optional<std::uint8_t> makerCodeByte(const QString &text)
+{
+    return PairToByte(PadText(trimSpaces(text), 2, kPadLeft));
+}
+
+// Stores a received byte at FramePos and sums it; a candidate that outgrows FrameBuf is dropped.
+void storeFrameByte(TrafficState &state, std::uint8_t b)
+{
+    state.FrameBuf[state.FramePos] = b;
+    state.CheckSum += b;
+    if (++state.FramePos > kLastFramePos)
+        state.FramePos = 0;
+}
+
+} // namespace
+
+void Cj188ReadData(TrafficState &state, const Cj188Fields &fields)
+{
+    RequestWriter frame(state);
+    frame.putHead(fields.meterType);
+    // The address travels least significant pair first: "0012345678" -> 78 56 34 12 00.
+    const QString address = PadText(trimSpaces(fields.address), kAddressDigits, kPadLeft);
+    for (int k = 0; k < 5; ++k)
+        frame.put(PairToByte(address.mid(kAddressDigits - 2 - 2 * k, 2)));
+    frame.put(makerCodeByte(fields.makerCodeA5));
+    frame.put(makerCodeByte(fields.makerCodeA6));
+    frame.put({0x01, 0x03, 0x1F, 0x90, 0x01}); // C, L, DI0, DI1 (901F: read data), SER
+    frame.putTail();
+    state.SendFrame(SendArea::Cj188, kCj188LastIndex, kReplyCj188);
+}
+
+void Cj188ReadAddress(TrafficState &state, const Cj188Fields &fields)
+{
+    RequestWriter frame(state);
+    frame.putHead(fields.meterType);
+    for (int i = 0; i < kAddressBytes; ++i)
+        frame.put(kWildcardAddress);
+    frame.put({0x03, 0x03, 0x0A, 0x81, 0x01}); // C, L, DI0, DI1 (810A: read address), SER
+    frame.putTail();
+    state.SendFrame(SendArea::Cj188, kCj188LastIndex, std::nullopt);
+}
+
+// A frame is 68 T A0..A6 C L data CS: it is accepted when CS equals the sum of everything from the
+// start byte through the last data byte. Nothing else (end byte, control code) is examined.
+void Cj188RecognizeReply(TrafficState &state)
+{
+    while (state.FrameReady == 0 && state.RxPending == 1) {
+        std::uint8_t b;
+        if (state.FramePos == 0) {
+            // A start attempt consumes exactly one byte; the rest is only looked at.
+            b = state.TakeByte();
+            state.RxPeekPos = state.RxTakePos;
+            state.CheckSum = 0;
+            if (b != kStart)
+                continue;
+        } else {
+            b = state.ClsChar();
+            if (state.FramePos == state.FrameBuf[kLengthPos] + kFirstDataPos) {
+                state.FramePos = 0;
+                if (b == state.CheckSumByte()) {
+                    state.DiscardTo(state.RxPeekPos); // the end byte stays in the ring
+                    state.FrameReady = 1;
+                    return;
+                }
+                // Rejected: the hunt resumes at the byte after the rejected start byte.
+                continue;
+            }
+        }
+        storeFrameByte(state, b);
+    }
+}

@@ -1,0 +1,309 @@
+#include "cj188.h"
+#include "conversions.h"
+#include "mbus.h"
+#include "recordingtrafficview.h"
+#include "trafficstate.h"
+
+#include <QtTest>
+
+namespace {
+
+const QString kColdWater = QStringLiteral("冷水水表 - 10H");
+
+// What TxBuf holds before a command in these tests, so that a kept byte shows up as 0x42.
+constexpr std::uint8_t kOldByte = 0x42;
+
+Cj188Fields fields(const QString &type, const QString &address, const QString &a5 = "33",
+                   const QString &a6 = "78")
+{
+    return Cj188Fields{type, address, a5, a6};
+}
+
+// A read-data request with the fixed parts filled in; every varying field and CS given literally.
+QByteArray readDataRequest(int type, std::initializer_list<int> a0ToA4, int a5, int a6, int cs)
+{
+    return Bytes({0xFE, 0xFE, 0xFE, 0x68, type}) + Bytes(a0ToA4) + Bytes({a5, a6}) +
+           Bytes({0x01, 0x03,       // C: read data, L: 3
+                  0x1F, 0x90, 0x01, // DI0 DI1 (901F), SER
+                  cs, 0x16});
+}
+
+// The answer of a cold-water meter 12345678 to the read-data request.
+const QByteArray kDataReply = Bytes({
+    0xFE, 0xFE, 0xFE,                         // wake-up
+    0x68,                                     // start
+    0x10,                                     // T: cold water
+    0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, // A0..A6
+    0x81,                                     // C: answer to read data
+    0x16,                                     // L: 22 data bytes
+    0x1F, 0x90, 0x01,                         // DI0 DI1 SER
+    0x00, 0x12, 0x34, 0x00, 0x2C,             // current volume 3412.00 m3
+    0x00, 0x10, 0x30, 0x00, 0x2C,             // volume on settlement day
+    0x00, 0x30, 0x10, 0x09, 0x12, 0x26, 0x20, // clock 2026-12-09 10:30:00
+    0x00, 0x00,                               // status
+    0xFD,                                     // CS
+    0x16,                                     // end
+});
+constexpr qsizetype kDataReplyCs = 36;
+
+// A frame with no data bytes: its checksum directly follows L.
+const QByteArray kEmptyReply = Bytes({
+    0x68, 0x10, 0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, // start, T, A0..A6
+    0x01,                                                 // C
+    0x00,                                                 // L: 0
+    0x38,                                                 // CS
+    0x16,                                                 // end
+});
+
+// The answer to the read-address request.
+const QByteArray kAddressReply = Bytes({
+    0x68, 0x10, 0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, // start, T, A0..A6
+    0x83, 0x03,                                           // C: answer to read address, L
+    0x0A, 0x81, 0x01,                                     // DI0 DI1 (810A), SER
+    0x49, 0x16,                                           // CS, end
+});
+
+QByteArray withByte(QByteArray bytes, qsizetype index, int value)
+{
+    bytes[index] = char(value);
+    return bytes;
+}
+
+void setUp(TrafficState &state)
+{
+    state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
+    state.setRecognizer(kReplyMbus, MbusRecognizeReply);
+    state.PortOpened = true;
+}
+
+QByteArray txFrame(const TrafficState &state)
+{
+    return QByteArray(reinterpret_cast<const char *>(state.TxBuf.data()), kCj188LastIndex + 1);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Cj188Fields)
+
+class TestCj188 : public QObject
+{
+    Q_OBJECT
+private slots:
+    void readDataBuildsFrame_data();
+    void readDataBuildsFrame();
+    void readAddressBuildsFrameAndKeepsReplyMode_data();
+    void readAddressBuildsFrameAndKeepsReplyMode();
+    void recognizesReply_data();
+    void recognizesReply();
+    void requestBuiltMidFrameSpoilsThatFrame();
+    void readAddressReplyIsOnlyCheckedByNextReadData();
+};
+
+void TestCj188::readDataBuildsFrame_data()
+{
+    QTest::addColumn<Cj188Fields>("input");
+    QTest::addColumn<QByteArray>("frame");
+
+    QTest::newRow("address 12345678")
+        << fields(kColdWater, "12345678")
+        << Bytes({
+               0xFE, 0xFE, 0xFE,             // wake-up
+               0x68,                         // start
+               0x10,                         // T
+               0x78, 0x56, 0x34, 0x12, 0x00, // A0..A4, least significant pair first
+               0x33, 0x78,                   // A5 A6: manufacturer code
+               0x01, 0x03, 0x1F, 0x90, 0x01, // C L DI0 DI1 SER
+               0xEB,                         // CS over 68..SER
+               0x16,                         // end
+           });
+    QTest::newRow("empty address")
+        << fields(kColdWater, "") << readDataRequest(0x10, {0, 0, 0, 0, 0}, 0x33, 0x78, 0xD7);
+    QTest::newRow("address 1") << fields(kColdWater, "1")
+                               << readDataRequest(0x10, {0x01, 0, 0, 0, 0}, 0x33, 0x78, 0xD8);
+    QTest::newRow("address 9999999999")
+        << fields(kColdWater, "9999999999")
+        << readDataRequest(0x10, {0x99, 0x99, 0x99, 0x99, 0x99}, 0x33, 0x78, 0xD4);
+    QTest::newRow("spaces around the address are trimmed")
+        << fields(kColdWater, "  12345678 ")
+        << readDataRequest(0x10, {0x78, 0x56, 0x34, 0x12, 0x00}, 0x33, 0x78, 0xEB);
+    QTest::newRow("only the first ten address digits count")
+        << fields(kColdWater, "123456789012")
+        << readDataRequest(0x10, {0x90, 0x78, 0x56, 0x34, 0x12}, 0x33, 0x78, 0x7B);
+    QTest::newRow("address pair that does not convert keeps the old byte")
+        << fields(kColdWater, "12-45678")
+        << readDataRequest(0x10, {0x78, 0x56, kOldByte, 0x12, 0x00}, 0x33, 0x78, 0xF9);
+    QTest::newRow("heat meter 20H")
+        << fields("热计量表 - 20H", "12345678")
+        << readDataRequest(0x20, {0x78, 0x56, 0x34, 0x12, 0x00}, 0x33, 0x78, 0xFB);
+    QTest::newRow("large diameter 19H is a BCD pair, not decimal 19")
+        << fields("大口径表 - 19H", "12345678")
+        << readDataRequest(0x19, {0x78, 0x56, 0x34, 0x12, 0x00}, 0x33, 0x78, 0xF4);
+    QTest::newRow("typed type shorter than 9 characters gives 0")
+        << fields("冷水水表 - 1", "12345678")
+        << readDataRequest(0x00, {0x78, 0x56, 0x34, 0x12, 0x00}, 0x33, 0x78, 0xDB);
+    QTest::newRow("typed type that does not convert keeps the old byte, summed")
+        << fields("冷水水表 - A0H", "12345678")
+        << readDataRequest(kOldByte, {0x78, 0x56, 0x34, 0x12, 0x00}, 0x33, 0x78, 0x1D);
+    QTest::newRow("empty manufacturer code boxes send 00")
+        << fields(kColdWater, "12345678", "", "")
+        << readDataRequest(0x10, {0x78, 0x56, 0x34, 0x12, 0x00}, 0x00, 0x00, 0x40);
+    QTest::newRow("one digit padded left; letter as second character adds its code")
+        << fields(kColdWater, "12345678", "7", "1A")
+        << readDataRequest(0x10, {0x78, 0x56, 0x34, 0x12, 0x00}, 0x07, 0x21, 0x68);
+    QTest::newRow("letter first keeps the old byte; three digits give 0")
+        << fields(kColdWater, "12345678", "A1", "123")
+        << readDataRequest(0x10, {0x78, 0x56, 0x34, 0x12, 0x00}, kOldByte, 0x00, 0x82);
+}
+
+void TestCj188::readDataBuildsFrame()
+{
+    QFETCH(Cj188Fields, input);
+    QFETCH(QByteArray, frame);
+
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+    state.TxBuf.fill(kOldByte);
+
+    Cj188ReadData(state, input);
+
+    QCOMPARE(txFrame(state), frame);
+    QCOMPARE(state.TxBuf[kCj188LastIndex + 1], kOldByte); // the rest of TxBuf is left alone
+    QCOMPARE(view.writes, QList<QByteArray>{frame});
+    QCOMPARE(view.cj188SendText, HexTrafficText(frame));
+    QVERIFY(view.mbusSendText.isEmpty());
+}
+
+void TestCj188::readAddressBuildsFrameAndKeepsReplyMode_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<int>("replyMode");
+    QTest::addColumn<QByteArray>("frame");
+
+    QTest::newRow("cold water, idle")
+        << kColdWater << int(kReplyNone)
+        << Bytes({
+               0xFE, 0xFE, 0xFE,                         // wake-up
+               0x68, 0x10,                               // start, T
+               0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, // A0..A6: wildcard
+               0x03, 0x03,                               // C: read address, L
+               0x0A, 0x81, 0x01,                         // DI0 DI1 (810A), SER
+               0xB0, 0x16,                               // CS, end
+           });
+    QTest::newRow("heat meter, M-Bus reply awaited")
+        << QStringLiteral("热计量表 - 20H") << int(kReplyMbus)
+        << Bytes({0xFE, 0xFE, 0xFE, 0x68, 0x20, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0x03,
+                  0x03, 0x0A, 0x81, 0x01, 0xC0, 0x16});
+}
+
+void TestCj188::readAddressBuildsFrameAndKeepsReplyMode()
+{
+    QFETCH(QString, type);
+    QFETCH(int, replyMode);
+    QFETCH(QByteArray, frame);
+
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+    state.ReplyMode = std::uint8_t(replyMode);
+
+    // The address boxes are not read.
+    Cj188ReadAddress(state, fields(type, "12345678", "A1", "99"));
+
+    QCOMPARE(txFrame(state), frame);
+    QCOMPARE(view.writes, QList<QByteArray>{frame});
+    QCOMPARE(state.ReplyMode, std::uint8_t(replyMode));
+    QVERIFY(state.AwaitingReply);
+}
+
+void TestCj188::recognizesReply_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<qsizetype>("checksumIndex"); // of the reply reported, -1: none
+    QTest::addColumn<QByteArray>("left");         // unconsumed in the ring at the end
+
+    const QByteArray end = Bytes({0x16});
+    QTest::newRow("reply after wake-up bytes; end byte stays") << kDataReply << kDataReplyCs << end;
+    QTest::newRow("noise before the reply is dropped")
+        << Bytes({0x00, 0xFF, 0x16, 0xE5}) + kDataReply << kDataReplyCs + 4 << end;
+    QTest::newRow("wrong checksum: rejected, every byte rescanned")
+        << withByte(kDataReply, kDataReplyCs, 0xFE) << qsizetype(-1) << QByteArray();
+    QTest::newRow("end byte is not examined")
+        << withByte(kDataReply, kDataReplyCs + 1, 0x00) << kDataReplyCs << Bytes({0x00});
+    QTest::newRow("L = 0: checksum right after L") << kEmptyReply << qsizetype(11) << end;
+    QTest::newRow("echo of the read-data request")
+        << readDataRequest(0x10, {0x78, 0x56, 0x34, 0x12, 0x00}, 0x33, 0x78, 0xEB) << qsizetype(17)
+        << end;
+    // The stray 68 makes a candidate with C = 01 as its L, checked (A3 expected) at the 1F.
+    QTest::newRow("68 inside a rejected candidate starts the next one")
+        << Bytes({0x68}) +
+               readDataRequest(0x10, {0x78, 0x56, 0x34, 0x12, 0x00}, 0x33, 0x78, 0xEB).mid(3)
+        << qsizetype(15) << end;
+    QTest::newRow("two replies: first reported, second stays unread")
+        << kDataReply + kEmptyReply << kDataReplyCs << end + kEmptyReply;
+    // With L = F5 the checksum position would be 256: the candidate is dropped when FramePos
+    // passes 255, even though the byte at position 256 matches the sum.
+    QTest::newRow("L above 244 is never accepted")
+        << Bytes({0x68, 0x10, 0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, 0x81, 0xF5}) +
+               QByteArray(245, '\0') + Bytes({0xAD})
+        << qsizetype(-1) << QByteArray();
+}
+
+void TestCj188::recognizesReply()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(qsizetype, checksumIndex);
+    QFETCH(QByteArray, left);
+
+    for (const FeedPlan &plan : FeedPlans(stream.size())) {
+        RecordingTrafficView view;
+        TrafficState state(&view);
+        setUp(state);
+        Cj188ReadData(state, fields(kColdWater, "12345678"));
+
+        QCOMPARE(FeedAndDescribe(state, view, stream, plan),
+                 ExpectedOutcome(plan, checksumIndex, left));
+        QCOMPARE(state.ReplyMode, std::uint8_t(checksumIndex < 0 ? kReplyCj188 : kReplyNone));
+        QCOMPARE(state.AwaitingReply, checksumIndex < 0);
+    }
+}
+
+void TestCj188::requestBuiltMidFrameSpoilsThatFrame()
+{
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+    Cj188ReadData(state, fields(kColdWater, "12345678"));
+
+    state.ReceiveNotification(kDataReply.left(20));
+    Cj188ReadData(state, fields(kColdWater, "12345678")); // a poll tick resets CheckSum
+    state.ReceiveNotification(kDataReply.mid(20));
+    QCOMPARE(view.analysisWrites, 0);
+
+    state.ReceiveNotification(kDataReply);
+    QCOMPARE(view.analysisWrites, 1);
+    QCOMPARE(UnconsumedBytes(state), Bytes({0x16}));
+}
+
+void TestCj188::readAddressReplyIsOnlyCheckedByNextReadData()
+{
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+
+    Cj188ReadAddress(state, fields(kColdWater, ""));
+    state.ReceiveNotification(kAddressReply);
+    QCOMPARE(view.analysisWrites, 0);
+    QCOMPARE(view.receiveText, HexTrafficText(kAddressReply));
+    QCOMPARE(view.rxCaption, QString::number(kAddressReply.size()));
+    QCOMPARE(UnconsumedBytes(state), kAddressReply);
+
+    // The stored read-address answer is what the next read-data request gets checked.
+    Cj188ReadData(state, fields(kColdWater, "12345678"));
+    state.ReceiveNotification(kDataReply);
+    QCOMPARE(view.analysisWrites, 1);
+    QCOMPARE(UnconsumedBytes(state), Bytes({0x16}) + kDataReply);
+}
+
+QTEST_APPLESS_MAIN(TestCj188)
+#include "tst_cj188.moc"

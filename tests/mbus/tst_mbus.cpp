@@ -1,0 +1,230 @@
+#include "cj188.h"
+#include "conversions.h"
+#include "mbus.h"
+#include "recordingtrafficview.h"
+#include "trafficstate.h"
+
+#include <QtTest>
+
+namespace {
+
+// The smallest RSP_UD: C A CI and no data records.
+const QByteArray kShortReply = Bytes({
+    0x68, 0x03, 0x03, 0x68, // start, L, L, start
+    0x08, 0x01, 0x72,       // C: RSP_UD, A: 1, CI: variable data
+    0x7B,                   // CS over C..CI
+    0x16,                   // stop
+});
+constexpr qsizetype kShortReplyCs = 7;
+
+// An RSP_UD of a heat meter with one energy record.
+const QByteArray kHeatReply = Bytes({
+    0x68, 0x15, 0x15, 0x68,             // start, L = 21, L, start
+    0x08, 0x01, 0x72,                   // C, A, CI
+    0x78, 0x56, 0x34, 0x12,             // identification 12345678
+    0x24, 0x40, 0x01, 0x04,             // manufacturer, version, medium: heat
+    0x2A, 0x00, 0x00, 0x00,             // access number, status, signature
+    0x04, 0x06, 0x39, 0x30, 0x00, 0x00, // DIF 32-bit, VIF energy kWh, 12345
+    0x95,                               // CS
+    0x16,                               // stop
+});
+
+const QByteArray kChangeAddressTo05 = Bytes({
+    0x68, 0x06, 0x06, 0x68, // start, L, L, start
+    0x53, 0xFE, 0x51,       // C: SND_UD, A: point to point, CI: data send
+    0x01, 0x7A, 0x05,       // DIF 8-bit, VIF bus address, new address 05
+    0x22,                   // CS
+    0x16,                   // stop
+});
+
+void setUp(TrafficState &state)
+{
+    state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
+    state.setRecognizer(kReplyMbus, MbusRecognizeReply);
+    state.PortOpened = true;
+}
+
+QByteArray txFrame(const TrafficState &state, int lastIndex)
+{
+    return QByteArray(reinterpret_cast<const char *>(state.TxBuf.data()), lastIndex + 1);
+}
+
+} // namespace
+
+class TestMbus : public QObject
+{
+    Q_OBJECT
+private slots:
+    void readDataBuildsShortFrame_data();
+    void readDataBuildsShortFrame();
+    void changeAddressBuildsLongFrameAndKeepsReplyMode_data();
+    void changeAddressBuildsLongFrameAndKeepsReplyMode();
+    void recognizesReply_data();
+    void recognizesReply();
+    void requestBuiltMidFrameSpoilsThatFrame();
+    void changeAddressAnswerIsNeverChecked();
+};
+
+void TestMbus::readDataBuildsShortFrame_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QByteArray>("frame");
+    // start, C: REQ_UD2, A, CS, stop
+    QTest::newRow("empty address is 00") << "" << Bytes({0x10, 0x5B, 0x00, 0x5B, 0x16});
+    QTest::newRow("single digit") << "1" << Bytes({0x10, 0x5B, 0x01, 0x5C, 0x16});
+    QTest::newRow("lower case fe") << "fe" << Bytes({0x10, 0x5B, 0xFE, 0x59, 0x16});
+    QTest::newRow("upper case FE") << "FE" << Bytes({0x10, 0x5B, 0xFE, 0x59, 0x16});
+    QTest::newRow("checksum wraps to 00") << "A5" << Bytes({0x10, 0x5B, 0xA5, 0x00, 0x16});
+}
+
+void TestMbus::readDataBuildsShortFrame()
+{
+    QFETCH(QString, address);
+    QFETCH(QByteArray, frame);
+
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+    state.TxBuf.fill(0x42);
+
+    MbusReadData(state, address);
+    MbusReadData(state, address); // the frame count bit is never toggled
+
+    QCOMPARE(txFrame(state, kMbusReadDataLastIndex), frame);
+    QCOMPARE(state.TxBuf[kMbusReadDataLastIndex + 1], std::uint8_t(0x42));
+    QCOMPARE(view.writes, QList<QByteArray>({frame, frame}));
+    QCOMPARE(view.mbusSendText, HexTrafficText(frame));
+    QCOMPARE(view.txCaption, QStringLiteral("10"));
+    QCOMPARE(state.ReplyMode, std::uint8_t(kReplyMbus));
+    QVERIFY(state.AwaitingReply);
+}
+
+void TestMbus::changeAddressBuildsLongFrameAndKeepsReplyMode_data()
+{
+    QTest::addColumn<QString>("newAddress");
+    QTest::addColumn<int>("replyMode");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("new address 05, idle") << "05" << int(kReplyNone) << kChangeAddressTo05;
+    QTest::newRow("empty is 00, CJ/T 188 reply awaited")
+        << "" << int(kReplyCj188)
+        << Bytes({0x68, 0x06, 0x06, 0x68, 0x53, 0xFE, 0x51, 0x01, 0x7A, 0x00, 0x1D, 0x16});
+}
+
+void TestMbus::changeAddressBuildsLongFrameAndKeepsReplyMode()
+{
+    QFETCH(QString, newAddress);
+    QFETCH(int, replyMode);
+    QFETCH(QByteArray, frame);
+
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+    state.ReplyMode = std::uint8_t(replyMode);
+
+    MbusChangeAddress(state, newAddress);
+
+    QCOMPARE(txFrame(state, kMbusChangeAddressLastIndex), frame);
+    QCOMPARE(view.writes, QList<QByteArray>{frame});
+    QCOMPARE(view.mbusSendText, HexTrafficText(frame));
+    QCOMPARE(state.ReplyMode, std::uint8_t(replyMode));
+    QVERIFY(state.AwaitingReply);
+}
+
+void TestMbus::recognizesReply_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<qsizetype>("checksumIndex"); // of the reply reported, -1: none
+    QTest::addColumn<QByteArray>("left");         // unconsumed in the ring at the end
+
+    const QByteArray stop = Bytes({0x16});
+    QTest::newRow("shortest RSP_UD; stop byte stays") << kShortReply << kShortReplyCs << stop;
+    QTest::newRow("RSP_UD with a record") << kHeatReply << qsizetype(25) << stop;
+    QTest::newRow("noise before the reply is dropped")
+        << Bytes({0x00, 0xFF}) + kShortReply << kShortReplyCs + 2 << stop;
+    // After the rejection the second start byte opens a candidate with L = 01, which fails on
+    // the last byte received, so its bytes wait for a later notification.
+    QTest::newRow("wrong checksum is rejected")
+        << Bytes({0x68, 0x03, 0x03, 0x68, 0x08, 0x01, 0x72, 0x7C, 0x16}) << qsizetype(-1)
+        << Bytes({0x08, 0x01, 0x72, 0x7C, 0x16});
+    QTest::newRow("only the checksum counts: L bytes differ, no second start, no stop")
+        << Bytes({0x68, 0x05, 0x03, 0x00, 0x08, 0x01, 0x72, 0x7B, 0x00}) << kShortReplyCs
+        << Bytes({0x00});
+    QTest::newRow("E5 acknowledgement is dropped")
+        << Bytes({0xE5}) << qsizetype(-1) << QByteArray();
+    QTest::newRow("echo of the change-address request is accepted")
+        << kChangeAddressTo05 << qsizetype(10) << stop;
+    QTest::newRow("echo of the read-data request is dropped")
+        << Bytes({0x10, 0x5B, 0x01, 0x5C, 0x16}) << qsizetype(-1) << QByteArray();
+    // D0 is the sum of 68 00 00 68, but the sum restarts at position 4 before the checksum
+    // position is tested, so the candidate waits for more bytes.
+    QTest::newRow("L = 0 is never accepted")
+        << Bytes({0x68, 0x00, 0x00, 0x68, 0xD0, 0x16}) << qsizetype(-1)
+        << Bytes({0x00, 0x00, 0x68, 0xD0, 0x16});
+    // L = FC puts the checksum at position 256, past FrameBuf's last position: the candidate is
+    // dropped although the byte there matches. The second start byte then opens one with L = 0.
+    const QByteArray longL =
+        Bytes({0x68, 0xFC, 0xFC, 0x68, 0x08}) + QByteArray(251, '\0') + Bytes({0x08});
+    QTest::newRow("L of 252 or more is never accepted") << longL << qsizetype(-1) << longL.mid(4);
+    // The stray 68 takes its L from the byte two places on (03) and fails at the reply's CI.
+    QTest::newRow("stray 68 ahead of the reply")
+        << Bytes({0x68}) + kShortReply << kShortReplyCs + 1 << stop;
+    QTest::newRow("two replies: first reported, second stays unread")
+        << kShortReply + kHeatReply << kShortReplyCs << stop + kHeatReply;
+}
+
+void TestMbus::recognizesReply()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(qsizetype, checksumIndex);
+    QFETCH(QByteArray, left);
+
+    for (const FeedPlan &plan : FeedPlans(stream.size())) {
+        RecordingTrafficView view;
+        TrafficState state(&view);
+        setUp(state);
+        MbusReadData(state, QStringLiteral("01"));
+
+        QCOMPARE(FeedAndDescribe(state, view, stream, plan),
+                 ExpectedOutcome(plan, checksumIndex, left));
+        QCOMPARE(state.ReplyMode, std::uint8_t(checksumIndex < 0 ? kReplyMbus : kReplyNone));
+        QCOMPARE(state.AwaitingReply, checksumIndex < 0);
+    }
+}
+
+void TestMbus::requestBuiltMidFrameSpoilsThatFrame()
+{
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+    MbusReadData(state, QStringLiteral("01"));
+
+    state.ReceiveNotification(kShortReply.left(5));
+    MbusReadData(state, QStringLiteral("01")); // a poll tick sets CheckSum to 5C
+    state.ReceiveNotification(kShortReply.mid(5));
+    QCOMPARE(view.analysisWrites, 0);
+
+    state.ReceiveNotification(kShortReply);
+    QCOMPARE(view.analysisWrites, 1);
+    QCOMPARE(view.analysisText, kChecksumPassedText);
+    QCOMPARE(UnconsumedBytes(state), Bytes({0x16}));
+}
+
+void TestMbus::changeAddressAnswerIsNeverChecked()
+{
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+
+    MbusChangeAddress(state, QStringLiteral("05"));
+    const QByteArray answers = Bytes({0xE5}) + kChangeAddressTo05;
+    state.ReceiveNotification(answers);
+
+    QCOMPARE(view.analysisWrites, 0);
+    QCOMPARE(view.receiveText, HexTrafficText(answers));
+    QCOMPARE(UnconsumedBytes(state), answers);
+    QCOMPARE(state.ReplyMode, std::uint8_t(kReplyNone));
+    QVERIFY(state.AwaitingReply);
+}
+
+QTEST_APPLESS_MAIN(TestMbus)
+#include "tst_mbus.moc"

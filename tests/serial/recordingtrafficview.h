@@ -1,0 +1,135 @@
+#pragma once
+
+#include "trafficstate.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <initializer_list>
+
+// A TrafficView that records what the traffic path asks of the window. `log` keeps the order of
+// the visible steps of a send: "show", "warn", "clear", "write".
+class RecordingTrafficView : public TrafficView
+{
+public:
+    void setSendAreaText(SendArea area, const QString &text) override
+    {
+        (area == SendArea::Cj188 ? cj188SendText : mbusSendText) = text;
+        log << QStringLiteral("show");
+    }
+    void clearReplyAreas() override
+    {
+        receiveText.clear();
+        analysisText.clear();
+        log << QStringLiteral("clear");
+    }
+    void appendReceiveText(const QString &text) override { receiveText += text; }
+    void setAnalysisText(const QString &text) override
+    {
+        analysisText = text;
+        ++analysisWrites;
+    }
+    void setTxCaption(const QString &text) override { txCaption = text; }
+    void setRxCaption(const QString &text) override { rxCaption = text; }
+    void warnPortClosed() override
+    {
+        ++warnings;
+        log << QStringLiteral("warn");
+    }
+    bool writePort(const QByteArray &bytes) override
+    {
+        writes << bytes;
+        log << QStringLiteral("write");
+        return portWritable;
+    }
+
+    bool portWritable = true;
+    QString cj188SendText;
+    QString mbusSendText;
+    QString receiveText;
+    QString analysisText;
+    int analysisWrites = 0;
+    QString txCaption;
+    QString rxCaption;
+    int warnings = 0;
+    QList<QByteArray> writes;
+    QStringList log;
+};
+
+// Bytes written as a list of byte values, so that test frames can carry one comment per field.
+inline QByteArray Bytes(std::initializer_list<int> values)
+{
+    QByteArray bytes;
+    for (const int v : values)
+        bytes.append(char(v));
+    return bytes;
+}
+
+// The bytes held in the receive ring and not consumed yet, oldest first.
+inline QByteArray UnconsumedBytes(const TrafficState &state)
+{
+    QByteArray bytes;
+    for (auto i = state.RxTakePos; i != state.RxWritePos; i = TrafficState::NextRingIndex(i))
+        bytes.append(char(state.RxRing[i]));
+    return bytes;
+}
+
+// How a byte stream is cut into receive notifications: `ends` are the stream offsets at which
+// the notifications end, the last one being the stream's size.
+struct FeedPlan
+{
+    QString name;
+    QList<qsizetype> ends;
+};
+
+// Every way a streaming case is fed: whole, byte by byte, and split in two at every offset.
+inline QList<FeedPlan> FeedPlans(qsizetype size)
+{
+    QList<FeedPlan> plans;
+    plans << FeedPlan{QStringLiteral("whole"), {size}};
+    FeedPlan single{QStringLiteral("byte by byte"), {}};
+    for (qsizetype i = 1; i <= size; ++i)
+        single.ends << i;
+    plans << single;
+    for (qsizetype i = 1; i < size; ++i)
+        plans << FeedPlan{QStringLiteral("split at %1").arg(i), {i, size}};
+    return plans;
+}
+
+// Feeds `stream` to the receive path as `plan` cuts it and tells what happened, for comparison
+// with ExpectedOutcome: where the checked reply was reported and what stayed in the ring.
+inline QString FeedAndDescribe(TrafficState &state, const RecordingTrafficView &view,
+                               const QByteArray &stream, const FeedPlan &plan)
+{
+    QStringList reports;
+    qsizetype from = 0;
+    for (const qsizetype end : plan.ends) {
+        const int before = view.analysisWrites;
+        state.ReceiveNotification(stream.mid(from, end - from));
+        if (view.analysisWrites != before)
+            reports << QStringLiteral("%1 after byte %2").arg(view.analysisText).arg(end);
+        from = end;
+    }
+    return QStringLiteral("%1: [%2] left %3")
+        .arg(plan.name, reports.join(QStringLiteral(", ")),
+             QString::fromLatin1(UnconsumedBytes(state).toHex(' ')));
+}
+
+// The outcome FeedAndDescribe gives when the reply's checksum byte is at `checksumIndex` of the
+// stream (-1: nothing is accepted) and `left` stays in the ring.
+inline QString ExpectedOutcome(const FeedPlan &plan, qsizetype checksumIndex,
+                               const QByteArray &left)
+{
+    QString report;
+    if (checksumIndex >= 0) {
+        for (const qsizetype end : plan.ends) {
+            if (end > checksumIndex) {
+                report = QStringLiteral("%1 after byte %2").arg(kChecksumPassedText).arg(end);
+                break;
+            }
+        }
+    }
+    return QStringLiteral("%1: [%2] left %3")
+        .arg(plan.name, report, QString::fromLatin1(left.toHex(' ')));
+}

@@ -1,0 +1,283 @@
+#include "cj188.h"
+#include "conversions.h"
+#include "mbus.h"
+#include "recordingtrafficview.h"
+#include "trafficstate.h"
+
+#include <QtTest>
+
+namespace {
+
+// An M-Bus RSP_UD of a heat meter with one energy record.
+const QByteArray kHeatReply = Bytes({
+    0x68, 0x15, 0x15, 0x68,             // start, L = 21, L, start
+    0x08, 0x01, 0x72,                   // C, A, CI
+    0x78, 0x56, 0x34, 0x12,             // identification 12345678
+    0x24, 0x40, 0x01, 0x04,             // manufacturer, version, medium: heat
+    0x2A, 0x00, 0x00, 0x00,             // access number, status, signature
+    0x04, 0x06, 0x39, 0x30, 0x00, 0x00, // DIF 32-bit, VIF energy kWh, 12345
+    0x95,                               // CS
+    0x16,                               // stop
+});
+constexpr qsizetype kHeatReplyCs = 25;
+
+void setUp(TrafficState &state)
+{
+    state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
+    state.setRecognizer(kReplyMbus, MbusRecognizeReply);
+    state.PortOpened = true;
+}
+
+void placeRingIndexes(TrafficState &state, std::int16_t index)
+{
+    state.RxWritePos = state.RxTakePos = state.RxPeekPos = index;
+}
+
+} // namespace
+
+class TestTrafficState : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sendFrameShowsWarnsClearsCountsWritesAndArms_data();
+    void sendFrameShowsWarnsClearsCountsWritesAndArms();
+    void receivePathCountsShowsAndStores_data();
+    void receivePathCountsShowsAndStores();
+    void countersRestartFromZeroAfterReset();
+    void ringPrimitivesConsumeAndPeek();
+    void discardToStopsAtWriteIndex();
+    void frameIsAssembledAcrossRingWrap_data();
+    void frameIsAssembledAcrossRingWrap();
+    void overrunDropsOldestUnconsumedBytes();
+    void overrunAbandonsFrameUnderAssembly();
+};
+
+void TestTrafficState::sendFrameShowsWarnsClearsCountsWritesAndArms_data()
+{
+    QTest::addColumn<bool>("portOpened");
+    QTest::addColumn<int>("area");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<int>("replyModeBefore");
+    QTest::addColumn<int>("replyModeGiven"); // -1: the command arms nothing
+    QTest::addColumn<QStringList>("log");
+    QTest::addColumn<int>("replyModeAfter");
+
+    const QStringList openLog{"show", "clear", "write"};
+    const QByteArray readData = Bytes({0x10, 0x5B, 0x01, 0x5C, 0x16});
+    QTest::newRow("port open, arms M-Bus")
+        << true << int(SendArea::Mbus) << readData << int(kReplyNone) << int(kReplyMbus) << openLog
+        << int(kReplyMbus);
+    QTest::newRow("port closed: frame shown, warned, then cleared, counted, written, armed")
+        << false << int(SendArea::Cj188) << readData << int(kReplyNone) << int(kReplyCj188)
+        << QStringList{"show", "warn", "clear", "write"} << int(kReplyCj188);
+    QTest::newRow("no reply mode keeps the armed one")
+        << true << int(SendArea::Mbus) << Bytes({0x68, 0x06, 0x06, 0x68, 0x00}) << int(kReplyCj188)
+        << -1 << openLog << int(kReplyCj188);
+    QTest::newRow("one byte 00") << true << int(SendArea::Cj188) << Bytes({0x00}) << int(kReplyMbus)
+                                 << int(kReplyCj188) << openLog << int(kReplyCj188);
+}
+
+void TestTrafficState::sendFrameShowsWarnsClearsCountsWritesAndArms()
+{
+    QFETCH(bool, portOpened);
+    QFETCH(int, area);
+    QFETCH(QByteArray, frame);
+    QFETCH(int, replyModeBefore);
+    QFETCH(int, replyModeGiven);
+    QFETCH(QStringList, log);
+    QFETCH(int, replyModeAfter);
+
+    RecordingTrafficView view;
+    view.portWritable = portOpened;
+    view.receiveText = QStringLiteral("E5 ");
+    view.analysisText = kChecksumPassedText;
+    TrafficState state(&view);
+    state.PortOpened = portOpened;
+    state.TxCount = 100;
+    state.ReplyMode = std::uint8_t(replyModeBefore);
+    std::copy(frame.cbegin(), frame.cend(), state.TxBuf.begin());
+
+    state.SendFrame(SendArea(area), int(frame.size()) - 1,
+                    replyModeGiven < 0 ? std::nullopt
+                                       : std::optional<std::uint8_t>(replyModeGiven));
+
+    QCOMPARE(view.log, log);
+    const QString shown =
+        SendArea(area) == SendArea::Cj188 ? view.cj188SendText : view.mbusSendText;
+    QCOMPARE(shown, HexTrafficText(frame));
+    QVERIFY(view.receiveText.isEmpty());
+    QVERIFY(view.analysisText.isEmpty());
+    QCOMPARE(view.writes, QList<QByteArray>{frame});
+    QCOMPARE(state.TxCount, 100 + std::int64_t(frame.size()));
+    QCOMPARE(view.txCaption, QString::number(100 + frame.size()));
+    QCOMPARE(state.ReplyMode, std::uint8_t(replyModeAfter));
+    QVERIFY(state.AwaitingReply);
+}
+
+void TestTrafficState::receivePathCountsShowsAndStores_data()
+{
+    QTest::addColumn<QList<QByteArray>>("notifications");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("one notification") << QList<QByteArray>{Bytes({0x68, 0x10, 0xAA})} << "3"
+                                      << "68 10 AA ";
+    QTest::newRow("notifications add up")
+        << QList<QByteArray>{Bytes({0xE5}), Bytes({0x00, 0xFF})} << "3"
+        << "E5 00 FF ";
+    QTest::newRow("empty notification stores nothing") << QList<QByteArray>{QByteArray()} << "0"
+                                                       << "";
+}
+
+void TestTrafficState::receivePathCountsShowsAndStores()
+{
+    QFETCH(QList<QByteArray>, notifications);
+    QFETCH(QString, caption);
+    QFETCH(QString, shown);
+
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+    for (const QByteArray &bytes : notifications)
+        state.ReceiveNotification(bytes);
+
+    QCOMPARE(view.rxCaption, caption);
+    QCOMPARE(view.receiveText, shown);
+    // No reply awaited: the bytes stay in the ring for a later recognizer.
+    QCOMPARE(UnconsumedBytes(state), notifications.join());
+    QCOMPARE(state.RxPending, std::uint8_t(shown.isEmpty() ? 0 : 1));
+    QVERIFY(view.analysisText.isEmpty());
+}
+
+void TestTrafficState::countersRestartFromZeroAfterReset()
+{
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+    state.ReceiveNotification(QByteArray(7, '\x11'));
+    MbusReadData(state, QStringLiteral("01"));
+
+    state.ResetRxCount();
+    state.ResetTxCount();
+    QCOMPARE(view.rxCaption, QStringLiteral("0"));
+    QCOMPARE(view.txCaption, QStringLiteral("0"));
+
+    state.ReceiveNotification(QByteArray(2, '\x11'));
+    MbusChangeAddress(state, QStringLiteral("05"));
+    QCOMPARE(view.rxCaption, QStringLiteral("2"));
+    QCOMPARE(view.txCaption, QStringLiteral("12"));
+}
+
+void TestTrafficState::ringPrimitivesConsumeAndPeek()
+{
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    state.ReadPortInput(Bytes({0x11, 0x22, 0x33, 0x44}));
+    QCOMPARE(state.RxPending, std::uint8_t(1));
+
+    QCOMPARE(state.ClsChar(), std::uint8_t(0x11)); // looked at, not consumed
+    QCOMPARE(state.RxRing[0], std::uint8_t(0x11));
+    QCOMPARE(state.TakeByte(), std::uint8_t(0x11)); // consumed and cleared
+    QCOMPARE(state.RxRing[0], std::uint8_t(0));
+    QCOMPARE(state.RxTakePos, std::int16_t(1));
+
+    state.DiscardTo(3);
+    QCOMPARE(UnconsumedBytes(state), Bytes({0x44}));
+    QCOMPARE(state.RxRing[1], std::uint8_t(0));
+    QCOMPARE(state.RxRing[2], std::uint8_t(0));
+    QCOMPARE(state.RxPending, std::uint8_t(1));
+
+    state.RxPeekPos = 3;
+    QCOMPARE(state.ClsChar(), std::uint8_t(0x44)); // the peek reaches the write index
+    QCOMPARE(state.RxPending, std::uint8_t(0));
+
+    state.RxPending = 1;
+    QCOMPARE(state.TakeByte(), std::uint8_t(0x44)); // and so does the take
+    QCOMPARE(state.RxPending, std::uint8_t(0));
+    QVERIFY(UnconsumedBytes(state).isEmpty());
+}
+
+void TestTrafficState::discardToStopsAtWriteIndex()
+{
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    placeRingIndexes(state, TrafficState::kLastRingIndex - 1);
+    state.ReadPortInput(Bytes({0x11, 0x22, 0x33})); // at 2047, 2048, 0
+
+    state.DiscardTo(500);
+
+    QCOMPARE(state.RxTakePos, std::int16_t(1));
+    QCOMPARE(state.RxWritePos, std::int16_t(1));
+    QCOMPARE(state.RxPending, std::uint8_t(0));
+    QCOMPARE(state.RxRing[TrafficState::kLastRingIndex], std::uint8_t(0));
+    QCOMPARE(state.RxRing[0], std::uint8_t(0));
+}
+
+void TestTrafficState::frameIsAssembledAcrossRingWrap_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::newRow("write index wraps mid-frame") << 2030;
+    QTest::newRow("start byte at the last index") << 2048;
+    QTest::newRow("checksum at the last index") << 2048 - int(kHeatReplyCs);
+}
+
+void TestTrafficState::frameIsAssembledAcrossRingWrap()
+{
+    QFETCH(int, start);
+
+    for (const FeedPlan &plan : FeedPlans(kHeatReply.size())) {
+        RecordingTrafficView view;
+        TrafficState state(&view);
+        setUp(state);
+        placeRingIndexes(state, std::int16_t(start));
+        MbusReadData(state, QStringLiteral("01"));
+
+        QCOMPARE(FeedAndDescribe(state, view, kHeatReply, plan),
+                 ExpectedOutcome(plan, kHeatReplyCs, Bytes({0x16})));
+        QCOMPARE(state.RxTakePos,
+                 std::int16_t((start + kHeatReplyCs + 1) % TrafficState::kRingSize));
+    }
+}
+
+void TestTrafficState::overrunDropsOldestUnconsumedBytes()
+{
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    QByteArray all;
+    for (int i = 0; i < TrafficState::kRingSize + 40; ++i)
+        all.append(char(i * 7 % 251));
+
+    state.ReceiveNotification(all.left(TrafficState::kRingSize - 1)); // the ring is full
+    QCOMPARE(UnconsumedBytes(state), all.left(TrafficState::kRingSize - 1));
+    for (qsizetype i = TrafficState::kRingSize - 1; i < all.size(); i += 20)
+        state.ReceiveNotification(all.mid(i, 20));
+
+    QCOMPARE(UnconsumedBytes(state), all.right(TrafficState::kRingSize - 1));
+    QCOMPARE(view.rxCaption, QString::number(all.size()));
+    QCOMPARE(view.receiveText, HexTrafficText(all));
+}
+
+void TestTrafficState::overrunAbandonsFrameUnderAssembly()
+{
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+    Cj188ReadData(state, Cj188Fields{QStringLiteral("冷水水表 - 10H"), "12345678", "33", "78"});
+
+    // A CJ/T 188 frame with L = 0 whose sum B8 is all it still waits for.
+    state.ReceiveNotification(
+        Bytes({0x68, 0x10, 0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, 0x81, 0x00}));
+    QCOMPARE(state.FramePos, std::int16_t(11));
+
+    // More than the ring holds: the frame's bytes are overwritten, so the B8 bytes must be
+    // hunted through as non-start bytes, not taken as its checksum.
+    state.ReceiveNotification(QByteArray(TrafficState::kRingSize + 50, '\xB8'));
+
+    QCOMPARE(view.analysisWrites, 0);
+    QCOMPARE(state.FramePos, std::int16_t(0));
+    QVERIFY(UnconsumedBytes(state).isEmpty());
+    QCOMPARE(state.ReplyMode, std::uint8_t(kReplyCj188));
+}
+
+QTEST_APPLESS_MAIN(TestTrafficState)
+#include "tst_trafficstate.moc"
