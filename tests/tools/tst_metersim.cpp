@@ -1,0 +1,556 @@
+// The simulated meter as a program: started with its switches, spoken to over the real
+// pseudo-terminal it opens, stopped with a signal.
+
+#include "metercodec.h"
+#include "metersimulator.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// Generous: a reply that comes at all comes within milliseconds.
+constexpr int kWaitMs = 5000;
+
+QByteArray Hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
+
+QString HexLine(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
+
+const QByteArray kCj188ReadData = Hex("FE FE FE"             // wake-up
+                                      "68"                   // start
+                                      "10"                   // T: cold water meter
+                                      "78 56 34 12 00 33 78" // A0..A6: 0012345678, maker 3378
+                                      "01 03"                // C: read data, L
+                                      "1F 90 01"             // DI 901F, SER
+                                      "EB 16");              // CS, stop
+const QByteArray kCj188ReadAddress = Hex("FE FE FE 68 10"
+                                         "AA AA AA AA AA AA AA" // wildcard
+                                         "03 03 0A 81 01"       // C: read address, L, DI, SER
+                                         "B0 16");
+const QByteArray kCj188AddressReply = Hex("68 10"
+                                          "78 56 34 12 00 33 78" // its address
+                                          "83 03 0A 81 01"       // C, L, DI, SER
+                                          "49 16");
+const QByteArray kReqUd2 = Hex("10 5B 00 5B 16"); // REQ_UD2 to 0
+const QByteArray kSetAddress5 = Hex("68 06 06 68 53 FE 51 01 7A 05 22 16");
+// Sizes of the data replies of the default meters.
+constexpr int kCj188WaterReplySize = 0x16 + 13;
+constexpr int kRspUdSize = 0x4B + 6;
+
+// A frame that ends in CS 16 with CS the byte sum from `sumFrom` on.
+bool ChecksumHolds(const QByteArray &frame, qsizetype sumFrom)
+{
+    return frame.size() >= sumFrom + 2 && frame.endsWith('\x16') &&
+           std::uint8_t(frame.at(frame.size() - 2)) ==
+               ByteSum(QByteArrayView(frame).sliced(sumFrom, frame.size() - 2 - sumFrom));
+}
+
+// The test's end of a terminal line, raw.
+class TerminalClient
+{
+public:
+    ~TerminalClient() { close(); }
+
+    // Opens the line; `raw` sets it raw, otherwise its settings are left as they are.
+    bool open(const QString &path, bool raw = true)
+    {
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (m_fd < 0)
+            return false;
+        if (!raw)
+            return true;
+        termios settings = {};
+        ::tcgetattr(m_fd, &settings);
+        ::cfmakeraw(&settings);
+        return ::tcsetattr(m_fd, TCSANOW, &settings) == 0;
+    }
+
+    // Takes an already open descriptor (a pseudo-terminal master).
+    void adopt(int fd) { m_fd = fd; }
+
+    void close()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+    bool write(const QByteArray &bytes)
+    {
+        return ::write(m_fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    }
+
+    // Reads until `size` bytes are in or the wait is over; `reads` counts the reads it took.
+    QByteArray read(qsizetype size, int *reads = nullptr)
+    {
+        QByteArray in;
+        QDeadlineTimer deadline(kWaitMs);
+        while (in.size() < size && !deadline.hasExpired()) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (::poll(&p, 1, int(deadline.remainingTime())) <= 0)
+                continue;
+            char buffer[512];
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            if (n > 0) {
+                in.append(buffer, n);
+                if (reads)
+                    ++*reads;
+            }
+        }
+        return in;
+    }
+
+    // What has arrived so far, without waiting.
+    QByteArray readNow()
+    {
+        QByteArray in;
+        char buffer[512];
+        ssize_t n;
+        while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0)
+            in.append(buffer, n);
+        return in;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// A running metersim.
+class MeterSim
+{
+public:
+    ~MeterSim()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(kWaitMs);
+        }
+    }
+
+    // Starts it and reads the device it names on its first line.
+    bool start(const QStringList &arguments)
+    {
+        m_process.start(QStringLiteral(METERSIM_PATH), arguments);
+        if (!m_process.waitForStarted(kWaitMs))
+            return false;
+        QDeadlineTimer deadline(kWaitMs);
+        while (!m_process.canReadLine() && !deadline.hasExpired())
+            if (!m_process.waitForReadyRead(int(deadline.remainingTime())))
+                return false;
+        m_path = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+        return !m_path.isEmpty();
+    }
+
+    QString path() const { return m_path; }
+    QProcess &process() { return m_process; }
+
+    // Waits until its standard error holds `line` as a line of its own.
+    bool waitForLogLine(const QString &line)
+    {
+        QDeadlineTimer deadline(kWaitMs);
+        for (;;) {
+            m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+            if (m_log.split(u'\n').contains(line))
+                return true;
+            if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
+                return false;
+            m_process.waitForReadyRead(50);
+        }
+    }
+
+    QString log() const { return m_log; }
+
+    bool signalAndWait(int signal)
+    {
+        ::kill(pid_t(m_process.processId()), signal);
+        const bool finished = m_process.waitForFinished(kWaitMs);
+        m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+        return finished;
+    }
+
+    // CPU time it has used, in clock ticks.
+    long cpuTicks() const
+    {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(m_process.processId()));
+        if (!stat.open(QIODevice::ReadOnly))
+            return -1;
+        // Fields after the parenthesised command name; utime and stime are 14 and 15.
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        return fields.value(11).toLong() + fields.value(12).toLong();
+    }
+
+private:
+    QProcess m_process;
+    QString m_path;
+    QString m_log;
+};
+
+} // namespace
+
+class TestMeterSim : public QObject
+{
+    Q_OBJECT
+private slots:
+    void answersOverThePseudoTerminal_data();
+    void answersOverThePseudoTerminal();
+    void lineIsRawForAnyClient();
+    void ignoresWhatIsNotForIt_data();
+    void ignoresWhatIsNotForIt();
+    void faultSwitches_data();
+    void faultSwitches();
+    void splitRepliesArriveInPieces();
+    void silentNeverAnswers();
+    void logsRequestsAndReplies();
+    void linkFollowsTheTerminal();
+    void exitsCleanlyOnSignal_data();
+    void exitsCleanlyOnSignal();
+    void keepsServingAfterThePeerCloses();
+    void servesAnExistingDevice();
+    void refusesBadOptions_data();
+    void refusesBadOptions();
+};
+
+void TestMeterSim::answersOverThePseudoTerminal_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<int>("replySize");
+    QTest::addColumn<QByteArray>("replyStart");
+    QTest::addColumn<int>("sumFrom"); // where the reply's checksum starts; -1: no checksum
+
+    QTest::newRow("CJ/T 188 read data") << QStringList() << kCj188ReadData << kCj188WaterReplySize
+                                        << Hex("68 10 78 56 34 12 00 33 78 81 16 1F 90 01") << 0;
+    QTest::newRow("CJ/T 188 read address")
+        << QStringList() << kCj188ReadAddress << int(kCj188AddressReply.size())
+        << kCj188AddressReply << 0;
+    QTest::newRow("CJ/T 188 heat meter at another address")
+        << QStringList{"--cj188-type", "20", "--cj188-address", "1", "--cj188-maker", "0"}
+        << Hex("68 20 01 00 00 00 00 00 00 01 03 1F 90 01 3D 16") << 0x2E + 13
+        << Hex("68 20 01 00 00 00 00 00 00 81 2E 1F 90 01") << 0;
+    QTest::newRow("REQ_UD2") << QStringList() << kReqUd2 << kRspUdSize
+                             << Hex("68 4B 4B 68 08 00 72 78 56 34 12") << 4;
+    QTest::newRow("REQ_UD2 at primary address 7")
+        << QStringList{"--mbus-address", "7"} << Hex("10 7B 07 82 16") << kRspUdSize
+        << Hex("68 4B 4B 68 08 07 72") << 4;
+    QTest::newRow("set primary address") << QStringList() << kSetAddress5 << 1 << Hex("E5") << -1;
+}
+
+void TestMeterSim::answersOverThePseudoTerminal()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, request);
+    QFETCH(int, replySize);
+    QFETCH(QByteArray, replyStart);
+    QFETCH(int, sumFrom);
+
+    MeterSim sim;
+    QVERIFY(sim.start(options));
+    TerminalClient line;
+    QVERIFY2(line.open(sim.path()), qPrintable(sim.path()));
+    QVERIFY(line.write(request));
+    const QByteArray reply = line.read(replySize);
+    QCOMPARE(HexLine(reply.first(std::min(reply.size(), replyStart.size()))), HexLine(replyStart));
+    QCOMPARE(reply.size(), replySize);
+    if (sumFrom >= 0)
+        QVERIFY(ChecksumHolds(reply, sumFrom));
+}
+
+// A client that does not set the line up itself still gets every byte through unchanged: no
+// line buffering, no CR/LF translation either way, 03 and 04 not taken as interrupt and
+// end-of-file characters.
+void TestMeterSim::lineIsRawForAnyClient()
+{
+    MeterSim sim;
+    QVERIFY(sim.start({"--cj188-address", "0304", "--cj188-maker", "0000"}));
+    TerminalClient line;
+    QVERIFY(line.open(sim.path(), false));
+    QVERIFY(line.write(Hex("68 10"
+                           "04 03 00 00 00 00 00" // address 0000000304, maker 0000
+                           "03 03 0A 81"          // read address: DI0 is LF
+                           "0D"                   // SER: CR
+                           "1D 16")));
+    QCOMPARE(HexLine(line.read(16)),
+             QStringLiteral("68 10 04 03 00 00 00 00 00 83 03 0A 81 0D 9D 16"));
+    QVERIFY(line.write(kReqUd2)); // the reply carries the medium byte 04
+    const QByteArray reply = line.read(kRspUdSize);
+    QCOMPARE(reply.size(), kRspUdSize);
+    QVERIFY(ChecksumHolds(reply, 4));
+}
+
+void TestMeterSim::ignoresWhatIsNotForIt_data()
+{
+    QTest::addColumn<QByteArray>("request");
+
+    QTest::newRow("CJ/T 188, wrong checksum")
+        << Hex("FE FE FE 68 10 78 56 34 12 00 33 78 01 03 1F 90 01 EC 16");
+    QTest::newRow("CJ/T 188, other address")
+        << Hex("FE FE FE 68 10 79 56 34 12 00 33 78 01 03 1F 90 01 EC 16");
+    QTest::newRow("REQ_UD2 to another address") << Hex("10 5B 01 5C 16");
+    QTest::newRow("REQ_UD2, wrong checksum") << Hex("10 5B 00 5C 16");
+    QTest::newRow("garbage") << Hex("00 11 22 33 44 55 66 77 88 99");
+}
+
+// Whatever it ignores, it answers the next request as if nothing had come before.
+void TestMeterSim::ignoresWhatIsNotForIt()
+{
+    QFETCH(QByteArray, request);
+
+    MeterSim sim;
+    QVERIFY(sim.start({}));
+    TerminalClient line;
+    QVERIFY(line.open(sim.path()));
+    QVERIFY(line.write(request));
+    QVERIFY(line.write(kCj188ReadAddress));
+    QCOMPARE(HexLine(line.read(kCj188AddressReply.size())), HexLine(kCj188AddressReply));
+}
+
+void TestMeterSim::faultSwitches_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<int>("replySize");
+    QTest::addColumn<QByteArray>("before"); // bytes that come ahead of the reply
+    QTest::addColumn<int>("sumFrom");
+    QTest::addColumn<bool>("checksumHolds");
+
+    const QByteArray noise = MeterSimulator::kNoise;
+    QTest::newRow("noise, CJ/T 188")
+        << QStringList{"--noise"} << kCj188ReadData << kCj188WaterReplySize << noise << 0 << true;
+    QTest::newRow("noise, M-Bus") << QStringList{"--noise"} << kReqUd2 << kRspUdSize << noise << 4
+                                  << true;
+    QTest::newRow("bad checksum, CJ/T 188") << QStringList{"--bad-checksum"} << kCj188ReadData
+                                            << kCj188WaterReplySize << QByteArray() << 0 << false;
+    QTest::newRow("bad checksum, M-Bus")
+        << QStringList{"--bad-checksum"} << kReqUd2 << kRspUdSize << QByteArray() << 4 << false;
+    QTest::newRow("echo, CJ/T 188") << QStringList{"--echo"} << kCj188ReadData
+                                    << kCj188WaterReplySize << kCj188ReadData << 0 << true;
+    QTest::newRow("echo, M-Bus") << QStringList{"--echo"} << kReqUd2 << kRspUdSize << kReqUd2 << 4
+                                 << true;
+    QTest::newRow("echo, noise and bad checksum")
+        << QStringList{"--echo", "--noise", "--bad-checksum"} << kReqUd2 << kRspUdSize
+        << kReqUd2 + noise << 4 << false;
+    QTest::newRow("split and echo")
+        << QStringList{"--split", "7", "--echo"} << kReqUd2 << kRspUdSize << kReqUd2 << 4 << true;
+}
+
+void TestMeterSim::faultSwitches()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, request);
+    QFETCH(int, replySize);
+    QFETCH(QByteArray, before);
+    QFETCH(int, sumFrom);
+    QFETCH(bool, checksumHolds);
+
+    MeterSim sim;
+    QVERIFY(sim.start(options));
+    TerminalClient line;
+    QVERIFY(line.open(sim.path()));
+    QVERIFY(line.write(request));
+    const QByteArray in = line.read(before.size() + replySize);
+    QCOMPARE(in.size(), before.size() + replySize);
+    QCOMPARE(HexLine(in.first(before.size())), HexLine(before));
+    const QByteArray reply = in.sliced(before.size());
+    QCOMPARE(reply.at(0), '\x68');
+    QCOMPARE(ChecksumHolds(reply, sumFrom), checksumHolds);
+}
+
+void TestMeterSim::splitRepliesArriveInPieces()
+{
+    MeterSim sim;
+    QVERIFY(sim.start({"--split", "4"}));
+    TerminalClient line;
+    QVERIFY(line.open(sim.path()));
+    QVERIFY(line.write(kReqUd2));
+    int reads = 0;
+    const QByteArray reply = line.read(kRspUdSize, &reads);
+    QCOMPARE(reply.size(), kRspUdSize);
+    QVERIFY(ChecksumHolds(reply, 4));
+    // 21 pieces with pauses between them cannot all be there at the first read.
+    QVERIFY2(reads > 1, qPrintable(QString::number(reads)));
+    // The log still has the reply on one line.
+    QVERIFY(sim.waitForLogLine(QStringLiteral("TX ") + HexLine(reply)));
+}
+
+void TestMeterSim::silentNeverAnswers()
+{
+    MeterSim sim;
+    QVERIFY(sim.start({"--silent"}));
+    TerminalClient line;
+    QVERIFY(line.open(sim.path()));
+    const QByteArray requests[] = {kCj188ReadData, kReqUd2, kSetAddress5};
+    for (const QByteArray &request : requests) {
+        QVERIFY(line.write(request));
+        QVERIFY(sim.waitForLogLine(QStringLiteral("RX ") + HexLine(request)));
+    }
+    // Requests are handled one after the other: once the last is logged, any answer to the
+    // earlier ones would already be on the line.
+    QCOMPARE(HexLine(line.readNow()), QString());
+    QVERIFY(!sim.log().contains(QStringLiteral("TX")));
+}
+
+void TestMeterSim::logsRequestsAndReplies()
+{
+    MeterSim sim;
+    QVERIFY(sim.start({}));
+    TerminalClient line;
+    QVERIFY(line.open(sim.path()));
+    QVERIFY(line.write(kCj188ReadData));
+    const QByteArray reply = line.read(kCj188WaterReplySize);
+    QCOMPARE(reply.size(), kCj188WaterReplySize);
+    // A request for another meter and noise, in one write.
+    QVERIFY(line.write(Hex("10 5B 01 5C 16") + Hex("00 11 22")));
+
+    QVERIFY(sim.waitForLogLine(
+        QStringLiteral("RX FE FE FE 68 10 78 56 34 12 00 33 78 01 03 1F 90 01 EB 16")));
+    QVERIFY(sim.waitForLogLine(QStringLiteral("TX ") + HexLine(reply)));
+    QVERIFY(sim.waitForLogLine(QStringLiteral("RX 10 5B 01 5C 16")));
+    QVERIFY(sim.waitForLogLine(QStringLiteral("RX 00 11 22 (ignored)")));
+    QVERIFY(sim.signalAndWait(SIGTERM));
+    // One line per frame, nothing else.
+    const QStringList lines = sim.log().split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4);
+}
+
+void TestMeterSim::linkFollowsTheTerminal()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("meter"));
+
+    MeterSim sim;
+    QVERIFY(sim.start({"--link", link}));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(QFileInfo(link).symLinkTarget(), sim.path());
+    TerminalClient line;
+    QVERIFY(line.open(link));
+    QVERIFY(line.write(kCj188ReadAddress));
+    QCOMPARE(HexLine(line.read(kCj188AddressReply.size())), HexLine(kCj188AddressReply));
+
+    QVERIFY(sim.signalAndWait(SIGTERM));
+    QVERIFY(!QFileInfo(link).isSymLink());
+    QVERIFY(!QFileInfo::exists(link));
+}
+
+void TestMeterSim::exitsCleanlyOnSignal_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("connected");
+
+    QTest::newRow("SIGTERM, nobody on the line") << int(SIGTERM) << false;
+    QTest::newRow("SIGINT, nobody on the line") << int(SIGINT) << false;
+    QTest::newRow("SIGTERM, line open") << int(SIGTERM) << true;
+    QTest::newRow("SIGINT, line open") << int(SIGINT) << true;
+}
+
+void TestMeterSim::exitsCleanlyOnSignal()
+{
+    QFETCH(int, signal);
+    QFETCH(bool, connected);
+
+    MeterSim sim;
+    QVERIFY(sim.start({}));
+    TerminalClient line;
+    if (connected)
+        QVERIFY(line.open(sim.path()));
+    QVERIFY(sim.signalAndWait(signal));
+    QCOMPARE(sim.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim.process().exitCode(), 0);
+}
+
+void TestMeterSim::keepsServingAfterThePeerCloses()
+{
+    MeterSim sim;
+    QVERIFY(sim.start({}));
+    {
+        TerminalClient line;
+        QVERIFY(line.open(sim.path()));
+        QVERIFY(line.write(kCj188ReadAddress));
+        QCOMPARE(line.read(kCj188AddressReply.size()), kCj188AddressReply);
+    }
+    // Nobody holds the line now. A simulator that lost its slave side would see its reads fail
+    // at once and again and again, burning a core.
+    const long ticksBefore = sim.cpuTicks();
+    QVERIFY(ticksBefore >= 0);
+    QTest::qWait(500);
+    const long ticksAfter = sim.cpuTicks();
+    QVERIFY2(ticksAfter - ticksBefore < 10,
+             qPrintable(QStringLiteral("%1 ticks while idle").arg(ticksAfter - ticksBefore)));
+
+    TerminalClient again;
+    QVERIFY(again.open(sim.path()));
+    QVERIFY(again.write(kReqUd2));
+    const QByteArray reply = again.read(kRspUdSize);
+    QCOMPARE(reply.size(), kRspUdSize);
+    QVERIFY(ChecksumHolds(reply, 4));
+    QVERIFY(sim.signalAndWait(SIGTERM));
+    QCOMPARE(sim.process().exitCode(), 0);
+}
+
+void TestMeterSim::servesAnExistingDevice()
+{
+    // Our own pseudo-terminal stands in for a serial device.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0);
+    TerminalClient line;
+    line.adopt(master);
+    QVERIFY(::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    const QString device = QString::fromLocal8Bit(::ptsname(master));
+
+    MeterSim sim;
+    QVERIFY(sim.start({"--device", device, "--baud", "9600", "--parity", "N"}));
+    QCOMPARE(sim.path(), device);
+    QVERIFY(line.write(kCj188ReadAddress));
+    QCOMPARE(HexLine(line.read(kCj188AddressReply.size())), HexLine(kCj188AddressReply));
+    QVERIFY(sim.signalAndWait(SIGTERM));
+    QCOMPARE(sim.process().exitCode(), 0);
+}
+
+void TestMeterSim::refusesBadOptions_data()
+{
+    QTest::addColumn<QStringList>("options");
+
+    QTest::newRow("gas meter type") << QStringList{"--cj188-type", "30"};
+    QTest::newRow("type not hexadecimal") << QStringList{"--cj188-type", "1G"};
+    QTest::newRow("eleven-digit address") << QStringList{"--cj188-address", "12345678901"};
+    QTest::newRow("letter in maker code") << QStringList{"--cj188-maker", "33A8"};
+    QTest::newRow("primary address 251") << QStringList{"--mbus-address", "251"};
+    QTest::newRow("split 0") << QStringList{"--split", "0"};
+    QTest::newRow("unknown option") << QStringList{"--loud"};
+    QTest::newRow("missing device") << QStringList{"--device", "/nonexistent/tty"};
+}
+
+void TestMeterSim::refusesBadOptions()
+{
+    QFETCH(QStringList, options);
+
+    QProcess process;
+    process.start(QStringLiteral(METERSIM_PATH), options);
+    QVERIFY(process.waitForFinished(kWaitMs));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY(process.exitCode() != 0);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
+    QVERIFY(process.readAllStandardError().startsWith("metersim: "));
+}
+
+QTEST_GUILESS_MAIN(TestMeterSim)
+#include "tst_metersim.moc"

@@ -1,0 +1,600 @@
+// metersim: a simulated CJ/T 188 and M-Bus meter on a pseudo-terminal or a serial device.
+//
+// The first line on standard output is the device to open; requests and replies are logged on
+// standard error as "RX <hex>" / "TX <hex>" lines. SIGINT or SIGTERM ends it with status 0.
+
+#include "conversions.h"
+#include "metersimulator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSerialPort>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fcntl.h>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// Pause between the pieces of a reply under --split.
+constexpr int kPieceGapMs = 20;
+// Bytes that made no request are logged once the line has been quiet this long.
+constexpr int kIdleMs = 100;
+// ... or once this many have piled up.
+constexpr qsizetype kSkippedLogSize = 256;
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminateSignal(int)
+{
+    const int savedErrno = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+    errno = savedErrno;
+}
+
+// SIGINT and SIGTERM become a byte on a pipe that the event loop watches.
+bool InstallSignalPipe(QString *error)
+{
+    if (::pipe(g_signalPipe) != 0) {
+        *error = QStringLiteral("pipe: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    for (const int fd : g_signalPipe) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+    struct sigaction action = {};
+    action.sa_handler = OnTerminateSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    return true;
+}
+
+QString ErrnoText(const char *what)
+{
+    return QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                        QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+void LogLine(const char *tag, QByteArrayView bytes, const char *note = nullptr)
+{
+    QByteArray line = QByteArray(tag) + ' ' + HexTrafficText(bytes.toByteArray()).toLatin1();
+    line.chop(1); // the traffic text ends in a space
+    if (note)
+        line += QByteArray(" ") + note;
+    line += '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    std::fflush(stderr);
+}
+
+// Where the meter's bytes come from and go to.
+class Line
+{
+public:
+    virtual ~Line() = default;
+    // Queues bytes for the line; they leave in order.
+    virtual void write(const QByteArray &bytes) = 0;
+
+    std::function<void(const QByteArray &)> onReceived;
+    std::function<void(const QString &)> onFailed;
+};
+
+// The master side of a new pseudo-terminal. The simulator keeps a descriptor of the slave side
+// open itself, so that another program opening and closing the slave never leaves the master
+// without a slave: that would make every read fail with EIO and the event loop spin.
+class PtyLine final : public Line
+{
+public:
+    ~PtyLine() override
+    {
+        m_readNotifier.reset();
+        m_writeNotifier.reset();
+        if (m_master >= 0)
+            ::close(m_master);
+        if (m_slave >= 0)
+            ::close(m_slave);
+    }
+
+    // Opens the pseudo-terminal with a raw slave side; path() names the slave.
+    bool open(QString *error)
+    {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
+            *error = ErrnoText("posix_openpt");
+            return false;
+        }
+        const char *name = ::ptsname(m_master);
+        if (!name) {
+            *error = ErrnoText("ptsname");
+            return false;
+        }
+        m_path = QString::fromLocal8Bit(name);
+        m_slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (m_slave < 0) {
+            *error = ErrnoText("open slave");
+            return false;
+        }
+        // Raw: nothing echoed, no line editing, no CR/LF translation, 8 data bits.
+        termios settings = {};
+        if (::tcgetattr(m_slave, &settings) != 0) {
+            *error = ErrnoText("tcgetattr");
+            return false;
+        }
+        ::cfmakeraw(&settings);
+        if (::tcsetattr(m_slave, TCSANOW, &settings) != 0) {
+            *error = ErrnoText("tcsetattr");
+            return false;
+        }
+        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+
+        m_readNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
+        QObject::connect(m_readNotifier.get(), &QSocketNotifier::activated,
+                         [this] { readAvailable(); });
+        m_writeNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Write);
+        m_writeNotifier->setEnabled(false);
+        QObject::connect(m_writeNotifier.get(), &QSocketNotifier::activated, [this] { flush(); });
+        return true;
+    }
+
+    QString path() const { return m_path; }
+
+    void write(const QByteArray &bytes) override
+    {
+        m_out += bytes;
+        if (!m_writeNotifier->isEnabled())
+            flush();
+    }
+
+private:
+    void readAvailable()
+    {
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            if (n > 0) {
+                onReceived(QByteArray(buffer, n));
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return;
+            m_readNotifier->setEnabled(false);
+            onFailed(n == 0 ? QStringLiteral("read: end of file") : ErrnoText("read"));
+            return;
+        }
+    }
+
+    // Writes what the slave side can take now; the rest waits until the master is writable
+    // again (the other side reads slowly or not at all).
+    void flush()
+    {
+        while (!m_out.isEmpty()) {
+            const ssize_t n = ::write(m_master, m_out.constData(), size_t(m_out.size()));
+            if (n > 0) {
+                m_out.remove(0, n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+                m_writeNotifier->setEnabled(true);
+                return;
+            }
+            m_out.clear();
+            m_writeNotifier->setEnabled(false);
+            onFailed(ErrnoText("write"));
+            return;
+        }
+        m_writeNotifier->setEnabled(false);
+    }
+
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_path;
+    QByteArray m_out;
+    std::unique_ptr<QSocketNotifier> m_readNotifier;
+    std::unique_ptr<QSocketNotifier> m_writeNotifier;
+};
+
+// An existing serial device.
+class SerialLine final : public Line
+{
+public:
+    bool open(const QString &path, qint32 baudRate, QSerialPort::Parity parity, QString *error)
+    {
+        m_port.setPortName(path);
+        if (!m_port.open(QIODevice::ReadWrite)) {
+            *error = QStringLiteral("%1: %2").arg(path, m_port.errorString());
+            return false;
+        }
+        if (!m_port.setBaudRate(baudRate) || !m_port.setParity(parity) ||
+            !m_port.setDataBits(QSerialPort::Data8) || !m_port.setStopBits(QSerialPort::OneStop) ||
+            !m_port.setFlowControl(QSerialPort::NoFlowControl)) {
+            *error = QStringLiteral("%1: %2").arg(path, m_port.errorString());
+            return false;
+        }
+        QObject::connect(&m_port, &QSerialPort::readyRead,
+                         [this] { onReceived(m_port.readAll()); });
+        // A device that goes away (a USB adapter pulled out) ends the simulator.
+        QObject::connect(
+            &m_port, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError e) {
+                if (e == QSerialPort::ResourceError || e == QSerialPort::WriteError ||
+                    e == QSerialPort::ReadError) {
+                    m_port.close();
+                    onFailed(m_port.portName() + QStringLiteral(": ") + m_port.errorString());
+                }
+            });
+        return true;
+    }
+
+    void write(const QByteArray &bytes) override { m_port.write(bytes); }
+
+private:
+    QSerialPort m_port;
+};
+
+// Connects the line with the simulated meter: takes requests, logs them, writes replies in
+// pieces when asked to, echoes requests like an RS-485 adapter with local echo.
+class Session
+{
+public:
+    Session(Line &line, MeterSimulator &meter, int pieceSize, bool echo)
+        : m_line(line), m_meter(meter), m_pieceSize(pieceSize), m_echo(echo)
+    {
+        m_gap.setSingleShot(true);
+        m_gap.setInterval(kPieceGapMs);
+        QObject::connect(&m_gap, &QTimer::timeout, [this] {
+            if (!m_queue.empty())
+                m_queue.front().gapBefore = false;
+            pump();
+        });
+        m_idle.setSingleShot(true);
+        m_idle.setInterval(kIdleMs);
+        QObject::connect(&m_idle, &QTimer::timeout, [this] { logSkipped(); });
+    }
+
+    void received(const QByteArray &bytes)
+    {
+        if (m_echo) {
+            LogLine("TX", bytes, "(echo)");
+            send(bytes, 0);
+        }
+        for (const MeterExchange &exchange : m_meter.feed(bytes)) {
+            LogLine("RX", exchange.request.lead + exchange.request.bytes);
+            if (exchange.reply.isEmpty())
+                continue;
+            LogLine("TX", exchange.reply);
+            send(exchange.reply, m_pieceSize);
+        }
+        if (m_meter.skippedSize() >= kSkippedLogSize)
+            logSkipped();
+        m_idle.start();
+    }
+
+    // Logs the bytes taken since the last request that made no request.
+    void logSkipped()
+    {
+        const QByteArray skipped = m_meter.takeSkipped();
+        if (!skipped.isEmpty())
+            LogLine("RX", skipped, "(ignored)");
+    }
+
+private:
+    struct Piece
+    {
+        QByteArray bytes;
+        bool gapBefore = false;
+    };
+
+    void send(const QByteArray &bytes, int pieceSize)
+    {
+        if (pieceSize <= 0) {
+            m_queue.push_back({bytes, false});
+        } else {
+            for (qsizetype i = 0; i < bytes.size(); i += pieceSize)
+                m_queue.push_back({bytes.mid(i, pieceSize), i > 0});
+        }
+        pump();
+    }
+
+    void pump()
+    {
+        while (!m_queue.empty()) {
+            if (m_queue.front().gapBefore) {
+                if (!m_gap.isActive())
+                    m_gap.start();
+                return;
+            }
+            m_line.write(m_queue.front().bytes);
+            m_queue.pop_front();
+        }
+    }
+
+    Line &m_line;
+    MeterSimulator &m_meter;
+    const int m_pieceSize;
+    const bool m_echo;
+    std::deque<Piece> m_queue;
+    QTimer m_gap;
+    QTimer m_idle;
+};
+
+struct Options
+{
+    QString device;
+    qint32 baudRate = 2400;
+    QSerialPort::Parity parity = QSerialPort::EvenParity;
+    QString link;
+    MeterCj188Config cj188;
+    MeterMbusConfig mbus;
+    MeterFaults faults;
+    int pieceSize = 0;
+    bool echo = false;
+};
+
+std::optional<QSerialPort::Parity> ParityFromLetter(const QString &letter)
+{
+    const QString l = letter.toUpper();
+    if (l == u"N")
+        return QSerialPort::NoParity;
+    if (l == u"E")
+        return QSerialPort::EvenParity;
+    if (l == u"O")
+        return QSerialPort::OddParity;
+    if (l == u"M")
+        return QSerialPort::MarkParity;
+    if (l == u"S")
+        return QSerialPort::SpaceParity;
+    return std::nullopt;
+}
+
+// One to `maxSize` decimal digits.
+bool IsDigits(const QString &text, int maxSize)
+{
+    if (text.isEmpty() || text.size() > maxSize)
+        return false;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+// Reads the command line into `options`; false with a message in `error` on a bad value.
+bool ParseOptions(QCommandLineParser &parser, const QStringList &arguments, Options &options,
+                  QString *error)
+{
+    const QCommandLineOption device(QStringLiteral("device"),
+                                    QStringLiteral("Use the serial device PATH instead of a new "
+                                                   "pseudo-terminal."),
+                                    QStringLiteral("PATH"));
+    const QCommandLineOption baud(QStringLiteral("baud"),
+                                  QStringLiteral("Baud rate of --device (default 2400)."),
+                                  QStringLiteral("N"));
+    const QCommandLineOption parity(QStringLiteral("parity"),
+                                    QStringLiteral("Parity of --device: N, E, O, M or S "
+                                                   "(default E); 8 data bits, 1 stop bit."),
+                                    QStringLiteral("P"));
+    const QCommandLineOption link(QStringLiteral("link"),
+                                  QStringLiteral("Also make a symbolic link PATH to the device, "
+                                                 "removed on exit."),
+                                  QStringLiteral("PATH"));
+    const QCommandLineOption cjType(QStringLiteral("cj188-type"),
+                                    QStringLiteral("CJ/T 188 meter type, hexadecimal: 10-19 "
+                                                   "water, 20-29 heat (default 10)."),
+                                    QStringLiteral("HH"));
+    const QCommandLineOption cjAddress(QStringLiteral("cj188-address"),
+                                       QStringLiteral("CJ/T 188 meter address, up to ten digits "
+                                                      "(default 0012345678)."),
+                                       QStringLiteral("DIGITS"));
+    const QCommandLineOption cjMaker(QStringLiteral("cj188-maker"),
+                                     QStringLiteral("CJ/T 188 manufacturer code, up to four "
+                                                    "digits (default 3378)."),
+                                     QStringLiteral("DIGITS"));
+    const QCommandLineOption mbusAddress(QStringLiteral("mbus-address"),
+                                         QStringLiteral("M-Bus primary address 0-250, decimal "
+                                                        "(default 0)."),
+                                         QStringLiteral("N"));
+    const QCommandLineOption mbusId(QStringLiteral("mbus-id"),
+                                    QStringLiteral("M-Bus identification number, up to eight "
+                                                   "digits (default 12345678)."),
+                                    QStringLiteral("DIGITS"));
+    const QCommandLineOption split(QStringLiteral("split"),
+                                   QStringLiteral("Write replies in pieces of N bytes, %1 ms "
+                                                  "apart.")
+                                       .arg(kPieceGapMs),
+                                   QStringLiteral("N"));
+    const QCommandLineOption noise(QStringLiteral("noise"),
+                                   QStringLiteral("Send a few noise bytes before every reply."));
+    const QCommandLineOption badChecksum(QStringLiteral("bad-checksum"),
+                                         QStringLiteral("Send replies with a wrong checksum."));
+    const QCommandLineOption silent(QStringLiteral("silent"),
+                                    QStringLiteral("Never answer (requests are still logged)."));
+    const QCommandLineOption echo(QStringLiteral("echo"),
+                                  QStringLiteral("Echo every received byte before answering, "
+                                                 "like an RS-485 adapter with local echo."));
+    parser.setApplicationDescription(
+        QStringLiteral("Simulated CJ/T 188 and M-Bus (EN 13757-2/-3) meter. Prints the device "
+                       "to open as the first line, logs RX/TX lines on standard error, runs "
+                       "until SIGINT or SIGTERM."));
+    parser.addHelpOption();
+    parser.addOptions({device, baud, parity, link, cjType, cjAddress, cjMaker, mbusAddress, mbusId,
+                       split, noise, badChecksum, silent, echo});
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *error = QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first());
+        return false;
+    }
+    const auto invalid = [&](const QCommandLineOption &option) {
+        *error = QStringLiteral("invalid value for --%1: %2")
+                     .arg(option.names().first(), parser.value(option));
+        return false;
+    };
+
+    options.device = parser.value(device);
+    options.link = parser.value(link);
+    bool ok = true;
+    if (parser.isSet(baud)) {
+        options.baudRate = parser.value(baud).toInt(&ok);
+        if (!ok || options.baudRate <= 0)
+            return invalid(baud);
+    }
+    if (parser.isSet(parity)) {
+        const auto p = ParityFromLetter(parser.value(parity));
+        if (!p)
+            return invalid(parity);
+        options.parity = *p;
+    }
+    if (parser.isSet(cjType)) {
+        const QString text = parser.value(cjType);
+        const uint type = text.toUInt(&ok, 16);
+        if (!ok || text.size() != 2 || !Cj188TypeSupported(std::uint8_t(type)))
+            return invalid(cjType);
+        options.cj188.type = std::uint8_t(type);
+    }
+    const QString address =
+        parser.isSet(cjAddress) ? parser.value(cjAddress) : QStringLiteral("0012345678");
+    const QString maker = parser.isSet(cjMaker) ? parser.value(cjMaker) : QStringLiteral("3378");
+    if (!IsDigits(address, 10))
+        return invalid(cjAddress);
+    if (!IsDigits(maker, 4))
+        return invalid(cjMaker);
+    options.cj188.address = Cj188AddressField(address, maker);
+    if (parser.isSet(mbusAddress)) {
+        const uint address = parser.value(mbusAddress).toUInt(&ok, 10);
+        if (!ok || address > MeterMbus::kLastPrimaryAddress)
+            return invalid(mbusAddress);
+        options.mbus.primaryAddress = std::uint8_t(address);
+    }
+    if (parser.isSet(mbusId)) {
+        const QString text = parser.value(mbusId);
+        if (!IsDigits(text, 8))
+            return invalid(mbusId);
+        options.mbus.identification = text.toUInt();
+    }
+    if (parser.isSet(split)) {
+        options.pieceSize = parser.value(split).toInt(&ok);
+        if (!ok || options.pieceSize < 1)
+            return invalid(split);
+    }
+    options.faults.noise = parser.isSet(noise);
+    options.faults.badChecksum = parser.isSet(badChecksum);
+    options.faults.silent = parser.isSet(silent);
+    options.echo = parser.isSet(echo);
+    return true;
+}
+
+// Makes `link` point at `target`. A symbolic link left behind by an earlier run is replaced;
+// any other file is left alone and reported.
+bool CreateLink(const QString &target, const QString &link, QString *error)
+{
+    const QFileInfo info(link);
+    if (info.isSymLink())
+        QFile::remove(link);
+    else if (info.exists()) {
+        *error = QStringLiteral("%1 exists and is not a symbolic link").arg(link);
+        return false;
+    }
+    if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) !=
+        0) {
+        *error = ErrnoText("symlink");
+        return false;
+    }
+    return true;
+}
+
+void RemoveLink(const QString &target, const QString &link)
+{
+    const QFileInfo info(link);
+    if (info.isSymLink() && info.symLinkTarget() == QFileInfo(target).absoluteFilePath())
+        QFile::remove(link);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("metersim"));
+
+    QCommandLineParser parser;
+    Options options;
+    QString error;
+    if (!ParseOptions(parser, QCoreApplication::arguments(), options, &error)) {
+        std::fprintf(stderr, "metersim: %s\n", qPrintable(error));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (!InstallSignalPipe(&error)) {
+        std::fprintf(stderr, "metersim: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    std::unique_ptr<Line> line;
+    QString path;
+    if (options.device.isEmpty()) {
+        auto pty = std::make_unique<PtyLine>();
+        if (!pty->open(&error)) {
+            std::fprintf(stderr, "metersim: %s\n", qPrintable(error));
+            return 1;
+        }
+        path = pty->path();
+        line = std::move(pty);
+    } else {
+        auto serial = std::make_unique<SerialLine>();
+        if (!serial->open(options.device, options.baudRate, options.parity, &error)) {
+            std::fprintf(stderr, "metersim: %s\n", qPrintable(error));
+            return 1;
+        }
+        path = options.device;
+        line = std::move(serial);
+    }
+    if (!options.link.isEmpty() && !CreateLink(path, options.link, &error)) {
+        std::fprintf(stderr, "metersim: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    MeterSimulator meter(options.cj188, options.mbus, options.faults);
+    Session session(*line, meter, options.pieceSize, options.echo);
+    line->onReceived = [&session](const QByteArray &bytes) { session.received(bytes); };
+    line->onFailed = [](const QString &message) {
+        std::fprintf(stderr, "metersim: %s\n", qPrintable(message));
+        QCoreApplication::exit(1);
+    };
+    QSocketNotifier terminateNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&terminateNotifier, &QSocketNotifier::activated,
+                     [] { QCoreApplication::quit(); });
+
+    std::printf("%s\n", qPrintable(path));
+    std::fflush(stdout);
+
+    const int status = QCoreApplication::exec();
+    session.logSkipped();
+    if (!options.link.isEmpty())
+        RemoveLink(path, options.link);
+    return status;
+}

@@ -1,0 +1,37 @@
+#include "metersimulator.h"
+
+MeterSimulator::MeterSimulator(const MeterCj188Config &cj188, const MeterMbusConfig &mbus,
+                               const MeterFaults &faults)
+    : m_cj188(cj188), m_mbus(mbus), m_faults(faults), m_clock(&QDateTime::currentDateTime)
+{
+}
+
+void MeterSimulator::setClock(std::function<QDateTime()> clock)
+{
+    m_clock = std::move(clock);
+}
+
+QList<MeterExchange> MeterSimulator::feed(QByteArrayView bytes)
+{
+    QList<MeterExchange> exchanges;
+    for (const MeterFrame &frame : m_reader.feed(bytes)) {
+        const QDateTime now = m_clock();
+        const QByteArray reply = frame.kind == MeterFrameKind::Cj188
+                                     ? m_cj188.reply(frame.bytes, now)
+                                     : m_mbus.reply(frame.bytes, now);
+        exchanges.append({frame, withFaults(reply)});
+    }
+    return exchanges;
+}
+
+QByteArray MeterSimulator::withFaults(QByteArray reply) const
+{
+    if (reply.isEmpty() || m_faults.silent)
+        return {};
+    // Framed replies of both protocols end in CS 16.
+    if (m_faults.badChecksum && reply.size() > 2)
+        reply[reply.size() - 2] = char(reply[reply.size() - 2] + 1);
+    if (m_faults.noise)
+        reply.prepend(kNoise);
+    return reply;
+}
