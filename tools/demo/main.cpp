@@ -1,0 +1,72 @@
+// The main window with a simulated meter on COM1, so that a newcomer can read a meter without
+// any hardware. Command-line options go to the simulated meter unchanged (for example
+// --cj188-type 20, --mbus-address 5, --split 3, --noise); its traffic log appears on stderr.
+
+#include "mainwindow.h"
+#include "messageboxes.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTextStream>
+
+namespace {
+
+QString meterSimulatorPath()
+{
+    const QString besideUs = QDir(QCoreApplication::applicationDirPath()).filePath("metersim");
+    if (QFileInfo(besideUs).isExecutable())
+        return besideUs;
+    return QStringLiteral(METERSIM_PATH);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QTextStream err(stderr);
+
+    QProcess meter;
+    meter.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    meter.start(meterSimulatorPath(), QCoreApplication::arguments().mid(1));
+    if (!meter.waitForStarted(5000)) {
+        err << "meterdesk-demo: cannot start the simulated meter: " << meter.errorString() << '\n';
+        return 1;
+    }
+    QString device;
+    while (device.isEmpty() && meter.state() == QProcess::Running) {
+        if (meter.canReadLine() || meter.waitForReadyRead(5000))
+            device = QString::fromLocal8Bit(meter.readLine()).trimmed();
+        else
+            break;
+    }
+    if (device.isEmpty()) {
+        err << "meterdesk-demo: the simulated meter did not start (see its message above)\n";
+        meter.kill();
+        meter.waitForFinished(2000);
+        return 1;
+    }
+    err << "meterdesk-demo: simulated meter on COM1 = " << device << '\n';
+    err.flush();
+
+    PortMap ports = PortMap::platformDefault();
+    ports.set(1, device);
+    WidgetMessageBoxes messages;
+    int status = 0;
+    {
+        MainWindow window(ports, messages);
+        messages.setParent(&window);
+        window.show();
+        status = app.exec();
+    }
+
+    meter.terminate();
+    if (!meter.waitForFinished(3000)) {
+        meter.kill();
+        meter.waitForFinished(1000);
+    }
+    return status;
+}
