@@ -11,6 +11,11 @@
 #include <QProcess>
 #include <QTextStream>
 
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#endif
+
 namespace {
 
 QString meterSimulatorPath()
@@ -31,6 +36,10 @@ int main(int argc, char *argv[])
 
     QProcess meter;
     meter.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+#ifdef Q_OS_LINUX
+    // The meter goes with the demo, however the demo ends.
+    meter.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+#endif
     meter.start(meterSimulatorPath(), QCoreApplication::arguments().mid(1));
     if (!meter.waitForStarted(5000)) {
         err << "meterdesk-demo: cannot start the simulated meter: " << meter.errorString() << '\n';
