@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QHash>
+#include <QString>
+#include <array>
+#include <vector>
+
+class QMenu;
+
+// A read-only plain text area for serial traffic. The text is kept exactly as given: the area
+// never inserts line breaks, it only wraps rows on screen. Rows are computed incrementally, so an
+// append costs time in proportion to the appended text, and only the visible rows are painted.
+//
+// Wrapping area (the default): rows break after the last space that fits; spaces may hang past
+// the right edge; a run without spaces breaks at the character; a "\n" in the text starts a new
+// row. A vertical scroll bar is always shown, so the wrap width never depends on the content.
+// One-line strip (setWrap(false)): a single row, centred vertically, without scroll bars, that
+// shows the start of the text; whatever lies past the right edge is clipped (it can still be
+// selected and copied).
+//
+// The user selects with the mouse (press and drag, shift+click extends, double-click takes the
+// run between spaces, e.g. one byte) and copies with the copy shortcut or the context menu;
+// select-all works the same ways. Appends keep the selection. Text is drawn in the
+// widget's font with the palette's Text colour on its Base colour. Text is laid out left to
+// right; right-to-left scripts are not reordered.
+class TrafficTextArea : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    // Blank space in pixels between the viewport's edges and the text.
+    static constexpr int kTextMargin = 3;
+
+    explicit TrafficTextArea(QWidget *parent = nullptr);
+    ~TrafficTextArea() override;
+
+    // The whole text, exactly as set and appended.
+    QString text() const { return m_text; }
+    // Replaces the whole text, clears the selection and shows the first row. The same text again
+    // changes nothing.
+    void setText(const QString &text);
+    // Adds `text` at the end; a view that showed the last row keeps showing it.
+    void appendText(const QString &text);
+    // Empties the area.
+    void clear();
+    bool isEmpty() const { return m_text.isEmpty(); }
+
+    // true: wrapping area with a vertical scroll bar; false: one-line strip.
+    void setWrap(bool wrap);
+    bool wraps() const { return m_wrap; }
+
+    // The selected characters, exactly as they stand in text(); empty without a selection.
+    QString selectedText() const;
+    bool hasSelection() const { return m_anchor != m_cursor; }
+    void selectAll();
+    // Puts the selected characters on the clipboard; does nothing without a selection.
+    void copy() const;
+
+    // A new menu with "复制" (copy) and "全选" (select all); the caller owns it.
+    QMenu *createStandardContextMenu();
+
+    // Index in text() of the first character of every row, in order; the first is always 0.
+    const std::vector<int> &rowStarts() const { return m_rowStarts; }
+    int rowCount() const { return int(m_rowStarts.size()); }
+
+signals:
+    // The text has changed: set, appended to or cleared.
+    void textChanged();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+
+private:
+    // Where the open (last) row stands after the characters laid out so far.
+    struct OpenRow
+    {
+        int laidOut = 0;     // characters of m_text already placed into rows
+        qreal width = 0;     // width of the open row
+        int breakAfter = -1; // index just after the row's last space, -1 if none
+        qreal tailWidth = 0; // width of the characters after that space
+    };
+
+    void resetMetrics();
+    qreal advanceOf(int index, int *length) const;
+    void relayout();
+    void restartLayout();
+    void layoutPending();
+    int wrapWidth() const;
+    int rowTop(int row) const;
+    int rowEnd(int row) const;
+    int rowAt(int y) const;
+    int positionAt(const QPoint &point) const;
+    void updateScrollBar();
+    void setCursorPosition(int position, bool keepAnchor);
+    void updateDragScroll(const QPoint &point);
+
+    QString m_text;
+    bool m_wrap = true;
+    std::vector<int> m_rowStarts{0};
+    OpenRow m_open;
+    int m_layoutWidth = 0;
+
+    QFont m_drawFont;
+    int m_rowHeight = 1;
+    int m_ascent = 0;
+    mutable std::array<qreal, 128> m_asciiAdvance{};
+    mutable QHash<char32_t, qreal> m_otherAdvance;
+
+    int m_anchor = 0;
+    int m_cursor = 0;
+    bool m_dragging = false;
+    QPoint m_dragPoint;
+    QBasicTimer m_dragScrollTimer;
+};

@@ -1,0 +1,191 @@
+// Time to show a 64 KiB burst of serial traffic in a receive area, appended in the pieces a serial
+// notification delivers, with the event loop painting between pieces. Each figure is also given
+// as a share of the time the burst takes on the line, so that it reads as the share of one core
+// the display costs while the burst arrives.
+//
+// Run with QT_QPA_PLATFORM=offscreen. Optional arguments: [paint-bytes] [plain-text-budget-ms].
+// The event loop runs after as many whole pieces as make up `paint-bytes` (at least one piece);
+// the default of 192 bytes is one 60 Hz frame of traffic at 115200 baud, and 1 runs it after
+// every piece. QPlainTextEdit is stopped after the budget (default 15 s) per case.
+
+#include "traffictextarea.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFontInfo>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int kBurstBytes = 64 * 1024;
+constexpr int kBaud = 115200;
+constexpr int kBitsPerByte = 10; // start bit, 8 data bits, stop bit
+constexpr double kLineMs = 1000.0 * kBurstBytes * kBitsPerByte / kBaud;
+constexpr QSize kAreaSize(681, 169); // the receive area's size in the main window
+constexpr int kRuns = 3;             // the median of these is reported
+
+struct Outcome
+{
+    double ms = 0;
+    int paints = 0;
+    int bytesDone = 0; // less than the burst when the time budget ran out
+};
+
+// Counts the paint events a viewport receives.
+class PaintCounter : public QObject
+{
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
+QString trafficText(const QByteArray &bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    QString text;
+    text.reserve(bytes.size() * 3);
+    for (const char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        text += QLatin1Char(digits[value >> 4]);
+        text += QLatin1Char(digits[value & 15]);
+        text += QLatin1Char(' ');
+    }
+    return text;
+}
+
+QByteArray burstBytes()
+{
+    QByteArray bytes(kBurstBytes, Qt::Uninitialized);
+    quint32 state = 0x2545F491;
+    for (char &byte : bytes) {
+        state = state * 1664525u + 1013904223u;
+        byte = char(state >> 24);
+    }
+    return bytes;
+}
+
+// Appends the burst in pieces of `pieceBytes`, running the event loop at least once per
+// `paintBytes` of traffic and after the last piece.
+Outcome feed(QWidget *viewport, const std::function<void(const QString &)> &append,
+             const QString &text, int pieceBytes, int paintBytes, double budgetMs)
+{
+    const int piecesPerPaint = std::max(1, paintBytes / pieceBytes);
+    std::vector<QString> pieces;
+    for (int at = 0; at < kBurstBytes; at += pieceBytes)
+        pieces.push_back(text.mid(at * 3, pieceBytes * 3));
+
+    PaintCounter counter;
+    viewport->installEventFilter(&counter);
+    Outcome outcome;
+    QElapsedTimer clock;
+    clock.start();
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        append(pieces[i]);
+        outcome.bytesDone += int(pieces[i].size() / 3);
+        if ((i + 1) % piecesPerPaint == 0 || i + 1 == pieces.size())
+            QCoreApplication::processEvents();
+        if (clock.elapsed() > budgetMs) {
+            QCoreApplication::processEvents();
+            break;
+        }
+    }
+    outcome.ms = double(clock.nsecsElapsed()) / 1e6;
+    outcome.paints = counter.count;
+    viewport->removeEventFilter(&counter);
+    return outcome;
+}
+
+Outcome runTrafficArea(TrafficTextArea &area, const QString &text, int pieceBytes, int paintBytes)
+{
+    std::vector<Outcome> runs;
+    for (int run = 0; run < kRuns; ++run) {
+        area.clear();
+        QCoreApplication::processEvents();
+        runs.push_back(feed(
+            area.viewport(), [&](const QString &piece) { area.appendText(piece); }, text,
+            pieceBytes, paintBytes, 1e12));
+        if (area.text() != text)
+            qFatal("TrafficTextArea lost text");
+    }
+    std::sort(runs.begin(), runs.end(),
+              [](const Outcome &a, const Outcome &b) { return a.ms < b.ms; });
+    return runs[kRuns / 2];
+}
+
+Outcome runPlainTextEdit(QPlainTextEdit &edit, const QString &text, int pieceBytes, int paintBytes,
+                         double budgetMs)
+{
+    edit.clear();
+    QCoreApplication::processEvents();
+    // The usual way to add received text to the end of a plain text edit and keep it in view.
+    const auto append = [&](const QString &piece) {
+        edit.moveCursor(QTextCursor::End);
+        edit.insertPlainText(piece);
+    };
+    return feed(edit.viewport(), append, text, pieceBytes, paintBytes, budgetMs);
+}
+
+QString describe(const Outcome &outcome)
+{
+    const double share = 100.0 * outcome.ms / kLineMs;
+    if (outcome.bytesDone < kBurstBytes)
+        return QString::asprintf(">%8.0f ms >%7.1f %%  (stopped after %d bytes)", outcome.ms, share,
+                                 outcome.bytesDone);
+    return QString::asprintf("%9.1f ms %8.2f %%", outcome.ms, share);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int paintBytes = args.size() > 1 ? std::max(1, args[1].toInt()) : 192;
+    const double budgetMs = args.size() > 2 ? args[2].toDouble() : 15000;
+
+    // The main window's traffic font.
+    QFont font(QStringLiteral("WenQuanYi Micro Hei Mono"), 10);
+    font.setStyleHint(QFont::Monospace);
+
+    TrafficTextArea area;
+    area.setFont(font);
+    area.resize(kAreaSize);
+    area.show();
+    QPlainTextEdit edit;
+    edit.setReadOnly(true);
+    edit.setFont(font);
+    edit.resize(kAreaSize);
+    edit.show();
+    QCoreApplication::processEvents();
+
+    const QString text = trafficText(burstBytes());
+    std::printf("Burst: %d bytes = %lld characters of hex text; on the line at %d baud: %.0f ms\n",
+                kBurstBytes, qlonglong(text.size()), kBaud, kLineMs);
+    std::printf("Area %dx%d px, font %s %d pt; event loop run after the pieces of every %d "
+                "bytes and after the last piece\n\n",
+                kAreaSize.width(), kAreaSize.height(), qPrintable(QFontInfo(font).family()),
+                font.pointSize(), paintBytes);
+    std::printf("%11s %8s | %-36s | %s\n", "piece bytes", "appends",
+                "TrafficTextArea (median of 3 runs)", "QPlainTextEdit");
+
+    for (const int pieceBytes : {1, 16, 64, 256, 4096, kBurstBytes}) {
+        const Outcome ours = runTrafficArea(area, text, pieceBytes, paintBytes);
+        const Outcome theirs = runPlainTextEdit(edit, text, pieceBytes, paintBytes, budgetMs);
+        std::printf("%11d %8d | %s %6d paints | %s\n", pieceBytes, kBurstBytes / pieceBytes,
+                    qPrintable(describe(ours)), ours.paints, qPrintable(describe(theirs)));
+        std::fflush(stdout);
+    }
+    return 0;
+}

@@ -1,0 +1,437 @@
+#include "traffictextarea.h"
+
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QtTest>
+#include <cmath>
+
+using RowStarts = QList<int>;
+
+enum class Gesture { Drag, ShiftClick, DoubleClick };
+Q_DECLARE_METATYPE(Gesture)
+
+namespace {
+
+QList<int> rowStartsOf(const TrafficTextArea &area)
+{
+    return QList<int>(area.rowStarts().begin(), area.rowStarts().end());
+}
+
+// Traffic text for `count` bytes counting up from `first`: "00 01 02 ".
+QString hexBytes(int count, int first = 0)
+{
+    QString text;
+    for (int i = 0; i < count; ++i)
+        text += QString::asprintf("%02X ", (first + i) & 0xff);
+    return text;
+}
+
+} // namespace
+
+class TestTrafficTextArea : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void appendsEqualOneConcatenation_data();
+    void appendsEqualOneConcatenation();
+    void wrapsAfterLastSpaceThatFits_data();
+    void wrapsAfterLastSpaceThatFits();
+    void chineseWrapsAndCopiesByCharacter();
+    void resizeRewrapsLikeFreshLayout();
+    void oneLineStripNeverWraps();
+    void followsEndOnlyWhenShowingIt();
+    void dragSelectionCopiesExactSubstring_data();
+    void dragSelectionCopiesExactSubstring();
+    void contextMenuCopiesAndSelectsAll();
+    void clearEmptiesAndSignalsOnce();
+    void selectionIsPaintedBehindSelectedSpaces();
+    void wordMovedByAppendLeavesNoStalePixels();
+
+private:
+    // Sizes the area so that exactly `columns` characters of the monospace font fit in a row.
+    void setColumns(int columns);
+    QPoint pointAt(int row, qreal column) const;
+    // The viewport as the screen shows it once pending repaints are done (not a fresh render,
+    // so that missed repaints show).
+    QImage shownViewport() const;
+
+    TrafficTextArea *m_area = nullptr;
+    qreal m_advance = 0;
+};
+
+void TestTrafficTextArea::init()
+{
+    m_area = new TrafficTextArea;
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPixelSize(12);
+    m_area->setFont(font);
+    QPalette palette = m_area->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Highlight, QColor(0, 0, 160));
+    m_area->setPalette(palette);
+    const QFontMetricsF metrics(font);
+    m_advance = metrics.horizontalAdvance(QLatin1Char('0'));
+    for (const QChar c : QStringLiteral("0123456789ABCDEF "))
+        if (metrics.horizontalAdvance(c) != m_advance)
+            QSKIP("the fixed-pitch system font is not fixed pitch for hex digits");
+    m_area->resize(400, 200);
+    m_area->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_area));
+}
+
+void TestTrafficTextArea::cleanup()
+{
+    delete m_area;
+    m_area = nullptr;
+}
+
+void TestTrafficTextArea::setColumns(int columns)
+{
+    const int chrome = m_area->width() - m_area->viewport()->width();
+    // Half a character of slack, so rounding in the advances cannot change the count.
+    const int text = int(std::floor((columns + 0.5) * m_advance));
+    m_area->resize(chrome + 2 * TrafficTextArea::kTextMargin + text, m_area->height());
+}
+
+// The middle of `row` at `column` character widths from the text's left edge.
+QPoint TestTrafficTextArea::pointAt(int row, qreal column) const
+{
+    const int rowHeight = QFontMetrics(m_area->font()).lineSpacing();
+    const int x = TrafficTextArea::kTextMargin + int(column * m_advance);
+    const int y = TrafficTextArea::kTextMargin + row * rowHeight + rowHeight / 2 -
+                  m_area->verticalScrollBar()->value();
+    return {x, y};
+}
+
+QImage TestTrafficTextArea::shownViewport() const
+{
+    QCoreApplication::processEvents();
+    const QImage window = m_area->screen()->grabWindow(m_area->winId()).toImage();
+    const QWidget *view = m_area->viewport();
+    return window.copy(QRect(view->mapTo(m_area, QPoint(0, 0)), view->size()));
+}
+
+void TestTrafficTextArea::appendsEqualOneConcatenation_data()
+{
+    QTest::addColumn<QStringList>("pieces");
+    QTest::addColumn<int>("columns");
+
+    QStringList bytes;
+    for (int i = 0; i < 1000; ++i)
+        bytes << hexBytes(1, i);
+    QTest::newRow("thousand single bytes") << bytes << 23;
+
+    QStringList uneven;
+    const QString burst = hexBytes(700);
+    for (int at = 0, size = 1; at < burst.size(); at += size, size = size % 97 + 7)
+        uneven << burst.mid(at, size);
+    QTest::newRow("pieces split mid-byte") << uneven << 23;
+
+    QTest::newRow("line breaks kept as given")
+        << QStringList{"68 10\r\n", "AA\n", "\n", "16 "} << 23;
+    QTest::newRow("chinese one by one") << QStringList{"校", "验", "通", "过", "！", " OK"} << 23;
+    const QString emoji = QStringLiteral("A😀B");
+    // One column: a pair laid out as two characters would take two rows.
+    QTest::newRow("surrogate pair split between appends")
+        << QStringList{emoji.left(2), emoji.mid(2, 1), emoji.mid(3)} << 1;
+    QTest::newRow("empty pieces") << QStringList{"", "68 ", "", "16 "} << 23;
+}
+
+void TestTrafficTextArea::appendsEqualOneConcatenation()
+{
+    QFETCH(QStringList, pieces);
+    QFETCH(int, columns);
+    setColumns(columns);
+    QSignalSpy changed(m_area, &TrafficTextArea::textChanged);
+    for (const QString &piece : pieces)
+        m_area->appendText(piece);
+
+    const QString whole = pieces.join(QString());
+    QCOMPARE(m_area->text(), whole);
+    QCOMPARE(m_area->text().count(u'\n'), whole.count(u'\n'));
+    QCOMPARE(changed.size(), int(pieces.size() - pieces.count(QString())));
+
+    // Rows built piece by piece are the rows of the whole text laid out at once.
+    TrafficTextArea fresh;
+    fresh.setFont(m_area->font());
+    fresh.resize(m_area->size());
+    fresh.show();
+    fresh.setText(whole);
+    QCOMPARE(fresh.viewport()->width(), m_area->viewport()->width());
+    QCOMPARE(rowStartsOf(*m_area), rowStartsOf(fresh));
+}
+
+void TestTrafficTextArea::wrapsAfterLastSpaceThatFits_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<RowStarts>("rows");
+
+    const QString frame = QStringLiteral("68 10 AA 16 ");
+    QTest::newRow("all fits") << frame << 12 << RowStarts{0};
+    QTest::newRow("trailing space hangs") << frame << 11 << RowStarts{0};
+    QTest::newRow("break after third byte") << frame << 8 << RowStarts{0, 9};
+    QTest::newRow("two bytes and space fit") << frame << 6 << RowStarts{0, 6};
+    QTest::newRow("space past edge hangs") << frame << 5 << RowStarts{0, 6};
+    QTest::newRow("one byte per row") << frame << 4 << RowStarts{0, 3, 6, 9};
+    QTest::newRow("narrower than a byte") << frame << 1 << RowStarts{0, 1, 3, 4, 6, 7, 9, 10};
+    QTest::newRow("run without spaces") << "0123456789" << 4 << RowStarts{0, 4, 8};
+    QTest::newRow("long word starts a new row") << "AB 0123456789" << 4 << RowStarts{0, 3, 7, 11};
+    QTest::newRow("several spaces hang") << "AB    CD" << 3 << RowStarts{0, 6};
+    QTest::newRow("line break starts a row") << "68\r\n10 " << 20 << RowStarts{0, 4};
+    QTest::newRow("line break at the edge") << "0123\n45" << 4 << RowStarts{0, 5};
+    QTest::newRow("empty") << "" << 4 << RowStarts{0};
+}
+
+void TestTrafficTextArea::wrapsAfterLastSpaceThatFits()
+{
+    QFETCH(QString, text);
+    QFETCH(int, columns);
+    QFETCH(RowStarts, rows);
+    setColumns(columns);
+    m_area->setText(text);
+    QCOMPARE(rowStartsOf(*m_area), rows);
+}
+
+void TestTrafficTextArea::chineseWrapsAndCopiesByCharacter()
+{
+    const QString text = QStringLiteral("校验通过！");
+    const QFontMetricsF metrics(m_area->font());
+    const qreal wide = metrics.horizontalAdvance(text.at(0));
+    for (const QChar c : text)
+        if (metrics.horizontalAdvance(c) != wide)
+            QSKIP("no font with equal advances for these characters");
+    const int chrome = m_area->width() - m_area->viewport()->width();
+    m_area->resize(chrome + 2 * TrafficTextArea::kTextMargin + int(2.5 * wide), 100);
+    m_area->setText(text);
+    QCOMPARE(rowStartsOf(*m_area), (RowStarts{0, 2, 4}));
+
+    // From a quarter into "验" (row 0) to a quarter into "过" (row 1).
+    const int rowHeight = QFontMetrics(m_area->font()).lineSpacing();
+    const auto cell = [&](int row, int column) {
+        return QPoint(TrafficTextArea::kTextMargin + int((column + 0.25) * wide),
+                      TrafficTextArea::kTextMargin + row * rowHeight + rowHeight / 2);
+    };
+    QTest::mousePress(m_area->viewport(), Qt::LeftButton, {}, cell(0, 1));
+    QTest::mouseMove(m_area->viewport(), cell(1, 1));
+    QTest::mouseRelease(m_area->viewport(), Qt::LeftButton, {}, cell(1, 1));
+    QTest::keyClick(m_area, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("验通"));
+}
+
+void TestTrafficTextArea::resizeRewrapsLikeFreshLayout()
+{
+    const QString text = hexBytes(40);
+    setColumns(60);
+    m_area->setText(text);
+    const RowStarts wide = rowStartsOf(*m_area);
+    QCOMPARE(wide, (RowStarts{0, 60}));
+
+    setColumns(20);
+    QCOMPARE(rowStartsOf(*m_area), (RowStarts{0, 21, 42, 63, 84, 105}));
+    setColumns(60);
+    QCOMPARE(rowStartsOf(*m_area), wide);
+    QCOMPARE(m_area->text(), text);
+}
+
+void TestTrafficTextArea::oneLineStripNeverWraps()
+{
+    setColumns(4);
+    m_area->setWrap(false);
+    m_area->setText(hexBytes(50) + "\n" + hexBytes(50));
+    QCOMPARE(m_area->rowCount(), 1);
+    QVERIFY(!m_area->verticalScrollBar()->isVisible());
+
+    m_area->setWrap(true);
+    QVERIFY(m_area->rowCount() > 30);
+    QVERIFY(m_area->verticalScrollBar()->isVisible());
+}
+
+void TestTrafficTextArea::followsEndOnlyWhenShowingIt()
+{
+    QScrollBar *bar = m_area->verticalScrollBar();
+    setColumns(30);
+    for (int i = 0; i < 300; ++i)
+        m_area->appendText(hexBytes(1, i));
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), bar->maximum());
+
+    bar->setValue(bar->maximum() / 2);
+    const int reading = bar->value();
+    m_area->appendText(hexBytes(100));
+    QCOMPARE(bar->value(), reading);
+
+    m_area->setText(hexBytes(300));
+    QCOMPARE(bar->value(), 0);
+}
+
+void TestTrafficTextArea::dragSelectionCopiesExactSubstring_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QPointF>("from"); // (column, row) where the mouse is pressed
+    QTest::addColumn<QPointF>("to");   // (column, row) where it is released
+    QTest::addColumn<Gesture>("gesture");
+    QTest::addColumn<QString>("copied");
+
+    // Rows of 9 columns: "00 01 02 " "03 04 05 " "06 07 08 " "09 "
+    const QString bytes = hexBytes(10);
+    QTest::newRow("one byte") << bytes << QPointF(3.2, 0) << QPointF(5.2, 0) << Gesture::Drag
+                              << "01";
+    QTest::newRow("nearest boundary")
+        << bytes << QPointF(2.7, 0) << QPointF(4.6, 0) << Gesture::Drag << "01";
+    QTest::newRow("dragged backwards")
+        << bytes << QPointF(5.2, 0) << QPointF(3.2, 0) << Gesture::Drag << "01";
+    QTest::newRow("across rows") << bytes << QPointF(6.2, 0) << QPointF(2.2, 1) << Gesture::Drag
+                                 << "02 03";
+    QTest::newRow("row end includes its space")
+        << bytes << QPointF(6.2, 1) << QPointF(9.2, 1) << Gesture::Drag << "05 ";
+    QTest::newRow("past the text's end")
+        << bytes << QPointF(0.2, 2) << QPointF(4.2, 7) << Gesture::Drag << "06 07 08 09 ";
+    QTest::newRow("shift click extends")
+        << bytes << QPointF(0.2, 1) << QPointF(5.2, 2) << Gesture::ShiftClick << "03 04 05 06 07";
+    QTest::newRow("press and release in place")
+        << bytes << QPointF(4.2, 0) << QPointF(4.2, 0) << Gesture::Drag << "";
+    QTest::newRow("line break stays out of a row-end drag")
+        << "68 10\r\nAA 16 " << QPointF(0.2, 0) << QPointF(8.8, 0) << Gesture::Drag << "68 10\r";
+    QTest::newRow("line break joins a drag into the next row")
+        << "68 10\r\nAA 16 " << QPointF(3.2, 0) << QPointF(2.2, 1) << Gesture::Drag << "10\r\nAA";
+    QTest::newRow("double click selects a byte")
+        << bytes << QPointF(4.2, 0) << QPointF() << Gesture::DoubleClick << "01";
+    QTest::newRow("double click right of a byte")
+        << bytes << QPointF(7.8, 1) << QPointF() << Gesture::DoubleClick << "05";
+}
+
+void TestTrafficTextArea::dragSelectionCopiesExactSubstring()
+{
+    QFETCH(QString, text);
+    QFETCH(QPointF, from);
+    QFETCH(QPointF, to);
+    QFETCH(Gesture, gesture);
+    QFETCH(QString, copied);
+    setColumns(9);
+    m_area->setText(text);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+
+    QWidget *view = m_area->viewport();
+    const QPoint start = pointAt(int(from.y()), from.x());
+    const QPoint end = pointAt(int(to.y()), to.x());
+    if (gesture == Gesture::ShiftClick) {
+        QTest::mouseClick(view, Qt::LeftButton, {}, start);
+        QTest::mouseClick(view, Qt::LeftButton, Qt::ShiftModifier, end);
+    } else if (gesture == Gesture::DoubleClick) {
+        // The events a real double click delivers.
+        QTest::mouseClick(view, Qt::LeftButton, {}, start);
+        QTest::mousePress(view, Qt::LeftButton, {}, start);
+        QTest::mouseDClick(view, Qt::LeftButton, {}, start);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, start);
+    } else {
+        QTest::mousePress(view, Qt::LeftButton, {}, start);
+        QTest::mouseMove(view, (start + end) / 2);
+        QTest::mouseMove(view, end);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, end);
+    }
+    QCOMPARE(m_area->selectedText(), copied);
+
+    QTest::keyClick(m_area, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), copied.isEmpty() ? "before" : copied);
+}
+
+void TestTrafficTextArea::contextMenuCopiesAndSelectsAll()
+{
+    const QString text = hexBytes(5) + "校验通过！";
+    m_area->setText(text);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+
+    std::unique_ptr<QMenu> menu(m_area->createStandardContextMenu());
+    const QList<QAction *> actions = menu->actions();
+    QCOMPARE(actions.size(), 2);
+    QCOMPARE(actions[0]->text(), QStringLiteral("复制"));
+    QCOMPARE(actions[1]->text(), QStringLiteral("全选"));
+    QVERIFY(!actions[0]->isEnabled());
+    actions[1]->trigger();
+    QCOMPARE(m_area->selectedText(), text);
+
+    menu.reset(m_area->createStandardContextMenu());
+    QVERIFY(menu->actions()[0]->isEnabled());
+    menu->actions()[0]->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), text);
+}
+
+void TestTrafficTextArea::clearEmptiesAndSignalsOnce()
+{
+    m_area->setText(hexBytes(200));
+    m_area->selectAll();
+    QSignalSpy changed(m_area, &TrafficTextArea::textChanged);
+
+    m_area->clear();
+    QVERIFY(m_area->isEmpty());
+    QCOMPARE(m_area->text(), QString());
+    QCOMPARE(m_area->rowCount(), 1);
+    QVERIFY(!m_area->hasSelection());
+    QCOMPARE(m_area->verticalScrollBar()->maximum(), 0);
+    m_area->clear();
+    QCOMPARE(changed.size(), 1);
+
+    m_area->appendText(QStringLiteral("68 "));
+    QCOMPARE(m_area->text(), QStringLiteral("68 "));
+}
+
+void TestTrafficTextArea::selectionIsPaintedBehindSelectedSpaces()
+{
+    setColumns(30);
+    m_area->setText(QStringLiteral("68 10 AA "));
+    // The middle of a space cell carries no glyph, only the background.
+    const auto spaceCells = [&] {
+        const QImage shown = shownViewport();
+        QList<QColor> colors;
+        for (const int column : {2, 5, 8})
+            colors << shown.pixelColor(pointAt(0, column + 0.5));
+        return colors;
+    };
+    const QColor base(Qt::white);
+    const QColor highlight(0, 0, 160);
+
+    QTest::mousePress(m_area->viewport(), Qt::LeftButton, {}, pointAt(0, 3.2));
+    QTest::mouseRelease(m_area->viewport(), Qt::LeftButton, {}, pointAt(0, 6.2));
+    QCOMPARE(spaceCells(), (QList<QColor>{base, highlight, base}));
+
+    QTest::mouseClick(m_area->viewport(), Qt::LeftButton, {}, pointAt(0, 20));
+    QCOMPARE(spaceCells(), (QList<QColor>{base, base, base}));
+    QTest::keyClick(m_area, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(spaceCells(), (QList<QColor>{highlight, highlight, highlight}));
+}
+
+void TestTrafficTextArea::wordMovedByAppendLeavesNoStalePixels()
+{
+    setColumns(5);
+    m_area->setText(QStringLiteral("68 10"));
+    const int rowHeight = QFontMetrics(m_area->font()).lineSpacing();
+    // Whether `count` character cells from `column` in `row` show nothing but the background.
+    const auto blank = [&](int row, int column, int count) {
+        const QPoint cell = pointAt(row, column) - QPoint(0, rowHeight / 2);
+        const QImage image =
+            shownViewport().copy(QRect(cell, QSize(int(count * m_advance), rowHeight)));
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) != Qt::white)
+                    return false;
+        return true;
+    };
+    QVERIFY(!blank(0, 3, 2));
+    QVERIFY(blank(1, 0, 3));
+
+    // The new byte joins "10", which no longer fits and moves to the next row.
+    m_area->appendText(QStringLiteral("A"));
+    QCOMPARE(rowStartsOf(*m_area), (RowStarts{0, 3}));
+    QVERIFY(blank(0, 3, 2));
+    QVERIFY(!blank(1, 0, 3));
+}
+
+QTEST_MAIN(TestTrafficTextArea)
+#include "tst_traffictextarea.moc"
