@@ -84,7 +84,8 @@ QFont verdana(double points)
 
 QFont trafficFont()
 {
-    return fontOf({QStringLiteral("WenQuanYi Micro Hei Mono"), QStringLiteral("DejaVu Sans Mono"),
+    return fontOf({QStringLiteral("Consolas"), QStringLiteral("DejaVu Sans Mono"),
+                   QStringLiteral("WenQuanYi Micro Hei Mono"), QStringLiteral("Courier New"),
                    QStringLiteral("Monospace")},
                   10);
 }
