@@ -694,32 +694,38 @@ void MainWindow::MbusChangeAddress()
     ::MbusChangeAddress(m_traffic, Text7->text());
 }
 
-void MainWindow::Cj188StartPolling()
+void MainWindow::startPolling(PollTimer *timer, QLineEdit *intervalBox)
 {
     if (!m_traffic.PortOpened)
         return warnPortClosed();
-    Timer1->setEnabled(true);
-    setBackground(Text4, bgr(kPollingGreen));
+    timer->setEnabled(true);
+    setBackground(intervalBox, bgr(kPollingGreen));
+}
+
+void MainWindow::stopPolling(PollTimer *timer, QLineEdit *intervalBox)
+{
+    timer->setEnabled(false);
+    setBackground(intervalBox, QApplication::palette().color(QPalette::Base));
+}
+
+void MainWindow::Cj188StartPolling()
+{
+    startPolling(Timer1, Text4);
 }
 
 void MainWindow::Cj188StopPolling()
 {
-    Timer1->setEnabled(false);
-    setBackground(Text4, QApplication::palette().color(QPalette::Base));
+    stopPolling(Timer1, Text4);
 }
 
 void MainWindow::MbusStartPolling()
 {
-    if (!m_traffic.PortOpened)
-        return warnPortClosed();
-    Timer2->setEnabled(true);
-    setBackground(Text5, bgr(kPollingGreen));
+    startPolling(Timer2, Text5);
 }
 
 void MainWindow::MbusStopPolling()
 {
-    Timer2->setEnabled(false);
-    setBackground(Text5, QApplication::palette().color(QPalette::Base));
+    stopPolling(Timer2, Text5);
 }
 
 void MainWindow::setSendAreaText(SendArea area, const QString &text)

@@ -76,6 +76,9 @@ private:
     void showHelp();
     void openProductPage();
     void onIntervalChanged(QLineEdit *box, PollTimer *timer);
+    // Polling runs while the timer is enabled; the interval box is green meanwhile.
+    void startPolling(PollTimer *timer, QLineEdit *intervalBox);
+    void stopPolling(PollTimer *timer, QLineEdit *intervalBox);
 
     MessageBoxes &m_messages;
     SerialComm m_comm;

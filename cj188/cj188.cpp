@@ -19,7 +19,6 @@ constexpr int kAddressDigits = 10;
 // Received frame: the L field sits at position 10 and the checksum right after the L data bytes.
 constexpr int kLengthPos = 10;
 constexpr int kFirstDataPos = 11;
-constexpr int kLastFramePos = 255;
 
 const QString kPadLeft = QStringLiteral("L");
 
@@ -85,15 +84,6 @@ std::optional<std::uint8_t> makerCodeByte(const QString &text)
     return PairToByte(PadText(trimSpaces(text), 2, kPadLeft));
 }
 
-// Stores a received byte at FramePos and sums it; a candidate that outgrows FrameBuf is dropped.
-void storeFrameByte(TrafficState &state, std::uint8_t b)
-{
-    state.FrameBuf[state.FramePos] = b;
-    state.CheckSum += b;
-    if (++state.FramePos > kLastFramePos)
-        state.FramePos = 0;
-}
-
 } // namespace
 
 void Cj188ReadData(TrafficState &state, const Cj188Fields &fields)
@@ -126,28 +116,5 @@ void Cj188ReadAddress(TrafficState &state, const Cj188Fields &fields)
 // start byte through the last data byte. Nothing else (end byte, control code) is examined.
 void Cj188RecognizeReply(TrafficState &state)
 {
-    while (state.FrameReady == 0 && state.RxPending == 1) {
-        std::uint8_t b;
-        if (state.FramePos == 0) {
-            // A start attempt consumes exactly one byte; the rest is only looked at.
-            b = state.TakeByte();
-            state.RxPeekPos = state.RxTakePos;
-            state.CheckSum = 0;
-            if (b != kStart)
-                continue;
-        } else {
-            b = state.ClsChar();
-            if (state.FramePos == state.FrameBuf[kLengthPos] + kFirstDataPos) {
-                state.FramePos = 0;
-                if (b == state.CheckSumByte()) {
-                    state.DiscardTo(state.RxPeekPos); // the end byte stays in the ring
-                    state.FrameReady = 1;
-                    return;
-                }
-                // Rejected: the hunt resumes at the byte after the rejected start byte.
-                continue;
-            }
-        }
-        storeFrameByte(state, b);
-    }
+    state.RecognizeFrame({kLengthPos, kFirstDataPos, -1});
 }

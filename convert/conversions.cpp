@@ -108,22 +108,24 @@ bool isHexDigit(QChar c)
 
 } // namespace
 
-QString KeepDigits(const QString &text)
+template <typename Predicate>
+QString keepIf(const QString &text, Predicate keep)
 {
     QString kept;
     for (const QChar c : text)
-        if (isDecimalDigit(c))
+        if (keep(c))
             kept.append(c);
     return kept;
 }
 
+QString KeepDigits(const QString &text)
+{
+    return keepIf(text, isDecimalDigit);
+}
+
 QString KeepHexDigits(const QString &text)
 {
-    QString kept;
-    for (const QChar c : text)
-        if (isHexDigit(c))
-            kept.append(c);
-    return kept;
+    return keepIf(text, isHexDigit);
 }
 
 int LeadingNumber(const QString &text)

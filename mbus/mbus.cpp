@@ -22,22 +22,12 @@ constexpr std::uint8_t kVifBusAddress = 0x7A;
 // the last data byte; the CS byte sits at the second L plus 4.
 constexpr int kLengthPos = 2;
 constexpr int kSumStartPos = 4;
-constexpr int kLastFramePos = 255;
 
 // Stores a request byte at `index` of TxBuf and adds it to the running CheckSum.
 void putSummed(TrafficState &state, int index, std::uint8_t value)
 {
     state.TxBuf[index] = value;
     state.CheckSum += value;
-}
-
-// Stores a received byte at FramePos and sums it; a candidate that outgrows FrameBuf is dropped.
-void storeFrameByte(TrafficState &state, std::uint8_t b)
-{
-    state.FrameBuf[state.FramePos] = b;
-    state.CheckSum += b;
-    if (++state.FramePos > kLastFramePos)
-        state.FramePos = 0;
 }
 
 } // namespace
@@ -78,30 +68,5 @@ void MbusChangeAddress(TrafficState &state, const QString &newAddressText)
 // position, so a frame with L = 0 can never be accepted.
 void MbusRecognizeReply(TrafficState &state)
 {
-    while (state.FrameReady == 0 && state.RxPending == 1) {
-        std::uint8_t b;
-        if (state.FramePos == 0) {
-            // A start attempt consumes exactly one byte; the rest is only looked at.
-            b = state.TakeByte();
-            state.RxPeekPos = state.RxTakePos;
-            state.CheckSum = 0;
-            if (b != kLongStart)
-                continue;
-        } else {
-            b = state.ClsChar();
-            if (state.FramePos == kSumStartPos) {
-                state.CheckSum = 0;
-            } else if (state.FramePos == state.FrameBuf[kLengthPos] + kSumStartPos) {
-                state.FramePos = 0;
-                if (b == state.CheckSumByte()) {
-                    state.DiscardTo(state.RxPeekPos); // the stop byte stays in the ring
-                    state.FrameReady = 1;
-                    return;
-                }
-                // Rejected: the hunt resumes at the byte after the rejected start byte.
-                continue;
-            }
-        }
-        storeFrameByte(state, b);
-    }
+    state.RecognizeFrame({kLengthPos, kSumStartPos, kSumStartPos});
 }

@@ -110,6 +110,39 @@ void TrafficState::DiscardTo(std::int16_t target)
     }
 }
 
+void TrafficState::RecognizeFrame(const FrameLayout &layout)
+{
+    constexpr std::uint8_t kStart = 0x68;
+    constexpr int kLastFramePos = kFrameBufSize - 2; // FramePos runs 0..255
+    while (FrameReady == 0 && RxPending == 1) {
+        std::uint8_t b;
+        if (FramePos == 0) {
+            b = TakeByte();
+            RxPeekPos = RxTakePos;
+            CheckSum = 0;
+            if (b != kStart)
+                continue;
+        } else {
+            b = ClsChar();
+            if (FramePos == layout.sumRestartPos) {
+                CheckSum = 0;
+            } else if (FramePos == FrameBuf[layout.lengthPos] + layout.checksumOffset) {
+                FramePos = 0;
+                if (b == CheckSumByte()) {
+                    DiscardTo(RxPeekPos); // what follows the checksum stays in the ring
+                    FrameReady = 1;
+                    return;
+                }
+                continue; // rejected
+            }
+        }
+        FrameBuf[FramePos] = b;
+        CheckSum += b;
+        if (++FramePos > kLastFramePos)
+            FramePos = 0; // outgrew FrameBuf: dropped like a rejected candidate
+    }
+}
+
 std::uint8_t TrafficState::CheckSumByte() const
 {
     const auto sum = static_cast<long long>(std::llround(CheckSum));

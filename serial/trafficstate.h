@@ -85,6 +85,20 @@ public:
     // Consumes the ring from RxTakePos up to `target` or up to RxWritePos, whichever comes first.
     void DiscardTo(std::int16_t target);
 
+    // Where a protocol keeps the facts its recognizer needs, as positions in FrameBuf.
+    struct FrameLayout
+    {
+        int lengthPos;      // the length byte
+        int checksumOffset; // the checksum byte stands at FrameBuf[lengthPos] + checksumOffset
+        int sumRestartPos;  // the sum starts again here (tested first), or -1
+    };
+    // Hunts for a frame with the start byte 68 in the ring, assembling it in FrameBuf across
+    // notifications, and sets FrameReady when its checksum byte equals the sum. A start attempt
+    // consumes one byte; the rest of a candidate is only looked at until it is accepted, so after
+    // a rejection the hunt resumes at the byte after its start byte. On acceptance the frame is
+    // consumed up to and including the checksum byte.
+    void RecognizeFrame(const FrameLayout &layout);
+
     // The low eight bits of the running sum, as compared with a checksum byte.
     std::uint8_t CheckSumByte() const;
     // Number of received bytes held in the ring and not yet consumed.

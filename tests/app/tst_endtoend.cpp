@@ -2,7 +2,7 @@
 #include "mainwindow.h"
 #include "meterprocess.h"
 #include "polltimer.h"
-#include "recordingmessageboxes.h"
+#include "windowtest.h"
 #include "traffictextarea.h"
 #include "windowbutton.h"
 
@@ -12,7 +12,7 @@
 #include <memory>
 
 // The window reading a simulated meter over a real pseudo-terminal, clicked as a person would.
-class TestEndToEnd : public QObject
+class TestEndToEnd : public WindowTest
 {
     Q_OBJECT
 private slots:
@@ -32,23 +32,10 @@ private slots:
     void intervalShouldFollowTheDigits();
 
 private:
-    template <typename T>
-    T *child(const char *name)
-    {
-        T *found = m_window->findChild<T *>(QString::fromUtf8(name));
-        if (!found)
-            qFatal("no child %s", name);
-        return found;
-    }
-    void click(const char *button) { QTest::mouseClick(child<WindowButton>(button), Qt::LeftButton); }
-    QString caption(const char *button) { return child<WindowButton>(button)->Caption(); }
-    QString text(const char *area) { return child<TrafficTextArea>(area)->text(); }
     // Starts a meter with `arguments` on COM1 and opens the port.
     void startMeter(const QStringList &arguments = {});
 
     MeterProcess m_meter;
-    RecordingMessageBoxes m_messages;
-    std::unique_ptr<MainWindow> m_window;
 };
 
 void TestEndToEnd::startMeter(const QStringList &arguments)
@@ -57,8 +44,7 @@ void TestEndToEnd::startMeter(const QStringList &arguments)
     QVERIFY2(!device.isEmpty(), "the simulated meter did not start");
     PortMap map = PortMap::empty();
     map.set(1, device);
-    m_window = std::make_unique<MainWindow>(map, m_messages);
-    m_window->show();
+    createWindow(map);
     QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("COM1"));
     click("OpenCOomPort");
     QVERIFY(m_window->traffic().PortOpened);

@@ -3,7 +3,7 @@
 #include "mainwindow.h"
 #include "polltimer.h"
 #include "ptypair.h"
-#include "recordingmessageboxes.h"
+#include "windowtest.h"
 #include "traffictextarea.h"
 #include "windowbutton.h"
 
@@ -17,7 +17,7 @@ using Icon = MessageBoxes::Icon;
 
 // The window against real pseudo-terminals: COM1 and COM5 free, COM2 held by another program,
 // COM3 mapped to a device that does not exist.
-class TestMainWindow : public QObject
+class TestMainWindow : public WindowTest
 {
     Q_OBJECT
 private slots:
@@ -42,32 +42,14 @@ private slots:
     void shouldRunTheExitHandler();
 
 private:
-    template <typename T>
-    T *child(const char *name)
-    {
-        T *found = m_window->findChild<T *>(QString::fromUtf8(name));
-        if (!found)
-            qFatal("no child %s", name);
-        return found;
-    }
-    void click(const char *button) { QTest::mouseClick(child<WindowButton>(button), Qt::LeftButton); }
     void openCom1();
-    void createWindow(const PortMap &map);
 
     std::unique_ptr<PtyPair> m_com1;
     std::unique_ptr<PtyPair> m_com2;
     std::unique_ptr<PtyPair> m_com5;
     std::unique_ptr<QSerialPort> m_otherProgram;
-    RecordingMessageBoxes m_messages;
-    std::unique_ptr<MainWindow> m_window;
     PortMap m_map;
 };
-
-void TestMainWindow::createWindow(const PortMap &map)
-{
-    m_window = std::make_unique<MainWindow>(map, m_messages);
-    m_window->show();
-}
 
 void TestMainWindow::init()
 {
