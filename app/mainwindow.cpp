@@ -82,14 +82,6 @@ QFont verdana(double points)
                   points);
 }
 
-QFont trafficFont()
-{
-    return fontOf({QStringLiteral("Consolas"), QStringLiteral("DejaVu Sans Mono"),
-                   QStringLiteral("WenQuanYi Micro Hei Mono"), QStringLiteral("Courier New"),
-                   QStringLiteral("Monospace")},
-                  10);
-}
-
 // Every control's place, in twips relative to its container (15 twips to the pixel).
 struct Placement
 {
@@ -248,7 +240,6 @@ TrafficTextArea *trafficArea(QWidget *parent, const QString &name, bool wrap)
 {
     auto *area = named(new TrafficTextArea(parent), name);
     area->setWrap(wrap);
-    area->setFont(trafficFont());
     setBackground(area, Qt::white);
     return area;
 }

@@ -36,6 +36,7 @@ bool isControl(QChar c)
 TrafficTextArea::TrafficTextArea(QWidget *parent) : QAbstractScrollArea(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
+    setFont(defaultFont());
     viewport()->setCursor(Qt::IBeamCursor);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -44,6 +45,17 @@ TrafficTextArea::TrafficTextArea(QWidget *parent) : QAbstractScrollArea(parent)
 }
 
 TrafficTextArea::~TrafficTextArea() = default;
+
+QFont TrafficTextArea::defaultFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Consolas"), QStringLiteral("DejaVu Sans Mono"),
+                      QStringLiteral("WenQuanYi Micro Hei Mono"), QStringLiteral("Courier New"),
+                      QStringLiteral("Monospace")});
+    font.setStyleHint(QFont::Monospace);
+    font.setPointSize(10);
+    return font;
+}
 
 void TrafficTextArea::setText(const QString &text)
 {

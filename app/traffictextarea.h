@@ -35,6 +35,9 @@ public:
     explicit TrafficTextArea(QWidget *parent = nullptr);
     ~TrafficTextArea() override;
 
+    // A compact monospace font, so that hex pairs line up; the area starts with it.
+    static QFont defaultFont();
+
     // The whole text, exactly as set and appended.
     QString text() const { return m_text; }
     // Replaces the whole text, clears the selection and shows the first row. The same text again

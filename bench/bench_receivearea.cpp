@@ -155,12 +155,8 @@ int main(int argc, char **argv)
     const int paintBytes = args.size() > 1 ? std::max(1, args[1].toInt()) : 192;
     const double budgetMs = args.size() > 2 ? args[2].toDouble() : 15000;
 
-    // The main window's traffic font.
-    QFont font(QStringLiteral("WenQuanYi Micro Hei Mono"), 10);
-    font.setStyleHint(QFont::Monospace);
-
     TrafficTextArea area;
-    area.setFont(font);
+    const QFont font = area.font();
     area.resize(kAreaSize);
     area.show();
     QPlainTextEdit edit;
