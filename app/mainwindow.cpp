@@ -21,8 +21,6 @@
 #include <QPainter>
 #include <QUrl>
 
-#include <type_traits>
-
 namespace {
 
 // Colours are given as 0x00BBGGRR values, red in the low byte.
@@ -162,6 +160,19 @@ constexpr Placement kLayout[] = {
     {"Label4", 2640, 840, 495, 495},
 };
 
+// Labels that name the control beside them (for screen readers and keyboard mnemonics).
+constexpr std::pair<const char *, const char *> kLabelled[] = {
+    {"Label9", "Combo1"}, {"Label10", "Combo2"}, {"Label11", "Combo3"}, {"Label12", "Combo4"},
+    {"Label13", "Combo5"}, {"Label1", "Text1"},  {"Label2", "Text3"},   {"Label3", "Combo7"},
+    {"Label5", "Text4"},   {"Label8", "Text6"},  {"Label6", "Text7"},   {"Label4", "Text5"},
+};
+
+// Names read out for the controls that have no label of their own.
+constexpr std::pair<const char *, const char *> kAccessibleNames[] = {
+    {"Text2", "厂商代码 第二字节"}, {"RichTextBox1", "发送区"}, {"RichTextBox4", "发送区"},
+    {"RichTextBox2", "接收区"},     {"RichTextBox3", "数据分析"}, {"Shape1", "状态"},
+};
+
 constexpr int kClientWidthTwips = 13680;
 constexpr int kClientHeightTwips = 9090;
 
@@ -174,8 +185,6 @@ template <typename T>
 T *named(T *widget, const QString &name)
 {
     widget->setObjectName(name);
-    if constexpr (std::is_base_of_v<QWidget, T>)
-        widget->setAccessibleName(name);
     return widget;
 }
 
@@ -200,7 +209,6 @@ WindowButton *button(QWidget *parent, const QString &name, const QString &captio
 {
     auto *b = named(new WindowButton(caption, parent), name);
     b->setFont(verdana(8.25));
-    b->setAccessibleName(caption);
     return b;
 }
 
@@ -335,6 +343,7 @@ MainWindow::MainWindow(const PortMap &portMap, MessageBoxes &messages, QWidget *
     buildLeftColumn();
     buildMeterArea();
     applyLayout();
+    describeControls();
 
     connect(&m_comm, &SerialComm::OnComm, this, &MainWindow::onComm);
     connect(&m_comm, &SerialComm::DeviceLost, this, &MainWindow::onDeviceLost,
@@ -509,6 +518,19 @@ void MainWindow::applyLayout()
         if (widget)
             widget->setGeometry(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
     }
+}
+
+void MainWindow::describeControls()
+{
+    for (const auto &[labelName, controlName] : kLabelled) {
+        auto *label = findChild<QLabel *>(QString::fromUtf8(labelName));
+        auto *control = findChild<QWidget *>(QString::fromUtf8(controlName));
+        label->setBuddy(control);
+        control->setAccessibleName(label->text()); // a list would otherwise be named by its text
+    }
+    for (const auto &[controlName, accessibleName] : kAccessibleNames)
+        findChild<QWidget *>(QString::fromUtf8(controlName))
+            ->setAccessibleName(QString::fromUtf8(accessibleName));
 }
 
 void MainWindow::formLoad()

@@ -60,6 +60,7 @@ private:
     void buildCj188Page(QWidget *page);
     void buildMbusPage(QWidget *page);
     void applyLayout();
+    void describeControls();
     void formLoad();
 
     void refillPortList();

@@ -7,6 +7,7 @@
 #include "traffictextarea.h"
 #include "windowbutton.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSerialPort>
@@ -25,6 +26,8 @@ private slots:
     void cleanup();
 
     void shouldStartInTheClosedStateWithDefaults();
+    void shouldNameControlsForScreenReaders_data();
+    void shouldNameControlsForScreenReaders();
     void shouldListFreeAndBusyPortsAndLeaveMissingOnesOut();
     void shouldStartWithAnEmptyListWhenThereAreNoPorts();
     void shouldOpenWithTheChosenSettingsAndLockTheLists();
@@ -117,6 +120,29 @@ void TestMainWindow::shouldStartInTheClosedStateWithDefaults()
     QCOMPARE(child<QWidget>("OpenCOomPort")->geometry(), QRect(72, 176, 89, 25));
     QCOMPARE(child<QWidget>("RichTextBox2")->geometry(), QRect(8, 16, 681, 169));
     QVERIFY(m_messages.messages.isEmpty());
+}
+
+void TestMainWindow::shouldNameControlsForScreenReaders_data()
+{
+    QTest::addColumn<QByteArray>("control");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("port list by its label") << QByteArray("Combo1") << "端口号";
+    QTest::newRow("stop bits by its label") << QByteArray("Combo5") << "停止位";
+    QTest::newRow("meter address by its label") << QByteArray("Text1") << "仪表地址";
+    QTest::newRow("new address by its label") << QByteArray("Text7") << "新表地址";
+    QTest::newRow("receive area") << QByteArray("RichTextBox2") << "接收区";
+    QTest::newRow("button by its caption") << QByteArray("OpenCOomPort") << "打开串口";
+    QTest::newRow("counter by its value") << QByteArray("GlowButton5") << "0";
+}
+
+void TestMainWindow::shouldNameControlsForScreenReaders()
+{
+    QFETCH(QByteArray, control);
+    QFETCH(QString, name);
+    QAccessibleInterface *accessible =
+        QAccessible::queryAccessibleInterface(child<QWidget>(control.constData()));
+    QVERIFY(accessible);
+    QCOMPARE(accessible->text(QAccessible::Name), name);
 }
 
 void TestMainWindow::shouldListFreeAndBusyPortsAndLeaveMissingOnesOut()
