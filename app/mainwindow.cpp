@@ -522,12 +522,9 @@ void MainWindow::applyLayout()
 
 void MainWindow::describeControls()
 {
-    for (const auto &[labelName, controlName] : kLabelled) {
-        auto *label = findChild<QLabel *>(QString::fromUtf8(labelName));
-        auto *control = findChild<QWidget *>(QString::fromUtf8(controlName));
-        label->setBuddy(control);
-        control->setAccessibleName(label->text()); // a list would otherwise be named by its text
-    }
+    for (const auto &[labelName, controlName] : kLabelled)
+        findChild<QLabel *>(QString::fromUtf8(labelName))
+            ->setBuddy(findChild<QWidget *>(QString::fromUtf8(controlName)));
     for (const auto &[controlName, accessibleName] : kAccessibleNames)
         findChild<QWidget *>(QString::fromUtf8(controlName))
             ->setAccessibleName(QString::fromUtf8(accessibleName));

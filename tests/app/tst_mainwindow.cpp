@@ -125,24 +125,34 @@ void TestMainWindow::shouldStartInTheClosedStateWithDefaults()
 void TestMainWindow::shouldNameControlsForScreenReaders_data()
 {
     QTest::addColumn<QByteArray>("control");
+    QTest::addColumn<bool>("byLabel"); // announced through the label it is labelled by
     QTest::addColumn<QString>("name");
-    QTest::newRow("port list by its label") << QByteArray("Combo1") << "端口号";
-    QTest::newRow("stop bits by its label") << QByteArray("Combo5") << "停止位";
-    QTest::newRow("meter address by its label") << QByteArray("Text1") << "仪表地址";
-    QTest::newRow("new address by its label") << QByteArray("Text7") << "新表地址";
-    QTest::newRow("receive area") << QByteArray("RichTextBox2") << "接收区";
-    QTest::newRow("button by its caption") << QByteArray("OpenCOomPort") << "打开串口";
-    QTest::newRow("counter by its value") << QByteArray("GlowButton5") << "0";
+    QTest::newRow("port list by its label") << QByteArray("Combo1") << true << "端口号";
+    QTest::newRow("stop bits by its label") << QByteArray("Combo5") << true << "停止位";
+    QTest::newRow("meter address by its label") << QByteArray("Text1") << true << "仪表地址";
+    QTest::newRow("new address by its label") << QByteArray("Text7") << true << "新表地址";
+    QTest::newRow("interval by its unit") << QByteArray("Text4") << true << "秒";
+    QTest::newRow("receive area") << QByteArray("RichTextBox2") << false << "接收区";
+    QTest::newRow("button by its caption") << QByteArray("OpenCOomPort") << false << "打开串口";
+    QTest::newRow("counter by its value") << QByteArray("GlowButton5") << false << "0";
 }
 
 void TestMainWindow::shouldNameControlsForScreenReaders()
 {
     QFETCH(QByteArray, control);
+    QFETCH(bool, byLabel);
     QFETCH(QString, name);
     QAccessibleInterface *accessible =
         QAccessible::queryAccessibleInterface(child<QWidget>(control.constData()));
     QVERIFY(accessible);
-    QCOMPARE(accessible->text(QAccessible::Name), name);
+    if (!byLabel) {
+        QCOMPARE(accessible->text(QAccessible::Name), name);
+        return;
+    }
+    QStringList labels;
+    for (const auto &relation : accessible->relations(QAccessible::Label))
+        labels << relation.first->text(QAccessible::Name);
+    QVERIFY2(labels.contains(name), qPrintable(labels.join(u'|')));
 }
 
 void TestMainWindow::shouldListFreeAndBusyPortsAndLeaveMissingOnesOut()
