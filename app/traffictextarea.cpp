@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <algorithm>
 #include <limits>
@@ -64,6 +65,8 @@ void TrafficTextArea::setText(const QString &text)
     m_text = text;
     m_anchor = m_cursor = 0;
     restartLayout();
+    if (exceedsBound())
+        dropOldest(false);
     updateScrollBar();
     verticalScrollBar()->setValue(0);
     viewport()->update();
@@ -84,6 +87,12 @@ void TrafficTextArea::appendText(const QString &text)
 
     m_text.append(text);
     layoutPending();
+    if (exceedsBound()) {
+        dropOldest(followEnd);
+        viewport()->update();
+        emit textChanged();
+        return;
+    }
     updateScrollBar();
     if (followEnd)
         bar->setValue(bar->maximum());
@@ -101,6 +110,81 @@ void TrafficTextArea::appendText(const QString &text)
 void TrafficTextArea::clear()
 {
     setText(QString());
+}
+
+void TrafficTextArea::setMaximumLength(int characters)
+{
+    characters = std::max(0, characters);
+    if (characters == m_maximumLength)
+        return;
+    m_maximumLength = characters;
+    if (!exceedsBound())
+        return;
+    const QScrollBar *bar = verticalScrollBar();
+    dropOldest(bar->value() >= bar->maximum());
+    viewport()->update();
+    emit textChanged();
+}
+
+// Where to cut inside a row: at `from` at the earliest, just after the first space or line
+// break before `to` if there is one (for hex traffic: before a whole byte), and never between
+// the halves of a surrogate pair.
+int TrafficTextArea::cutInsideRow(int from, int to) const
+{
+    for (int i = from; i < to; ++i) {
+        const QChar c = m_text.at(i);
+        if (isBreakSpace(c) || c == u'\n')
+            return i + 1;
+    }
+    if (from > 0 && from < m_text.size() && m_text.at(from).isLowSurrogate() &&
+        m_text.at(from - 1).isHighSurrogate())
+        return from + 1;
+    return from;
+}
+
+// Drops the oldest characters down to three quarters of the bound. Whole rows go where that
+// keeps at least half of it: the rows after them broke where a layout of the kept text alone
+// would break them, so only their starts move. Rows long next to the bound are cut inside and
+// the rest, under three quarters of the bound, is laid out again. The view keeps showing the
+// same characters (or the end, when `followEnd`); the caller repaints.
+void TrafficTextArea::dropOldest(bool followEnd)
+{
+    const int size = int(m_text.size());
+    const int keep = m_maximumLength - m_maximumLength / 4;
+    QScrollBar *bar = verticalScrollBar();
+    int cut = 0;
+    int value = 0;
+    const auto firstKept = std::lower_bound(m_rowStarts.begin(), m_rowStarts.end(), size - keep);
+    if (firstKept != m_rowStarts.end() && *firstKept <= size - keep / 2) {
+        cut = *firstKept;
+        const int droppedRows = int(firstKept - m_rowStarts.begin());
+        m_rowStarts.erase(m_rowStarts.begin(), firstKept);
+        for (int &start : m_rowStarts)
+            start -= cut;
+        m_open.laidOut -= cut;
+        m_open.breakAfter = std::max(-1, m_open.breakAfter - cut);
+        m_text.remove(0, cut);
+        value = bar->value() - droppedRows * m_rowHeight;
+    } else {
+        const int topCharacter = m_rowStarts[rowAt(0)];
+        cut = cutInsideRow(size - keep, size - keep / 2);
+        m_text.remove(0, cut);
+        restartLayout();
+        const auto row = std::upper_bound(m_rowStarts.begin(), m_rowStarts.end(),
+                                          std::max(0, topCharacter - cut));
+        value = int(row - m_rowStarts.begin() - 1) * m_rowHeight;
+    }
+
+    if (hasSelection() && std::min(m_anchor, m_cursor) < cut) {
+        m_anchor = m_cursor = 0; // part of the selected text is gone
+    } else {
+        m_anchor = std::max(0, m_anchor - cut);
+        m_cursor = std::max(0, m_cursor - cut);
+    }
+
+    const QScopedValueRollback hold(m_holdPixels, true);
+    updateScrollBar();
+    bar->setValue(followEnd ? bar->maximum() : value);
 }
 
 void TrafficTextArea::setWrap(bool wrap)
@@ -456,7 +540,8 @@ bool TrafficTextArea::event(QEvent *event)
 
 void TrafficTextArea::scrollContentsBy(int dx, int dy)
 {
-    viewport()->scroll(dx, dy);
+    if (!m_holdPixels)
+        viewport()->scroll(dx, dy);
 }
 
 void TrafficTextArea::keyPressEvent(QKeyEvent *event)

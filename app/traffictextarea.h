@@ -25,6 +25,12 @@ class QMenu;
 // select-all works the same ways. Appends keep the selection. Text is drawn in the
 // widget's font with the palette's Text colour on its Base colour. Text is laid out left to
 // right; right-to-left scripts are not reordered.
+//
+// With a maximum length set, the area keeps only the newest text: once an append passes the
+// bound, the oldest whole rows go, down to about three quarters of the bound, so that the cut
+// runs once per quarter of the bound and the remaining rows keep their breaks. Only where rows
+// are long next to the bound (the one-line strip, a bound of a few rows) is the cut made inside
+// a row, after a space where one is near, and the rest laid out again.
 class TrafficTextArea : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -38,7 +44,7 @@ public:
     // A compact monospace font, so that hex pairs line up; the area starts with it.
     static QFont defaultFont();
 
-    // The whole text, exactly as set and appended.
+    // The whole text, exactly as set and appended (its newest part under a maximum length).
     QString text() const { return m_text; }
     // Replaces the whole text, clears the selection and shows the first row. The same text again
     // changes nothing.
@@ -48,6 +54,13 @@ public:
     // Empties the area.
     void clear();
     bool isEmpty() const { return m_text.isEmpty(); }
+
+    // Keeps text() at most `characters` long by dropping its oldest characters; 0 (the default)
+    // keeps everything. A selection stays on its characters, or is cleared once any of them is
+    // dropped; the view stays on the same rows, or at the end when it showed the end. A bound
+    // below the current length applies at once; setText() keeps the tail of a longer text.
+    void setMaximumLength(int characters);
+    int maximumLength() const { return m_maximumLength; }
 
     // true: wrapping area with a vertical scroll bar; false: one-line strip.
     void setWrap(bool wrap);
@@ -100,6 +113,9 @@ private:
     void relayout();
     void restartLayout();
     void layoutPending();
+    bool exceedsBound() const { return m_maximumLength > 0 && m_text.size() > m_maximumLength; }
+    int cutInsideRow(int from, int to) const;
+    void dropOldest(bool followEnd);
     int wrapWidth() const;
     int rowTop(int row) const;
     int rowEnd(int row) const;
@@ -110,6 +126,7 @@ private:
     void updateDragScroll(const QPoint &point);
 
     QString m_text;
+    int m_maximumLength = 0;
     bool m_wrap = true;
     std::vector<int> m_rowStarts{0};
     OpenRow m_open;
@@ -126,4 +143,5 @@ private:
     bool m_dragging = false;
     QPoint m_dragPoint;
     QBasicTimer m_dragScrollTimer;
+    bool m_holdPixels = false; // scroll-bar moves that renumber rows, not move the content
 };

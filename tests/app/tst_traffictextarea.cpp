@@ -52,11 +52,20 @@ private slots:
     void clearEmptiesAndSignalsOnce();
     void selectionIsPaintedBehindSelectedSpaces();
     void wordMovedByAppendLeavesNoStalePixels();
+    void boundKeepsNewestTextInWholeRows_data();
+    void boundKeepsNewestTextInWholeRows();
+    void boundKeepsSelectionOnItsCharacters_data();
+    void boundKeepsSelectionOnItsCharacters();
+    void boundKeepsViewOnItsRows_data();
+    void boundKeepsViewOnItsRows();
+    void boundAppliesToSetTextAndLowering();
 
 private:
     // Sizes the area so that exactly `columns` characters of the monospace font fit in a row.
     void setColumns(int columns);
     QPoint pointAt(int row, qreal column) const;
+    // The row at the top of the view and how many of its pixels are scrolled above the view.
+    QPair<int, int> topRow() const;
     // The viewport as the screen shows it once pending repaints are done (not a fresh render,
     // so that missed repaints show).
     QImage shownViewport() const;
@@ -107,6 +116,13 @@ QPoint TestTrafficTextArea::pointAt(int row, qreal column) const
     const int y = TrafficTextArea::kTextMargin + row * rowHeight + rowHeight / 2 -
                   m_area->verticalScrollBar()->value();
     return {x, y};
+}
+
+QPair<int, int> TestTrafficTextArea::topRow() const
+{
+    const int rowHeight = QFontMetrics(m_area->font()).lineSpacing();
+    const int y = m_area->verticalScrollBar()->value() - TrafficTextArea::kTextMargin;
+    return y < 0 ? qMakePair(0, y) : qMakePair(y / rowHeight, y % rowHeight);
 }
 
 QImage TestTrafficTextArea::shownViewport() const
@@ -431,6 +447,181 @@ void TestTrafficTextArea::wordMovedByAppendLeavesNoStalePixels()
     QCOMPARE(rowStartsOf(*m_area), (RowStarts{0, 3}));
     QVERIFY(blank(0, 3, 2));
     QVERIFY(!blank(1, 0, 3));
+}
+
+void TestTrafficTextArea::boundKeepsNewestTextInWholeRows_data()
+{
+    QTest::addColumn<QString>("stream");
+    QTest::addColumn<int>("pieceLength");
+    QTest::addColumn<int>("bound");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<bool>("wrap");
+    // Whether every cut must fall just after a space or line break. Rows of at least one byte
+    // ("XX ") break only after a space or at a line break, and the cut is made at a row start,
+    // so the kept hex text starts with a whole byte. Rows narrower than a byte break inside
+    // bytes, so there the cut may too.
+    QTest::addColumn<bool>("cutAfterSpace");
+
+    const QString hex = hexBytes(600);
+    QString frames;
+    for (int i = 0; i < 60; ++i)
+        frames += hexBytes(4 + i % 9, i) + "\r\n";
+
+    QTest::newRow("single bytes") << hex << 3 << 300 << 23 << true << true;
+    QTest::newRow("pieces split mid-byte") << hex << 7 << 300 << 23 << true << true;
+    QTest::newRow("pieces over a quarter of the bound") << hex << 100 << 300 << 23 << true << true;
+    QTest::newRow("pieces over the bound") << hex << 200 << 90 << 23 << true << true;
+    QTest::newRow("bound of about one row") << hex << 3 << 25 << 23 << true << true;
+    QTest::newRow("bound shorter than a row") << hex << 3 << 22 << 60 << true << true;
+    QTest::newRow("rows narrower than a byte") << hex << 5 << 100 << 1 << true << false;
+    QTest::newRow("frames ending in line breaks") << frames << 5 << 200 << 23 << true << true;
+    QTest::newRow("one-line strip") << hex << 3 << 101 << 23 << false << true;
+    // Pieces of three halves split the pairs between appends; an odd bound could cut one.
+    QTest::newRow("surrogate pairs without spaces")
+        << QStringLiteral("😀").repeated(150) << 3 << 11 << 23 << true << false;
+}
+
+void TestTrafficTextArea::boundKeepsNewestTextInWholeRows()
+{
+    QFETCH(QString, stream);
+    QFETCH(int, pieceLength);
+    QFETCH(int, bound);
+    QFETCH(int, columns);
+    QFETCH(bool, wrap);
+    QFETCH(bool, cutAfterSpace);
+    setColumns(columns);
+    m_area->setWrap(wrap);
+    m_area->setMaximumLength(bound);
+    TrafficTextArea fresh;
+    fresh.setFont(m_area->font());
+    fresh.setWrap(wrap);
+    fresh.resize(m_area->size());
+    fresh.show();
+
+    int cuts = 0;
+    for (int at = 0; at < stream.size(); at += pieceLength) {
+        const qsizetype before = m_area->text().size();
+        const QString piece = stream.mid(at, pieceLength);
+        m_area->appendText(piece);
+        const QString whole = stream.left(at + piece.size());
+        const QString kept = m_area->text();
+        QVERIFY2(whole.endsWith(kept), qPrintable(kept));
+        QVERIFY(kept.size() <= bound);
+        QVERIFY(kept.size() >= std::min<qsizetype>(whole.size(), bound / 3));
+        QVERIFY(kept.isEmpty() || !kept.front().isLowSurrogate());
+        if (kept.size() < before + piece.size())
+            ++cuts;
+        if (cutAfterSpace && kept.size() < whole.size()) {
+            const QChar last = whole.at(whole.size() - kept.size() - 1);
+            QVERIFY2(last == u' ' || last == u'\n', qPrintable(kept));
+        }
+        fresh.setText(kept);
+        QCOMPARE(rowStartsOf(*m_area), rowStartsOf(fresh));
+    }
+    // Each cut leaves room for at least a quarter of the bound before the next.
+    QVERIFY2(cuts <= 1 + stream.size() / (bound / 4), qPrintable(QString::number(cuts)));
+}
+
+void TestTrafficTextArea::boundKeepsSelectionOnItsCharacters_data()
+{
+    QTest::addColumn<int>("fromRow");
+    QTest::addColumn<int>("toRow");
+    QTest::addColumn<bool>("kept");
+
+    // 80 bytes in rows of 8 bytes, then 30 more: the bound of 300 keeps rows 5 and later.
+    QTest::newRow("in kept rows") << 8 << 9 << true;
+    QTest::newRow("starting at the first kept row") << 5 << 6 << true;
+    QTest::newRow("in dropped rows") << 1 << 2 << false;
+    QTest::newRow("across the cut") << 4 << 6 << false;
+}
+
+void TestTrafficTextArea::boundKeepsSelectionOnItsCharacters()
+{
+    QFETCH(int, fromRow);
+    QFETCH(int, toRow);
+    QFETCH(bool, kept);
+    setColumns(23);
+    m_area->setMaximumLength(300);
+    m_area->appendText(hexBytes(80));
+    QTest::mousePress(m_area->viewport(), Qt::LeftButton, {}, pointAt(fromRow, 0.2));
+    QTest::mouseMove(m_area->viewport(), pointAt(toRow, 5.2));
+    QTest::mouseRelease(m_area->viewport(), Qt::LeftButton, {}, pointAt(toRow, 5.2));
+    const QString selected = m_area->selectedText();
+    QCOMPARE(selected.size(), (toRow - fromRow) * 24 + 5);
+
+    m_area->appendText(hexBytes(30, 80));
+    QCOMPARE(m_area->text(), hexBytes(70, 40));
+    QCOMPARE(m_area->hasSelection(), kept);
+    QCOMPARE(m_area->selectedText(), kept ? selected : QString());
+    // The selection moved with its characters: copying still gives them.
+    QTest::keyClick(m_area, Qt::Key_C, Qt::ControlModifier);
+    if (kept)
+        QCOMPARE(QGuiApplication::clipboard()->text(), selected);
+}
+
+void TestTrafficTextArea::boundKeepsViewOnItsRows_data()
+{
+    QTest::addColumn<int>("scrolledRows"); // -1: showing the end
+    QTest::addColumn<bool>("topRowKept");
+
+    // 110 rows of 8 bytes; the append of 25 rows drops the oldest 54 rows.
+    QTest::newRow("reading kept rows") << 70 << true;
+    QTest::newRow("reading the first kept row") << 54 << true;
+    QTest::newRow("reading dropped rows") << 20 << false;
+    QTest::newRow("showing the end") << -1 << true;
+}
+
+void TestTrafficTextArea::boundKeepsViewOnItsRows()
+{
+    QFETCH(int, scrolledRows);
+    QFETCH(bool, topRowKept);
+    QScrollBar *bar = m_area->verticalScrollBar();
+    setColumns(23);
+    m_area->setMaximumLength(3000);
+    m_area->appendText(hexBytes(880));
+    const int rowHeight = QFontMetrics(m_area->font()).lineSpacing();
+    const int partRow = rowHeight / 3;
+    if (scrolledRows >= 0)
+        bar->setValue(TrafficTextArea::kTextMargin + scrolledRows * rowHeight + partRow);
+    QVERIFY(bar->maximum() > 0);
+    const auto [row, offset] = topRow();
+    const QString topText = m_area->text().mid(m_area->rowStarts()[row], 24);
+
+    m_area->appendText(hexBytes(200, 880));
+    QVERIFY(m_area->text().size() < 2250);
+    if (scrolledRows < 0) {
+        QCOMPARE(bar->value(), bar->maximum());
+    } else if (topRowKept) {
+        const auto [keptRow, keptOffset] = topRow();
+        QCOMPARE(m_area->text().mid(m_area->rowStarts()[keptRow], 24), topText);
+        QCOMPARE(keptOffset, offset);
+    } else {
+        QCOMPARE(bar->value(), 0);
+    }
+}
+
+void TestTrafficTextArea::boundAppliesToSetTextAndLowering()
+{
+    setColumns(23);
+    const QString text = hexBytes(200);
+    m_area->setMaximumLength(300);
+    m_area->setText(text);
+    QVERIFY(text.endsWith(m_area->text()));
+    QVERIFY(m_area->text().size() <= 300);
+    QVERIFY(m_area->text().startsWith(hexBytes(1, 200 - m_area->text().size() / 3)));
+
+    m_area->setMaximumLength(0);
+    m_area->setText(text);
+    QCOMPARE(m_area->text(), text);
+    QSignalSpy changed(m_area, &TrafficTextArea::textChanged);
+    m_area->setMaximumLength(150);
+    QCOMPARE(changed.size(), 1);
+    QVERIFY(text.endsWith(m_area->text()));
+    QVERIFY(m_area->text().size() <= 150);
+
+    m_area->setMaximumLength(0);
+    m_area->appendText(text);
+    QVERIFY(m_area->text().size() > text.size());
 }
 
 QTEST_MAIN(TestTrafficTextArea)
