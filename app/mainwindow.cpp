@@ -38,6 +38,10 @@ constexpr quint32 kLampReceived = 0x000080;
 constexpr quint32 kPollingGreen = 0x00FF00;
 constexpr quint32 kIntervalWhite = 0xFFFFFF;
 
+// The receive area keeps the newest 1 MiB of traffic (three characters a byte), so that a meter
+// streaming for hours between two commands cannot use up the memory.
+constexpr int kReceiveAreaCharacters = 3 * 1024 * 1024;
+
 const QString kOpenCaption = QStringLiteral("打开串口");
 const QString kCloseCaption = QStringLiteral("关闭串口");
 const QString kOpenFailedTitle = QStringLiteral("错误提示 (0x") + QString::number(8002) + ")";
@@ -429,6 +433,7 @@ void MainWindow::buildMeterArea()
 
     auto *receiveFrame = frame(area, QStringLiteral("Frame9"), QStringLiteral("接收区"), true);
     RichTextBox2 = trafficArea(receiveFrame, QStringLiteral("RichTextBox2"), true);
+    RichTextBox2->setMaximumLength(kReceiveAreaCharacters);
     auto *analysisFrame = frame(area, QStringLiteral("Frame2"), QStringLiteral("数据分析"), true);
     RichTextBox3 = trafficArea(analysisFrame, QStringLiteral("RichTextBox3"), true);
     RichTextBox3->setFont(songTi(12));

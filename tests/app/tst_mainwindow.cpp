@@ -37,6 +37,7 @@ private slots:
     void shouldWarnButStillCountACommandWithThePortClosed();
     void shouldWriteTheFrameOnTheLine();
     void shouldShowAndCountEveryReceivedByte();
+    void shouldKeepTheNewestTrafficOfALongStream();
     void shouldResetACounterOnClick();
     void shouldReturnToClosedStateWhenTheDeviceIsLost();
     void shouldStopBothPollingsOnOpenAndClose();
@@ -298,6 +299,31 @@ void TestMainWindow::shouldShowAndCountEveryReceivedByte()
     QCOMPARE(receive->text().size(), 3003 * 3);
     QVERIFY(receive->text().endsWith(HexTrafficText(burst.right(4))));
     QCOMPARE(m_window->traffic().RxCount, 3003);
+}
+
+void TestMainWindow::shouldKeepTheNewestTrafficOfALongStream()
+{
+    openCom1();
+    auto *receive = child<TrafficTextArea>("RichTextBox2");
+    // Somewhat more than the newest 1 MiB that the receive area keeps.
+    constexpr int kPiece = 4096;
+    constexpr int kPieces = 272;
+    QByteArray piece;
+    for (int i = 0; i < kPiece; ++i)
+        piece.append(char(i * 31 + 7));
+    QByteArray stream;
+    for (int i = 0; i < kPieces; ++i) {
+        piece[0] = char(i);
+        stream += piece;
+        QVERIFY(m_com1->write(piece));
+        QTRY_COMPARE(m_window->traffic().RxCount, std::int64_t(kPiece) * (i + 1));
+    }
+    QCOMPARE(caption("GlowButton6"), QString::number(kPiece * kPieces));
+    const QString shown = receive->text();
+    QVERIFY(shown.size() <= 3 * 1024 * 1024);
+    QVERIFY(shown.size() >= 3 * 1024 * 1024 / 2);
+    QCOMPARE(shown.size() % 3, 0);
+    QVERIFY(HexTrafficText(stream).endsWith(shown));
 }
 
 void TestMainWindow::shouldResetACounterOnClick()
