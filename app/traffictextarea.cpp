@@ -18,6 +18,7 @@
 namespace {
 
 constexpr int kDragScrollInterval = 50; // ms between rows while a drag holds outside the view
+constexpr int kPaintInterval = 16;      // ms from an append to its repaint: one 60 Hz frame
 constexpr int kGlyphOverhang = 2;       // pixels a glyph may reach left of its cell
 
 // Characters after which a row may break.
@@ -62,6 +63,7 @@ void TrafficTextArea::setText(const QString &text)
 {
     if (text == m_text)
         return;
+    m_paintTimer.stop(); // the whole view is repainted below
     m_text = text;
     m_anchor = m_cursor = 0;
     restartLayout();
@@ -77,34 +79,68 @@ void TrafficTextArea::appendText(const QString &text)
 {
     if (text.isEmpty())
         return;
-    QScrollBar *bar = verticalScrollBar();
-    const bool followEnd = bar->value() >= bar->maximum();
-    // The open row keeps its characters up to its last space; after that, words may move to the
-    // next row and new characters follow. Rows above it are final.
-    const int openRow = rowCount() - 1;
-    const bool hasBreak = m_wrap && m_open.breakAfter > m_rowStarts.back();
-    const qreal keptWidth = hasBreak ? m_open.width - m_open.tailWidth : m_open.width;
+    if (!m_paintTimer.isActive()) {
+        // The open row keeps its characters up to its last space; after that, words may move to
+        // the next row and new characters follow. Rows above it are final.
+        const bool hasBreak = m_wrap && m_open.breakAfter > m_rowStarts.back();
+        m_pending = PendingAppends{};
+        m_pending.row = rowCount() - 1;
+        m_pending.left = hasBreak ? m_open.width - m_open.tailWidth : m_open.width;
+        m_pending.followEnd = showsEnd();
+        m_paintTimer.start(kPaintInterval, this);
+    }
 
     m_text.append(text);
     layoutPending();
     if (exceedsBound()) {
-        dropOldest(followEnd);
+        const int droppedRows = dropOldest(m_pending.followEnd);
+        if (droppedRows < 0) {
+            m_pending.wholeView = true;
+        } else if (m_pending.row >= droppedRows) {
+            m_pending.row -= droppedRows;
+        } else {
+            m_pending.row = 0;
+            m_pending.left = 0;
+        }
+    }
+    emit textChanged();
+}
+
+// Whether the view shows the last row, as the scroll bar stood before the appends not yet shown.
+bool TrafficTextArea::showsEnd() const
+{
+    if (m_paintTimer.isActive())
+        return m_pending.followEnd;
+    const QScrollBar *bar = verticalScrollBar();
+    return bar->value() >= bar->maximum();
+}
+
+// Brings the scroll bar up to the appends made since the last frame, follows the end when the
+// view showed it, and repaints what they changed.
+void TrafficTextArea::showPendingAppends()
+{
+    if (!m_paintTimer.isActive())
+        return;
+    m_paintTimer.stop();
+    {
+        // Pixels about to be repainted whole need no scrolling.
+        const QScopedValueRollback hold(m_holdPixels, m_pending.wholeView);
+        QScrollBar *bar = verticalScrollBar();
+        updateScrollBar();
+        if (m_pending.followEnd)
+            bar->setValue(bar->maximum());
+    }
+    if (m_pending.wholeView) {
         viewport()->update();
-        emit textChanged();
         return;
     }
-    updateScrollBar();
-    if (followEnd)
-        bar->setValue(bar->maximum());
-
     const int width = viewport()->width();
-    const int openTop = rowTop(openRow);
-    const int left = int(kTextMargin + keptWidth) - kGlyphOverhang;
-    QRegion changed(left, openTop, width - left, m_rowHeight);
-    if (rowCount() > openRow + 1)
-        changed += QRect(0, openTop + m_rowHeight, width, viewport()->height());
+    const int top = rowTop(m_pending.row);
+    const int left = int(kTextMargin + m_pending.left) - kGlyphOverhang;
+    QRegion changed(left, top, width - left, m_rowHeight);
+    if (rowCount() > m_pending.row + 1)
+        changed += QRect(0, top + m_rowHeight, width, viewport()->height());
     viewport()->update(changed.intersected(viewport()->rect()));
-    emit textChanged();
 }
 
 void TrafficTextArea::clear()
@@ -120,8 +156,8 @@ void TrafficTextArea::setMaximumLength(int characters)
     m_maximumLength = characters;
     if (!exceedsBound())
         return;
-    const QScrollBar *bar = verticalScrollBar();
-    dropOldest(bar->value() >= bar->maximum());
+    showPendingAppends();
+    dropOldest(showsEnd());
     viewport()->update();
     emit textChanged();
 }
@@ -146,18 +182,20 @@ int TrafficTextArea::cutInsideRow(int from, int to) const
 // keeps at least half of it: the rows after them broke where a layout of the kept text alone
 // would break them, so only their starts move. Rows long next to the bound are cut inside and
 // the rest, under three quarters of the bound, is laid out again. The view keeps showing the
-// same characters (or the end, when `followEnd`); the caller repaints.
-void TrafficTextArea::dropOldest(bool followEnd)
+// same characters (or the end, when `followEnd`). Returns how many rows went from above a view
+// that shows the same pixels as before, or -1 when the view changed; the caller repaints.
+int TrafficTextArea::dropOldest(bool followEnd)
 {
     const int size = int(m_text.size());
     const int keep = m_maximumLength - m_maximumLength / 4;
     QScrollBar *bar = verticalScrollBar();
     int cut = 0;
     int value = 0;
+    int droppedRows = -1;
     const auto firstKept = std::lower_bound(m_rowStarts.begin(), m_rowStarts.end(), size - keep);
     if (firstKept != m_rowStarts.end() && *firstKept <= size - keep / 2) {
         cut = *firstKept;
-        const int droppedRows = int(firstKept - m_rowStarts.begin());
+        droppedRows = int(firstKept - m_rowStarts.begin());
         m_rowStarts.erase(m_rowStarts.begin(), firstKept);
         for (int &start : m_rowStarts)
             start -= cut;
@@ -177,6 +215,7 @@ void TrafficTextArea::dropOldest(bool followEnd)
 
     if (hasSelection() && std::min(m_anchor, m_cursor) < cut) {
         m_anchor = m_cursor = 0; // part of the selected text is gone
+        droppedRows = -1;
     } else {
         m_anchor = std::max(0, m_anchor - cut);
         m_cursor = std::max(0, m_cursor - cut);
@@ -185,6 +224,7 @@ void TrafficTextArea::dropOldest(bool followEnd)
     const QScopedValueRollback hold(m_holdPixels, true);
     updateScrollBar();
     bar->setValue(followEnd ? bar->maximum() : value);
+    return followEnd || value < 0 ? -1 : droppedRows;
 }
 
 void TrafficTextArea::setWrap(bool wrap)
@@ -294,6 +334,7 @@ void TrafficTextArea::restartLayout()
 // the top, or the end in view when the end was shown.
 void TrafficTextArea::relayout()
 {
+    showPendingAppends();
     QScrollBar *bar = verticalScrollBar();
     const bool followEnd = bar->value() >= bar->maximum();
     const int topCharacter = m_rowStarts[rowAt(0)];
@@ -505,6 +546,7 @@ void TrafficTextArea::resizeEvent(QResizeEvent *event)
     // Called for the frame and for the viewport; rows are recomputed only when the width the
     // text wraps at has changed.
     QAbstractScrollArea::resizeEvent(event);
+    showPendingAppends();
     if (m_wrap && wrapWidth() != m_layoutWidth) {
         relayout();
     } else {
@@ -540,8 +582,17 @@ bool TrafficTextArea::event(QEvent *event)
 
 void TrafficTextArea::scrollContentsBy(int dx, int dy)
 {
-    if (!m_holdPixels)
-        viewport()->scroll(dx, dy);
+    if (m_holdPixels)
+        return;
+    if (m_paintTimer.isActive()) {
+        // Scrolled by the user while appends wait to be shown: the end is followed only if the
+        // view went there.
+        const QScrollBar *bar = verticalScrollBar();
+        m_pending.followEnd = bar->value() >= bar->maximum();
+        if (m_pending.wholeView)
+            return; // the pixels are stale and will be repainted whole
+    }
+    viewport()->scroll(dx, dy);
 }
 
 void TrafficTextArea::keyPressEvent(QKeyEvent *event)
@@ -640,6 +691,10 @@ void TrafficTextArea::updateDragScroll(const QPoint &point)
 
 void TrafficTextArea::timerEvent(QTimerEvent *event)
 {
+    if (event->timerId() == m_paintTimer.timerId()) {
+        showPendingAppends();
+        return;
+    }
     if (event->timerId() != m_dragScrollTimer.timerId()) {
         QAbstractScrollArea::timerEvent(event);
         return;

@@ -26,6 +26,10 @@ class QMenu;
 // widget's font with the palette's Text colour on its Base colour. Text is laid out left to
 // right; right-to-left scripts are not reordered.
 //
+// Appends are shown at most once per screen frame: text() and the rows change at once, while the
+// repaint and the scroll bar's range and following of the end wait for a short timer, so that a
+// line delivering many small pieces costs one paint per frame. Everything else repaints at once.
+//
 // With a maximum length set, the area keeps only the newest text: once an append passes the
 // bound, the oldest whole rows go, down to about three quarters of the bound, so that the cut
 // runs once per quarter of the bound and the remaining rows keep their breaks. Only where rows
@@ -49,7 +53,8 @@ public:
     // Replaces the whole text, clears the selection and shows the first row. The same text again
     // changes nothing.
     void setText(const QString &text);
-    // Adds `text` at the end; a view that showed the last row keeps showing it.
+    // Adds `text` at the end; a view that showed the last row keeps showing it. The text and rows
+    // change at once; the screen and the scroll bar follow within a frame.
     void appendText(const QString &text);
     // Empties the area.
     void clear();
@@ -99,6 +104,15 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
+    // Appends made since the screen last showed them.
+    struct PendingAppends
+    {
+        int row = 0;            // first row whose pixels changed
+        qreal left = 0;         // in that row, the text width before the first change
+        bool wholeView = false; // rows moved under the view: repaint all of it
+        bool followEnd = false; // the view showed the end: scroll to the new end
+    };
+
     // Where the open (last) row stands after the characters laid out so far.
     struct OpenRow
     {
@@ -115,7 +129,9 @@ private:
     void layoutPending();
     bool exceedsBound() const { return m_maximumLength > 0 && m_text.size() > m_maximumLength; }
     int cutInsideRow(int from, int to) const;
-    void dropOldest(bool followEnd);
+    int dropOldest(bool followEnd);
+    bool showsEnd() const;
+    void showPendingAppends();
     int wrapWidth() const;
     int rowTop(int row) const;
     int rowEnd(int row) const;
@@ -144,4 +160,6 @@ private:
     QPoint m_dragPoint;
     QBasicTimer m_dragScrollTimer;
     bool m_holdPixels = false; // scroll-bar moves that renumber rows, not move the content
+    PendingAppends m_pending;  // valid while m_paintTimer runs
+    QBasicTimer m_paintTimer;
 };
