@@ -471,18 +471,11 @@ void MainWindow::buildCj188Page(QWidget *page)
     auto *sendFrame = frame(page, QStringLiteral("Frame1"), QStringLiteral("发送区"));
     RichTextBox1 = trafficArea(sendFrame, QStringLiteral("RichTextBox1"), false);
 
-    auto *polling = frame(page, QStringLiteral("Frame6"), QStringLiteral("连续读表"));
-    auto *start = button(polling, QStringLiteral("GlowButton11"), QStringLiteral("开始"));
-    auto *stop = button(polling, QStringLiteral("GlowButton12"), QStringLiteral("停止"));
-    Text4 = textBox(polling, QStringLiteral("Text4"), QStringLiteral("1"), 3);
-    setBackground(Text4, bgr(kIntervalWhite));
-    label(polling, QStringLiteral("Label5"), QStringLiteral("秒"));
     Timer1 = named(new PollTimer(page), QStringLiteral("Timer1"));
-    installFilter(Text4, &KeepDigits);
-    connect(Text4, &QLineEdit::textChanged, this, [this] { onIntervalChanged(Text4, Timer1); });
-    connect(start, &WindowButton::Click, this, &MainWindow::Cj188StartPolling);
-    connect(stop, &WindowButton::Click, this, &MainWindow::Cj188StopPolling);
     connect(Timer1, &PollTimer::Timer, this, &MainWindow::Cj188ReadData);
+    Text4 = buildPollingFrame(page, {"Frame6", "GlowButton11", "GlowButton12", "Text4", "Label5"},
+                              &MainWindow::Timer1, &MainWindow::Cj188StartPolling,
+                              &MainWindow::Cj188StopPolling);
 }
 
 void MainWindow::buildMbusPage(QWidget *page)
@@ -502,16 +495,28 @@ void MainWindow::buildMbusPage(QWidget *page)
     auto *sendFrame = frame(page, QStringLiteral("Frame8"), QStringLiteral("发送区"));
     RichTextBox4 = trafficArea(sendFrame, QStringLiteral("RichTextBox4"), false);
 
-    auto *polling = frame(page, QStringLiteral("Frame7"), QStringLiteral("连续读表"));
-    auto *start = button(polling, QStringLiteral("GlowButton13"), QStringLiteral("开始"));
-    auto *stop = button(polling, QStringLiteral("GlowButton14"), QStringLiteral("停止"));
-    Text5 = textBox(polling, QStringLiteral("Text5"), QStringLiteral("1"), 3);
-    setBackground(Text5, bgr(kIntervalWhite));
-    label(polling, QStringLiteral("Label4"), QStringLiteral("秒"));
-    installFilter(Text5, &KeepDigits);
-    connect(Text5, &QLineEdit::textChanged, this, [this] { onIntervalChanged(Text5, Timer2); });
-    connect(start, &WindowButton::Click, this, &MainWindow::MbusStartPolling);
-    connect(stop, &WindowButton::Click, this, &MainWindow::MbusStopPolling);
+    // Timer2 lives in the analysis frame, built after this page.
+    Text5 = buildPollingFrame(page, {"Frame7", "GlowButton13", "GlowButton14", "Text5", "Label4"},
+                              &MainWindow::Timer2, &MainWindow::MbusStartPolling,
+                              &MainWindow::MbusStopPolling);
+}
+
+QLineEdit *MainWindow::buildPollingFrame(QWidget *page, const PollingNames &names,
+                                         PollTimer *MainWindow::*timer, void (MainWindow::*start)(),
+                                         void (MainWindow::*stop)())
+{
+    auto *polling = frame(page, QString::fromUtf8(names.frame), QStringLiteral("连续读表"));
+    auto *startButton = button(polling, QString::fromUtf8(names.start), QStringLiteral("开始"));
+    auto *stopButton = button(polling, QString::fromUtf8(names.stop), QStringLiteral("停止"));
+    auto *interval = textBox(polling, QString::fromUtf8(names.interval), QStringLiteral("1"), 3);
+    setBackground(interval, bgr(kIntervalWhite));
+    label(polling, QString::fromUtf8(names.unit), QStringLiteral("秒"));
+    installFilter(interval, &KeepDigits);
+    connect(interval, &QLineEdit::textChanged, this,
+            [this, interval, timer] { onIntervalChanged(interval, this->*timer); });
+    connect(startButton, &WindowButton::Click, this, start);
+    connect(stopButton, &WindowButton::Click, this, stop);
+    return interval;
 }
 
 void MainWindow::applyLayout()

@@ -59,6 +59,14 @@ private:
     void buildMeterArea();
     void buildCj188Page(QWidget *page);
     void buildMbusPage(QWidget *page);
+    // The "连续读表" frame of a page: start, stop, the interval box in seconds and its unit.
+    struct PollingNames
+    {
+        const char *frame, *start, *stop, *interval, *unit;
+    };
+    QLineEdit *buildPollingFrame(QWidget *page, const PollingNames &names,
+                                 PollTimer *MainWindow::*timer, void (MainWindow::*start)(),
+                                 void (MainWindow::*stop)());
     void applyLayout();
     void describeControls();
     void formLoad();
