@@ -17,18 +17,6 @@ const QByteArray kShortReply = Bytes({
 });
 constexpr qsizetype kShortReplyCs = 7;
 
-// An RSP_UD of a heat meter with one energy record.
-const QByteArray kHeatReply = Bytes({
-    0x68, 0x15, 0x15, 0x68,             // start, L = 21, L, start
-    0x08, 0x01, 0x72,                   // C, A, CI
-    0x78, 0x56, 0x34, 0x12,             // identification 12345678
-    0x24, 0x40, 0x01, 0x04,             // manufacturer, version, medium: heat
-    0x2A, 0x00, 0x00, 0x00,             // access number, status, signature
-    0x04, 0x06, 0x39, 0x30, 0x00, 0x00, // DIF 32-bit, VIF energy kWh, 12345
-    0x95,                               // CS
-    0x16,                               // stop
-});
-
 const QByteArray kChangeAddressTo05 = Bytes({
     0x68, 0x06, 0x06, 0x68, // start, L, L, start
     0x53, 0xFE, 0x51,       // C: SND_UD, A: point to point, CI: data send
@@ -138,7 +126,7 @@ void TestMbus::recognizesReply_data()
 
     const QByteArray stop = Bytes({0x16});
     QTest::newRow("shortest RSP_UD; stop byte stays") << kShortReply << kShortReplyCs << stop;
-    QTest::newRow("RSP_UD with a record") << kHeatReply << qsizetype(25) << stop;
+    QTest::newRow("RSP_UD with a record") << kHeatReply << kHeatReplyCs << stop;
     QTest::newRow("noise before the reply is dropped")
         << Bytes({0x00, 0xFF}) + kShortReply << kShortReplyCs + 2 << stop;
     // After the rejection the second start byte opens a candidate with L = 01, which fails on

@@ -67,6 +67,20 @@ inline QByteArray Bytes(std::initializer_list<int> values)
 }
 
 // The bytes held in the receive ring and not consumed yet, oldest first.
+// An M-Bus RSP_UD of a heat meter with one energy record.
+inline const QByteArray kHeatReply = Bytes({
+    0x68, 0x15, 0x15, 0x68,             // start, L = 21, L, start
+    0x08, 0x01, 0x72,                   // C, A, CI
+    0x78, 0x56, 0x34, 0x12,             // identification 12345678
+    0x24, 0x40, 0x01, 0x04,             // manufacturer, version, medium: heat
+    0x2A, 0x00, 0x00, 0x00,             // access number, status, signature
+    0x04, 0x06, 0x39, 0x30, 0x00, 0x00, // DIF 32-bit, VIF energy kWh, 12345
+    0x95,                               // CS
+    0x16,                               // stop
+});
+
+inline constexpr qsizetype kHeatReplyCs = 25;
+
 inline QByteArray UnconsumedBytes(const TrafficState &state)
 {
     QByteArray bytes;
