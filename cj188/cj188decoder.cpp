@@ -1,0 +1,344 @@
+#include "cj188decoder.h"
+
+#include "trafficstate.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+namespace {
+
+constexpr std::uint8_t kWakeUp = 0xFE;
+constexpr std::uint8_t kStart = 0x68;
+constexpr std::uint8_t kEnd = 0x16;
+constexpr int kControlPos = 9;
+constexpr int kLengthPos = 10;
+constexpr int kDataPos = 11;
+
+constexpr std::uint8_t kReadDataReply = 0x81;
+constexpr std::uint8_t kReadAddressReply = 0x83;
+constexpr std::uint8_t kErrorReplyBit = 0x40;
+// DI0 DI1 as they travel.
+constexpr std::uint8_t kDiReadData[2] = {0x1F, 0x90};
+constexpr std::uint8_t kDiReadAddress[2] = {0x0A, 0x81};
+constexpr int kDiAndSerSize = 3;
+
+enum class UnitKind { Energy, Power, Volume, Flow };
+
+struct UnitCode
+{
+    std::uint8_t code;
+    const char *shown; // as the meter means it
+    const char *base;  // as the JSON carries it
+    int power;         // base value = shown value × 10^power
+    UnitKind kind;
+};
+
+// The unit codes of CJ/T 188.
+constexpr std::array kUnits{
+    UnitCode{0x02, "Wh", "Wh", 0, UnitKind::Energy},
+    UnitCode{0x05, "kWh", "Wh", 3, UnitKind::Energy},
+    UnitCode{0x08, "MWh", "Wh", 6, UnitKind::Energy},
+    UnitCode{0x0A, "MWh×100", "Wh", 8, UnitKind::Energy},
+    UnitCode{0x01, "J", "J", 0, UnitKind::Energy},
+    UnitCode{0x0B, "kJ", "J", 3, UnitKind::Energy},
+    UnitCode{0x0E, "MJ", "J", 6, UnitKind::Energy},
+    UnitCode{0x11, "GJ", "J", 9, UnitKind::Energy},
+    UnitCode{0x13, "GJ×100", "J", 11, UnitKind::Energy},
+    UnitCode{0x14, "W", "W", 0, UnitKind::Power},
+    UnitCode{0x17, "kW", "W", 3, UnitKind::Power},
+    UnitCode{0x1A, "MW", "W", 6, UnitKind::Power},
+    UnitCode{0x29, "L", "m^3", -3, UnitKind::Volume},
+    UnitCode{0x2C, "m³", "m^3", 0, UnitKind::Volume},
+    UnitCode{0x32, "L/h", "m^3/h", -3, UnitKind::Flow},
+    UnitCode{0x35, "m³/h", "m^3/h", 0, UnitKind::Flow},
+};
+
+const UnitCode *FindUnit(std::uint8_t code, UnitKind kind)
+{
+    const auto it = std::find_if(kUnits.begin(), kUnits.end(), [&](const UnitCode &u) {
+        return u.code == code && u.kind == kind;
+    });
+    return it == kUnits.end() ? nullptr : &*it;
+}
+
+// Packed BCD, least significant byte first; nothing when a nibble is above 9.
+std::optional<std::int64_t> BcdValue(QByteArrayView lsbFirst)
+{
+    std::int64_t value = 0;
+    for (qsizetype i = lsbFirst.size(); i-- > 0;) {
+        const auto b = std::uint8_t(lsbFirst[i]);
+        if ((b >> 4) > 9 || (b & 0x0F) > 9)
+            return std::nullopt;
+        value = value * 100 + (b >> 4) * 10 + (b & 0x0F);
+    }
+    return value;
+}
+
+QString HexDigits(QByteArrayView bytes, bool reversed)
+{
+    QByteArray b = bytes.toByteArray();
+    if (reversed)
+        std::reverse(b.begin(), b.end());
+    return QString::fromLatin1(b.toHex().toUpper());
+}
+
+QString Padded(std::int64_t v, int width)
+{
+    return QStringLiteral("%1").arg(v, width, 10, QLatin1Char('0'));
+}
+
+// Reads the fields of the data one after another, each into one record.
+class FieldReader
+{
+public:
+    FieldReader(QByteArrayView data, DecodedReply &reply) : m_data(data), m_reply(reply) {}
+
+    // A reading of four BCD bytes with `decimals` places, followed by its unit code.
+    void reading(const char *quantity, const QString &label, int decimals, UnitKind kind)
+    {
+        DecodedRecord r;
+        if (!take(r, quantity, label, 5))
+            return;
+        const std::optional<std::int64_t> v = BcdValue(QByteArrayView(r.raw).first(4));
+        const auto code = std::uint8_t(r.raw[4]);
+        const UnitCode *unit = FindUnit(code, kind);
+        if (!v)
+            r.error = QStringLiteral("invalid BCD");
+        else if (!unit)
+            r.error = QStringLiteral("unit code %1 does not fit this field")
+                          .arg(code, 2, 16, QLatin1Char('0'));
+        if (r.error.isEmpty()) {
+            r.value = Decimal{*v, unit->power - decimals};
+            r.unit = QString::fromUtf8(unit->base);
+            r.shown = DecimalText(Decimal{*v, -decimals}) + QLatin1Char(' ') +
+                      QString::fromUtf8(unit->shown);
+        }
+        m_reply.records << r;
+    }
+
+    // A temperature of three BCD bytes, XXXX.XX °C.
+    void temperature(const char *quantity, const QString &label)
+    {
+        DecodedRecord r;
+        if (!take(r, quantity, label, 3))
+            return;
+        if (const auto v = BcdValue(r.raw)) {
+            r.value = Decimal{*v, -2};
+            r.unit = QStringLiteral("°C");
+        } else {
+            r.error = QStringLiteral("invalid BCD");
+        }
+        m_reply.records << r;
+    }
+
+    // Whole hours in three BCD bytes; the JSON has seconds.
+    void hours(const char *quantity, const QString &label)
+    {
+        DecodedRecord r;
+        if (!take(r, quantity, label, 3))
+            return;
+        if (const auto v = BcdValue(r.raw)) {
+            r.value = Decimal{*v * 3600, 0};
+            r.unit = QStringLiteral("s");
+            r.shown = QString::number(*v) + QStringLiteral(" h");
+        } else {
+            r.error = QStringLiteral("invalid BCD");
+        }
+        m_reply.records << r;
+    }
+
+    // ss mm hh DD MM YY YY in BCD, least significant first.
+    void realTime()
+    {
+        DecodedRecord r;
+        if (!take(r, "real time", QStringLiteral("实时时间"), 7))
+            return;
+        std::array<int, 7> p{};
+        bool ok = true;
+        for (int i = 0; i < 7 && ok; ++i) {
+            const auto v = BcdValue(QByteArrayView(r.raw).sliced(i, 1));
+            ok = v.has_value();
+            p[i] = int(v.value_or(0));
+        }
+        const int year = p[6] * 100 + p[5];
+        ok = ok && p[0] < 60 && p[1] < 60 && p[2] < 24 && p[3] >= 1 && p[3] <= 31 && p[4] >= 1 &&
+             p[4] <= 12;
+        if (ok)
+            r.value = QStringLiteral("%1-%2-%3 %4:%5:%6")
+                          .arg(Padded(year, 4), Padded(p[4], 2), Padded(p[3], 2),
+                               Padded(p[2], 2), Padded(p[1], 2), Padded(p[0], 2));
+        else
+            r.error = QStringLiteral("invalid date and time");
+        m_reply.records << r;
+    }
+
+    // ST: bits 0-1 of the first byte the valve, bit 2 the battery; the rest is the maker's.
+    void status()
+    {
+        DecodedRecord valve;
+        if (!take(valve, "valve", QStringLiteral("阀门状态"), 2))
+            return;
+        const auto st0 = std::uint8_t(valve.raw[0]);
+        static const QString kValve[] = {QStringLiteral("open"), QStringLiteral("closed"),
+                                         QStringLiteral("reserved"), QStringLiteral("abnormal")};
+        static const QString kValveShown[] = {QStringLiteral("开"), QStringLiteral("关"),
+                                              QStringLiteral("保留"), QStringLiteral("异常")};
+        valve.value = kValve[st0 & 0x03];
+        valve.shown = kValveShown[st0 & 0x03];
+        DecodedRecord battery = valve;
+        battery.quantity = QStringLiteral("battery");
+        battery.label = QStringLiteral("电池电压");
+        const bool low = st0 & 0x04;
+        battery.value = low ? QStringLiteral("low") : QStringLiteral("normal");
+        battery.shown = low ? QStringLiteral("欠压") : QStringLiteral("正常");
+        m_reply.records << valve << battery;
+    }
+
+    // Bytes after the last field the meter type has.
+    void rest()
+    {
+        if (m_stopped || m_pos >= m_data.size())
+            return;
+        DecodedRecord r;
+        r.quantity = QStringLiteral("unexpected data");
+        r.label = QStringLiteral("多余数据");
+        r.raw = m_data.sliced(m_pos).toByteArray();
+        r.error = QStringLiteral("bytes after the last field");
+        m_reply.records << r;
+    }
+
+private:
+    // Takes `size` bytes into the record; when fewer are left, records what is there as cut
+    // short and stops all further fields.
+    bool take(DecodedRecord &r, const char *quantity, const QString &label, qsizetype size)
+    {
+        if (m_stopped)
+            return false;
+        r.quantity = QString::fromLatin1(quantity);
+        r.label = label;
+        if (m_data.size() - m_pos < size) {
+            r.raw = m_data.sliced(m_pos).toByteArray();
+            r.error = QStringLiteral("field cut short");
+            m_reply.records << r;
+            m_stopped = true;
+            return false;
+        }
+        r.raw = m_data.sliced(m_pos, size).toByteArray();
+        m_pos += size;
+        return true;
+    }
+
+    QByteArrayView m_data;
+    DecodedReply &m_reply;
+    qsizetype m_pos = 0;
+    bool m_stopped = false;
+};
+
+bool IsWaterOrGas(std::uint8_t type)
+{
+    return (type >= 0x10 && type <= 0x19) || (type >= 0x30 && type <= 0x39);
+}
+
+bool IsHeat(std::uint8_t type)
+{
+    return type >= 0x20 && type <= 0x29;
+}
+
+bool HasDi(QByteArrayView data, const std::uint8_t (&di)[2])
+{
+    return data.size() >= 2 && std::uint8_t(data[0]) == di[0] && std::uint8_t(data[1]) == di[1];
+}
+
+void DecodeReadings(std::uint8_t type, QByteArrayView readings, DecodedReply &reply)
+{
+    FieldReader f(readings, reply);
+    if (IsWaterOrGas(type)) {
+        f.reading("current cumulative flow", QStringLiteral("当前累积流量"), 2, UnitKind::Volume);
+        f.reading("settlement-date cumulative flow", QStringLiteral("结算日累积流量"), 2,
+                  UnitKind::Volume);
+    } else {
+        f.reading("settlement-date heat", QStringLiteral("结算日热量"), 2, UnitKind::Energy);
+        f.reading("current heat", QStringLiteral("当前热量"), 2, UnitKind::Energy);
+        f.reading("heat power", QStringLiteral("热功率"), 2, UnitKind::Power);
+        f.reading("flow rate", QStringLiteral("流量"), 4, UnitKind::Flow);
+        f.reading("cumulative flow", QStringLiteral("累积流量"), 2, UnitKind::Volume);
+        f.temperature("supply temperature", QStringLiteral("供水温度"));
+        f.temperature("return temperature", QStringLiteral("回水温度"));
+        f.hours("working time", QStringLiteral("累计工作时间"));
+    }
+    f.realTime();
+    f.status();
+    f.rest();
+}
+
+} // namespace
+
+DecodedReply Cj188DecodeReply(QByteArrayView frame)
+{
+    DecodedReply reply;
+    reply.protocol = QStringLiteral("cj188");
+    while (!frame.isEmpty() && std::uint8_t(frame[0]) == kWakeUp)
+        frame = frame.sliced(1);
+    if (frame.size() <= kLengthPos || std::uint8_t(frame[0]) != kStart) {
+        reply.error = QStringLiteral("not a CJ/T 188 frame");
+        return reply;
+    }
+    const int length = std::uint8_t(frame[kLengthPos]);
+    const qsizetype csPos = kDataPos + length;
+    if (csPos < frame.size()) {
+        std::uint8_t sum = 0;
+        for (qsizetype i = 0; i < csPos; ++i)
+            sum = std::uint8_t(sum + std::uint8_t(frame[i]));
+        reply.checked = std::uint8_t(frame[csPos]) == sum;
+    }
+    const auto type = std::uint8_t(frame[1]);
+    reply.header << HeaderField{QStringLiteral("type"), HexDigits(frame.sliced(1, 1), false), {}, {}}
+                 << HeaderField{QStringLiteral("address"), HexDigits(frame.sliced(2, 5), true), {}, {}}
+                 << HeaderField{QStringLiteral("maker"), HexDigits(frame.sliced(7, 2), false), {}, {}};
+
+    const QByteArrayView data =
+        frame.sliced(kDataPos, std::min<qsizetype>(length, frame.size() - kDataPos));
+    if (data.size() < length)
+        reply.error = QStringLiteral("frame cut short: %1 of %2 data bytes")
+                          .arg(data.size())
+                          .arg(length);
+    else if (csPos + 1 < frame.size() && std::uint8_t(frame[csPos + 1]) != kEnd)
+        reply.error = QStringLiteral("no end byte after the checksum");
+
+    const auto control = std::uint8_t(frame[kControlPos]);
+    const QString controlText = QStringLiteral("%1").arg(control, 2, 16, QLatin1Char('0'));
+    if (control & kErrorReplyBit) {
+        reply.error = QStringLiteral("the meter answered with an error (C %1)").arg(controlText);
+    } else if (control == kReadAddressReply && HasDi(data, kDiReadAddress)) {
+        DecodedRecord r;
+        r.quantity = QStringLiteral("address");
+        r.label = QStringLiteral("表地址");
+        r.value = HexDigits(frame.sliced(2, 5), true);
+        r.raw = frame.sliced(2, 7).toByteArray();
+        reply.records << r;
+    } else if (control == kReadDataReply && HasDi(data, kDiReadData)) {
+        if (IsWaterOrGas(type) || IsHeat(type))
+            DecodeReadings(type, data.sliced(std::min<qsizetype>(kDiAndSerSize, data.size())),
+                           reply);
+        else
+            reply.error = QStringLiteral("meter type %1 has no known data layout")
+                              .arg(type, 2, 16, QLatin1Char('0'));
+    } else if (reply.error.isEmpty()) {
+        reply.error = QStringLiteral("not a read-data or read-address reply (C %1)")
+                          .arg(controlText);
+    }
+    return reply;
+}
+
+QByteArray Cj188CheckedFrame(const TrafficState &state)
+{
+    const int end = std::min(kDataPos + state.FrameBuf[kLengthPos], TrafficState::kFrameBufSize);
+    QByteArray frame(reinterpret_cast<const char *>(state.FrameBuf.data()), end);
+    std::uint8_t sum = 0;
+    for (const char c : std::as_const(frame))
+        sum = std::uint8_t(sum + std::uint8_t(c));
+    frame.append(char(sum));
+    frame.append(char(kEnd));
+    return frame;
+}

@@ -1,0 +1,226 @@
+#include "decodedreply.h"
+
+#include <QLocale>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+QString JsonString(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    out += QLatin1Char('"');
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'"':
+            out += QLatin1String("\\\"");
+            break;
+        case u'\\':
+            out += QLatin1String("\\\\");
+            break;
+        case u'\n':
+            out += QLatin1String("\\n");
+            break;
+        case u'\r':
+            out += QLatin1String("\\r");
+            break;
+        case u'\t':
+            out += QLatin1String("\\t");
+            break;
+        default:
+            if (c.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    out += QLatin1Char('"');
+    return out;
+}
+
+QString DoubleText(double value)
+{
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QString JsonValue(const DecodedValue &value)
+{
+    if (const auto *d = std::get_if<Decimal>(&value))
+        return DecimalText(*d);
+    if (const auto *x = std::get_if<double>(&value))
+        return std::isfinite(*x) ? DoubleText(*x) : QStringLiteral("null");
+    if (const auto *s = std::get_if<QString>(&value))
+        return JsonString(*s);
+    if (const auto *b = std::get_if<bool>(&value))
+        return *b ? QStringLiteral("true") : QStringLiteral("false");
+    return QStringLiteral("null");
+}
+
+QString Member(const QString &key, const QString &jsonValue)
+{
+    return JsonString(key) + QLatin1String(": ") + jsonValue;
+}
+
+} // namespace
+
+QString DecodedRecordJson(const DecodedRecord &r)
+{
+    QStringList members{
+        Member(QStringLiteral("storage"), QString::number(r.storage)),
+        Member(QStringLiteral("tariff"), QString::number(r.tariff)),
+        Member(QStringLiteral("subunit"), QString::number(r.subunit)),
+        Member(QStringLiteral("function"), JsonString(r.function)),
+        Member(QStringLiteral("quantity"), JsonString(r.quantity)),
+        Member(QStringLiteral("value"), JsonValue(r.value)),
+        Member(QStringLiteral("unit"), JsonString(r.unit)),
+        Member(QStringLiteral("raw"), JsonString(SpacedHex(r.raw))),
+    };
+    if (!r.error.isEmpty())
+        members << Member(QStringLiteral("error"), JsonString(r.error));
+    return QLatin1Char('{') + members.join(QLatin1String(", ")) + QLatin1Char('}');
+}
+
+namespace {
+
+// The window writes m³ where the JSON writes m^3.
+QString ShownUnit(const QString &unit)
+{
+    QString shown = unit;
+    shown.replace(QLatin1String("m^3"), QStringLiteral("m³"));
+    return shown;
+}
+
+QString ShownValue(const DecodedValue &value)
+{
+    if (const auto *d = std::get_if<Decimal>(&value))
+        return DecimalText(*d);
+    if (const auto *x = std::get_if<double>(&value))
+        return DoubleText(*x);
+    if (const auto *s = std::get_if<QString>(&value))
+        return *s;
+    if (const auto *b = std::get_if<bool>(&value))
+        return *b ? QStringLiteral("是") : QStringLiteral("否");
+    return QStringLiteral("无数据");
+}
+
+QString FunctionLabel(const QString &function)
+{
+    if (function == QLatin1String("maximum"))
+        return QStringLiteral("最大值");
+    if (function == QLatin1String("minimum"))
+        return QStringLiteral("最小值");
+    if (function == QLatin1String("value during error"))
+        return QStringLiteral("故障期间值");
+    return {};
+}
+
+QString RecordLine(const DecodedRecord &r)
+{
+    const QString name = r.label.isEmpty() ? r.quantity : r.label;
+    if (!r.error.isEmpty())
+        return (name.isEmpty() ? QStringLiteral("数据记录") : name) +
+               QStringLiteral("：无法解析，原始数据 ") + SpacedHex(r.raw);
+
+    QString line = name + QStringLiteral("：");
+    if (!r.shown.isEmpty()) {
+        line += r.shown;
+    } else {
+        line += ShownValue(r.value);
+        if (!r.unit.isEmpty() && !std::holds_alternative<std::monostate>(r.value))
+            line += QLatin1Char(' ') + ShownUnit(r.unit);
+    }
+    QStringList notes;
+    if (const QString f = FunctionLabel(r.function); !f.isEmpty())
+        notes << f;
+    if (r.storage != 0)
+        notes << QStringLiteral("存储号 %1").arg(r.storage);
+    if (r.tariff != 0)
+        notes << QStringLiteral("费率 %1").arg(r.tariff);
+    if (r.subunit != 0)
+        notes << QStringLiteral("子单元 %1").arg(r.subunit);
+    if (!notes.isEmpty())
+        line += QStringLiteral("（") + notes.join(QStringLiteral("，")) + QStringLiteral("）");
+    return line;
+}
+
+} // namespace
+
+QString DecimalText(const Decimal &value)
+{
+    // The magnitude as unsigned, so that the smallest 64-bit value prints too.
+    const bool negative = value.mantissa < 0;
+    const std::uint64_t magnitude = negative ? 0 - std::uint64_t(value.mantissa)
+                                             : std::uint64_t(value.mantissa);
+    QString digits = QString::number(magnitude);
+    if (value.exponent > 0 && magnitude != 0) {
+        digits += QString(value.exponent, QLatin1Char('0'));
+    } else if (value.exponent < 0) {
+        const int places = -value.exponent;
+        if (digits.size() <= places)
+            digits = QString(places - digits.size() + 1, QLatin1Char('0')) + digits;
+        digits.insert(digits.size() - places, QLatin1Char('.'));
+    }
+    return negative && magnitude != 0 ? QLatin1Char('-') + digits : digits;
+}
+
+std::optional<Decimal> ScaledDecimal(const Decimal &value, std::int64_t factor)
+{
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    if (factor == 0)
+        return Decimal{0, value.exponent};
+    // |mantissa| <= kMax / |factor| keeps the product in range (the smallest value is refused).
+    const std::int64_t m = value.mantissa == std::numeric_limits<std::int64_t>::min()
+                               ? kMax
+                               : (value.mantissa < 0 ? -value.mantissa : value.mantissa);
+    const std::int64_t f = factor < 0 ? -factor : factor;
+    if (factor == std::numeric_limits<std::int64_t>::min() || m > kMax / f)
+        return std::nullopt;
+    return Decimal{value.mantissa * factor, value.exponent};
+}
+
+QString SpacedHex(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
+
+QString DecodedReplyJson(const DecodedReply &reply)
+{
+    QStringList header;
+    for (const HeaderField &field : reply.header)
+        header << Member(field.key, JsonValue(field.value));
+    QStringList records;
+    for (const DecodedRecord &record : reply.records)
+        records << DecodedRecordJson(record);
+
+    QStringList members{
+        Member(QStringLiteral("protocol"), JsonString(reply.protocol)),
+        Member(QStringLiteral("checked"), reply.checked ? QStringLiteral("true")
+                                                        : QStringLiteral("false")),
+        Member(QStringLiteral("header"),
+               QLatin1Char('{') + header.join(QLatin1String(", ")) + QLatin1Char('}')),
+        Member(QStringLiteral("records"),
+               QLatin1Char('[') + records.join(QLatin1String(", ")) + QLatin1Char(']')),
+        Member(QStringLiteral("more_records"), reply.moreRecords ? QStringLiteral("true")
+                                                                 : QStringLiteral("false")),
+    };
+    if (!reply.error.isEmpty())
+        members << Member(QStringLiteral("error"), JsonString(reply.error));
+    return QLatin1Char('{') + members.join(QLatin1String(", ")) + QLatin1Char('}');
+}
+
+QStringList DecodedReplyLines(const DecodedReply &reply)
+{
+    QStringList lines;
+    for (const HeaderField &field : reply.header)
+        if (!field.label.isEmpty())
+            lines << field.label + QStringLiteral("：") +
+                         (field.shown.isEmpty() ? ShownValue(field.value) : field.shown);
+    for (const DecodedRecord &record : reply.records)
+        lines << RecordLine(record);
+    if (!reply.error.isEmpty())
+        lines << QStringLiteral("无法解析：") + reply.error;
+    if (reply.moreRecords)
+        lines << QStringLiteral("后续报文还有数据");
+    return lines;
+}
