@@ -166,8 +166,8 @@ public:
              p[4] <= 12;
         if (ok)
             r.value = QStringLiteral("%1-%2-%3 %4:%5:%6")
-                          .arg(Padded(year, 4), Padded(p[4], 2), Padded(p[3], 2),
-                               Padded(p[2], 2), Padded(p[1], 2), Padded(p[0], 2));
+                          .arg(Padded(year, 4), Padded(p[4], 2), Padded(p[3], 2), Padded(p[2], 2),
+                               Padded(p[1], 2), Padded(p[0], 2));
         else
             r.error = QStringLiteral("invalid date and time");
         m_reply.records << r;
@@ -293,16 +293,16 @@ DecodedReply Cj188DecodeReply(QByteArrayView frame)
         reply.checked = std::uint8_t(frame[csPos]) == sum;
     }
     const auto type = std::uint8_t(frame[1]);
-    reply.header << HeaderField{QStringLiteral("type"), HexDigits(frame.sliced(1, 1), false), {}, {}}
-                 << HeaderField{QStringLiteral("address"), HexDigits(frame.sliced(2, 5), true), {}, {}}
-                 << HeaderField{QStringLiteral("maker"), HexDigits(frame.sliced(7, 2), false), {}, {}};
+    reply.header
+        << HeaderField{QStringLiteral("type"), HexDigits(frame.sliced(1, 1), false), {}, {}}
+        << HeaderField{QStringLiteral("address"), HexDigits(frame.sliced(2, 5), true), {}, {}}
+        << HeaderField{QStringLiteral("maker"), HexDigits(frame.sliced(7, 2), false), {}, {}};
 
     const QByteArrayView data =
         frame.sliced(kDataPos, std::min<qsizetype>(length, frame.size() - kDataPos));
     if (data.size() < length)
-        reply.error = QStringLiteral("frame cut short: %1 of %2 data bytes")
-                          .arg(data.size())
-                          .arg(length);
+        reply.error =
+            QStringLiteral("frame cut short: %1 of %2 data bytes").arg(data.size()).arg(length);
     else if (csPos + 1 < frame.size() && std::uint8_t(frame[csPos + 1]) != kEnd)
         reply.error = QStringLiteral("no end byte after the checksum");
 
@@ -325,8 +325,8 @@ DecodedReply Cj188DecodeReply(QByteArrayView frame)
             reply.error = QStringLiteral("meter type %1 has no known data layout")
                               .arg(type, 2, 16, QLatin1Char('0'));
     } else if (reply.error.isEmpty()) {
-        reply.error = QStringLiteral("not a read-data or read-address reply (C %1)")
-                          .arg(controlText);
+        reply.error =
+            QStringLiteral("not a read-data or read-address reply (C %1)").arg(controlText);
     }
     return reply;
 }

@@ -150,8 +150,8 @@ QString DecimalText(const Decimal &value)
 {
     // The magnitude as unsigned, so that the smallest 64-bit value prints too.
     const bool negative = value.mantissa < 0;
-    const std::uint64_t magnitude = negative ? 0 - std::uint64_t(value.mantissa)
-                                             : std::uint64_t(value.mantissa);
+    const std::uint64_t magnitude =
+        negative ? 0 - std::uint64_t(value.mantissa) : std::uint64_t(value.mantissa);
     QString digits = QString::number(magnitude);
     if (value.exponent > 0 && magnitude != 0) {
         digits += QString(value.exponent, QLatin1Char('0'));
@@ -195,14 +195,14 @@ QString DecodedReplyJson(const DecodedReply &reply)
 
     QStringList members{
         Member(QStringLiteral("protocol"), JsonString(reply.protocol)),
-        Member(QStringLiteral("checked"), reply.checked ? QStringLiteral("true")
-                                                        : QStringLiteral("false")),
+        Member(QStringLiteral("checked"),
+               reply.checked ? QStringLiteral("true") : QStringLiteral("false")),
         Member(QStringLiteral("header"),
                QLatin1Char('{') + header.join(QLatin1String(", ")) + QLatin1Char('}')),
         Member(QStringLiteral("records"),
                QLatin1Char('[') + records.join(QLatin1String(", ")) + QLatin1Char(']')),
-        Member(QStringLiteral("more_records"), reply.moreRecords ? QStringLiteral("true")
-                                                                 : QStringLiteral("false")),
+        Member(QStringLiteral("more_records"),
+               reply.moreRecords ? QStringLiteral("true") : QStringLiteral("false")),
     };
     if (!reply.error.isEmpty())
         members << Member(QStringLiteral("error"), JsonString(reply.error));

@@ -35,10 +35,10 @@ using DecodedValue = std::variant<std::monostate, Decimal, double, QString, bool
 // One field of a reply's header, in the order the reply carries it.
 struct HeaderField
 {
-    QString key;      // JSON name: "id", "manufacturer", "type", ...
+    QString key; // JSON name: "id", "manufacturer", "type", ...
     DecodedValue value;
-    QString label;    // Chinese name for the data-analysis area; empty to leave it out there
-    QString shown;    // value as the window shows it; empty to show `value`
+    QString label; // Chinese name for the data-analysis area; empty to leave it out there
+    QString shown; // value as the window shows it; empty to show `value`
 };
 
 // One data record (M-Bus) or one field of the data (CJ/T 188).

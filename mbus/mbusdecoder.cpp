@@ -91,42 +91,68 @@ Meaning PrimaryVif(std::uint8_t vif)
     const int n3 = vif & 0x07;
     const int n2 = vif & 0x03;
     switch (vif & 0x78) {
-    case 0x00: return Number("energy", QStringLiteral("能量"), "Wh", n3 - 3);
-    case 0x08: return Number("energy", QStringLiteral("能量"), "J", n3);
-    case 0x10: return Number("volume", QStringLiteral("体积"), "m^3", n3 - 6);
-    case 0x18: return Number("mass", QStringLiteral("质量"), "kg", n3 - 3);
-    case 0x28: return Number("power", QStringLiteral("功率"), "W", n3 - 3);
-    case 0x30: return Number("power", QStringLiteral("功率"), "J/h", n3);
-    case 0x38: return Number("volume flow", QStringLiteral("体积流量"), "m^3/h", n3 - 6);
-    case 0x40: return Number("volume flow", QStringLiteral("体积流量"), "m^3/h", n3 - 7, 60);
-    case 0x48: return Number("volume flow", QStringLiteral("体积流量"), "m^3/h", n3 - 9, 3600);
-    case 0x50: return Number("mass flow", QStringLiteral("质量流量"), "kg/h", n3 - 3);
-    default: break;
+    case 0x00:
+        return Number("energy", QStringLiteral("能量"), "Wh", n3 - 3);
+    case 0x08:
+        return Number("energy", QStringLiteral("能量"), "J", n3);
+    case 0x10:
+        return Number("volume", QStringLiteral("体积"), "m^3", n3 - 6);
+    case 0x18:
+        return Number("mass", QStringLiteral("质量"), "kg", n3 - 3);
+    case 0x28:
+        return Number("power", QStringLiteral("功率"), "W", n3 - 3);
+    case 0x30:
+        return Number("power", QStringLiteral("功率"), "J/h", n3);
+    case 0x38:
+        return Number("volume flow", QStringLiteral("体积流量"), "m^3/h", n3 - 6);
+    case 0x40:
+        return Number("volume flow", QStringLiteral("体积流量"), "m^3/h", n3 - 7, 60);
+    case 0x48:
+        return Number("volume flow", QStringLiteral("体积流量"), "m^3/h", n3 - 9, 3600);
+    case 0x50:
+        return Number("mass flow", QStringLiteral("质量流量"), "kg/h", n3 - 3);
+    default:
+        break;
     }
     switch (vif & 0x7C) {
-    case 0x20: return Duration("on time", QStringLiteral("通电时间"), n2);
-    case 0x24: return Duration("operating time", QStringLiteral("工作时间"), n2);
-    case 0x58: return Number("flow temperature", QStringLiteral("供水温度"), "°C", n2 - 3);
-    case 0x5C: return Number("return temperature", QStringLiteral("回水温度"), "°C", n2 - 3);
-    case 0x60: return Number("temperature difference", QStringLiteral("温差"), "K", n2 - 3);
-    case 0x64: return Number("external temperature", QStringLiteral("外部温度"), "°C", n2 - 3);
+    case 0x20:
+        return Duration("on time", QStringLiteral("通电时间"), n2);
+    case 0x24:
+        return Duration("operating time", QStringLiteral("工作时间"), n2);
+    case 0x58:
+        return Number("flow temperature", QStringLiteral("供水温度"), "°C", n2 - 3);
+    case 0x5C:
+        return Number("return temperature", QStringLiteral("回水温度"), "°C", n2 - 3);
+    case 0x60:
+        return Number("temperature difference", QStringLiteral("温差"), "K", n2 - 3);
+    case 0x64:
+        return Number("external temperature", QStringLiteral("外部温度"), "°C", n2 - 3);
     case 0x68:
         if (vif <= 0x6B)
             return Number("pressure", QStringLiteral("压力"), "bar", n2 - 3);
         break;
-    case 0x70: return Duration("averaging duration", QStringLiteral("平均时长"), n2);
-    case 0x74: return Duration("actuality duration", QStringLiteral("实际时长"), n2);
-    default: break;
+    case 0x70:
+        return Duration("averaging duration", QStringLiteral("平均时长"), n2);
+    case 0x74:
+        return Duration("actuality duration", QStringLiteral("实际时长"), n2);
+    default:
+        break;
     }
     switch (vif) {
-    case 0x6C: return Other("date", QStringLiteral("日期"), Kind::DateG);
-    case 0x6D: return Other("date and time", QStringLiteral("日期时间"), Kind::DateTime);
+    case 0x6C:
+        return Other("date", QStringLiteral("日期"), Kind::DateG);
+    case 0x6D:
+        return Other("date and time", QStringLiteral("日期时间"), Kind::DateTime);
     case 0x6E:
         return Other("heat cost allocator units", QStringLiteral("热分配表读数"), Kind::Count);
-    case 0x78: return Other("fabrication number", QStringLiteral("出厂编号"), Kind::Ident);
-    case 0x79: return Other("enhanced identification", QStringLiteral("扩展标识"), Kind::Ident);
-    case 0x7A: return Other("bus address", QStringLiteral("总线地址"), Kind::Count);
-    default: break;
+    case 0x78:
+        return Other("fabrication number", QStringLiteral("出厂编号"), Kind::Ident);
+    case 0x79:
+        return Other("enhanced identification", QStringLiteral("扩展标识"), Kind::Ident);
+    case 0x7A:
+        return Other("bus address", QStringLiteral("总线地址"), Kind::Count);
+    default:
+        break;
     }
     return Unknown(QStringLiteral("unknown VIF %1").arg(vif, 2, 16, QLatin1Char('0')));
 }
@@ -145,26 +171,44 @@ Meaning FdVif(std::uint8_t vife)
                           vife == 0x6C ? 3600 : 86400);
     }
     switch (vife) {
-    case 0x08: return Other("access number", QStringLiteral("访问号"), Kind::Count);
-    case 0x09: return Other("medium", QStringLiteral("介质"), Kind::Count);
-    case 0x0A: return Other("manufacturer", QStringLiteral("厂商"), Kind::Ident);
-    case 0x0B: return Other("parameter set", QStringLiteral("参数集标识"), Kind::Ident);
-    case 0x0C: return Other("model version", QStringLiteral("型号版本"), Kind::Ident);
-    case 0x0D: return Other("hardware version", QStringLiteral("硬件版本"), Kind::Ident);
-    case 0x0E: return Other("firmware version", QStringLiteral("固件版本"), Kind::Ident);
-    case 0x0F: return Other("software version", QStringLiteral("软件版本"), Kind::Ident);
-    case 0x10: return Other("customer location", QStringLiteral("用户位置"), Kind::Ident);
-    case 0x11: return Other("customer", QStringLiteral("用户"), Kind::Ident);
-    case 0x17: return Other("error flags", QStringLiteral("错误标志"), Kind::Count);
-    case 0x1A: return Other("digital output", QStringLiteral("数字输出"), Kind::Count);
-    case 0x1B: return Other("digital input", QStringLiteral("数字输入"), Kind::Count);
-    case 0x1C: return Other("baud rate", QStringLiteral("波特率"), Kind::Count);
-    case 0x3A: return Other("dimensionless", QStringLiteral("无量纲值"), Kind::Count);
-    case 0x60: return Other("reset counter", QStringLiteral("复位次数"), Kind::Count);
-    case 0x61: return Other("cumulation counter", QStringLiteral("累积次数"), Kind::Count);
+    case 0x08:
+        return Other("access number", QStringLiteral("访问号"), Kind::Count);
+    case 0x09:
+        return Other("medium", QStringLiteral("介质"), Kind::Count);
+    case 0x0A:
+        return Other("manufacturer", QStringLiteral("厂商"), Kind::Ident);
+    case 0x0B:
+        return Other("parameter set", QStringLiteral("参数集标识"), Kind::Ident);
+    case 0x0C:
+        return Other("model version", QStringLiteral("型号版本"), Kind::Ident);
+    case 0x0D:
+        return Other("hardware version", QStringLiteral("硬件版本"), Kind::Ident);
+    case 0x0E:
+        return Other("firmware version", QStringLiteral("固件版本"), Kind::Ident);
+    case 0x0F:
+        return Other("software version", QStringLiteral("软件版本"), Kind::Ident);
+    case 0x10:
+        return Other("customer location", QStringLiteral("用户位置"), Kind::Ident);
+    case 0x11:
+        return Other("customer", QStringLiteral("用户"), Kind::Ident);
+    case 0x17:
+        return Other("error flags", QStringLiteral("错误标志"), Kind::Count);
+    case 0x1A:
+        return Other("digital output", QStringLiteral("数字输出"), Kind::Count);
+    case 0x1B:
+        return Other("digital input", QStringLiteral("数字输入"), Kind::Count);
+    case 0x1C:
+        return Other("baud rate", QStringLiteral("波特率"), Kind::Count);
+    case 0x3A:
+        return Other("dimensionless", QStringLiteral("无量纲值"), Kind::Count);
+    case 0x60:
+        return Other("reset counter", QStringLiteral("复位次数"), Kind::Count);
+    case 0x61:
+        return Other("cumulation counter", QStringLiteral("累积次数"), Kind::Count);
     case 0x74:
         return Number("remaining battery time", QStringLiteral("电池剩余时间"), "s", 0, 86400);
-    default: break;
+    default:
+        break;
     }
     return Unknown(QStringLiteral("unknown VIFE FD %1").arg(vife, 2, 16, QLatin1Char('0')));
 }
@@ -174,13 +218,20 @@ Meaning FbVif(std::uint8_t vife)
 {
     const int n = vife & 0x01;
     switch (vife & 0x7E) {
-    case 0x00: return Number("energy", QStringLiteral("能量"), "Wh", n + 5);      // 0.1 MWh
-    case 0x08: return Number("energy", QStringLiteral("能量"), "J", n + 8);       // 0.1 GJ
-    case 0x10: return Number("volume", QStringLiteral("体积"), "m^3", n + 2);     // 100 m³
-    case 0x18: return Number("mass", QStringLiteral("质量"), "kg", n + 5);        // 100 t
-    case 0x28: return Number("power", QStringLiteral("功率"), "W", n + 5);        // 0.1 MW
-    case 0x30: return Number("power", QStringLiteral("功率"), "J/h", n + 8);      // 0.1 GJ/h
-    default: break;
+    case 0x00:
+        return Number("energy", QStringLiteral("能量"), "Wh", n + 5); // 0.1 MWh
+    case 0x08:
+        return Number("energy", QStringLiteral("能量"), "J", n + 8); // 0.1 GJ
+    case 0x10:
+        return Number("volume", QStringLiteral("体积"), "m^3", n + 2); // 100 m³
+    case 0x18:
+        return Number("mass", QStringLiteral("质量"), "kg", n + 5); // 100 t
+    case 0x28:
+        return Number("power", QStringLiteral("功率"), "W", n + 5); // 0.1 MW
+    case 0x30:
+        return Number("power", QStringLiteral("功率"), "J/h", n + 8); // 0.1 GJ/h
+    default:
+        break;
     }
     return Unknown(QStringLiteral("unknown VIFE FB %1").arg(vife, 2, 16, QLatin1Char('0')));
 }
@@ -336,8 +387,8 @@ bool DecodeDateTime(const QByteArray &b, QString *text)
     const int hour = std::uint8_t(b[base + 1]) & 0x1F;
     QString date;
     int year = 0, month = 0, day = 0;
-    if (!DecodeDateG(b.mid(base + 2, 2), &date, &year, &month, &day) || minute > 59 ||
-        hour > 23 || second > 59)
+    if (!DecodeDateG(b.mid(base + 2, 2), &date, &year, &month, &day) || minute > 59 || hour > 23 ||
+        second > 59)
         return false;
     *text = date + QLatin1Char(' ') + TwoDigits(hour) + QLatin1Char(':') + TwoDigits(minute);
     if (withSeconds)
@@ -366,9 +417,9 @@ void DecodeValue(DecodedRecord &r, const Meaning &m, int field, const QByteArray
         const bool fits = m.kind == Kind::DateG ? field == 0x02 : (field == 0x04 || field == 0x06);
         QString text;
         int year = 0, month = 0, day = 0;
-        const bool ok = fits && (m.kind == Kind::DateG
-                                     ? DecodeDateG(lsbFirst, &text, &year, &month, &day)
-                                     : DecodeDateTime(lsbFirst, &text));
+        const bool ok =
+            fits && (m.kind == Kind::DateG ? DecodeDateG(lsbFirst, &text, &year, &month, &day)
+                                           : DecodeDateTime(lsbFirst, &text));
         if (ok)
             r.value = text;
         else
@@ -469,9 +520,9 @@ int VariableLength(std::uint8_t lvar)
     return -1;
 }
 
-const std::array<QString, 4> kFunctions{
-    QStringLiteral("instantaneous"), QStringLiteral("maximum"), QStringLiteral("minimum"),
-    QStringLiteral("value during error")};
+const std::array<QString, 4> kFunctions{QStringLiteral("instantaneous"), QStringLiteral("maximum"),
+                                        QStringLiteral("minimum"),
+                                        QStringLiteral("value during error")};
 
 // Walks the data records of the variable data block.
 class RecordReader
@@ -522,8 +573,8 @@ private:
         }
         const int field = dif & 0x0F;
         if (field == 0x0F)
-            return stop(r, QStringLiteral("unsupported special DIF %1")
-                               .arg(dif, 2, 16, QLatin1Char('0')));
+            return stop(
+                r, QStringLiteral("unsupported special DIF %1").arg(dif, 2, 16, QLatin1Char('0')));
         r.function = kFunctions[(dif >> 4) & 0x03];
         r.storage = (dif >> 6) & 0x01;
 
@@ -552,7 +603,8 @@ private:
                 return stop(r, QStringLiteral("truncated record"));
             const QString unit = ReversedText(m_data.sliced(m_pos, length));
             m_pos += length;
-            meaning = Meaning{QStringLiteral("plain text unit"), QStringLiteral("文本单位量"), unit};
+            meaning =
+                Meaning{QStringLiteral("plain text unit"), QStringLiteral("文本单位量"), unit};
         } else if (vif == kVifTableFd || vif == kVifTableFb) {
             if (!has(1))
                 return stop(r, QStringLiteral("truncated record"));
@@ -596,8 +648,8 @@ private:
             const std::uint8_t lvar = next();
             const int length = VariableLength(lvar);
             if (length < 0)
-                return stop(r, QStringLiteral("reserved LVAR %1").arg(lvar, 2, 16,
-                                                                      QLatin1Char('0')));
+                return stop(r,
+                            QStringLiteral("reserved LVAR %1").arg(lvar, 2, 16, QLatin1Char('0')));
             if (!has(length))
                 return stop(r, QStringLiteral("truncated record"));
             DecodeVariable(r, meaning, lvar, m_data.sliced(m_pos, length));
@@ -708,14 +760,15 @@ DecodedReply MbusDecodeReply(QByteArrayView frame)
         reply.checked = std::uint8_t(frame[csPos]) == sum;
     }
     // C A CI data: only what the L field covers and what was given.
-    const QByteArrayView body = frame.sliced(kUserDataPos, std::min<qsizetype>(
-                                                               length, frame.size() - kUserDataPos));
+    const QByteArrayView body =
+        frame.sliced(kUserDataPos, std::min<qsizetype>(length, frame.size() - kUserDataPos));
     if (body.size() < 3) {
         reply.error = QStringLiteral("frame too short for C, A and CI");
         return reply;
     }
     if (body.size() < length)
-        reply.error = QStringLiteral("frame cut short: %1 of %2 bytes").arg(body.size()).arg(length);
+        reply.error =
+            QStringLiteral("frame cut short: %1 of %2 bytes").arg(body.size()).arg(length);
     else if (csPos + 1 < frame.size() && std::uint8_t(frame[csPos + 1]) != kStop)
         reply.error = QStringLiteral("no stop byte after the checksum");
 
@@ -734,8 +787,8 @@ DecodedReply MbusDecodeReply(QByteArrayView frame)
     case kCiNoHeader:
         break;
     default:
-        reply.error = QStringLiteral("CI %1 is not a variable data reply")
-                          .arg(ci, 2, 16, QLatin1Char('0'));
+        reply.error =
+            QStringLiteral("CI %1 is not a variable data reply").arg(ci, 2, 16, QLatin1Char('0'));
         return reply;
     }
     if (rest.size() < headerSize) {
@@ -752,7 +805,8 @@ DecodedReply MbusDecodeReply(QByteArrayView frame)
 
 QByteArray MbusCheckedFrame(const TrafficState &state)
 {
-    const int end = std::min(kUserDataPos + state.FrameBuf[kLengthPos], TrafficState::kFrameBufSize);
+    const int end =
+        std::min(kUserDataPos + state.FrameBuf[kLengthPos], TrafficState::kFrameBufSize);
     QByteArray frame(reinterpret_cast<const char *>(state.FrameBuf.data()), end);
     std::uint8_t sum = 0;
     for (int i = kUserDataPos; i < frame.size(); ++i)

@@ -43,9 +43,9 @@ const QByteArray kHeatMeterReply = Bytes({
 // A reply around `data` (after C and L) with the right L and CS.
 QByteArray Reply(int type, int control, const QByteArray &data)
 {
-    QByteArray f = Bytes({0x68, type, 0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, control,
-                          int(data.size())}) +
-                   data;
+    QByteArray f =
+        Bytes({0x68, type, 0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, control, int(data.size())}) +
+        data;
     std::uint8_t sum = 0;
     for (const char c : std::as_const(f))
         sum = std::uint8_t(sum + std::uint8_t(c));
@@ -80,26 +80,34 @@ void TestCj188Decoder::decodesReplies_data()
     QTest::addColumn<QStringList>("lines");
 
     QTest::newRow("water meter") << kWaterReply << true << kWaterLines;
-    QTest::newRow("heat meter")
-        << kHeatMeterReply << true
-        << QStringList{"结算日热量：45000.00 kWh", "当前热量：45678.90 kWh", "热功率：12.34 kW",
-                       "流量：0.5600 m³/h", "累积流量：1234.56 m³", "供水温度：65.50 °C",
-                       "回水温度：45.20 °C", "累计工作时间：1234 h",
-                       "实时时间：2026-12-09 10:30:00", "阀门状态：开", "电池电压：欠压"};
+    QTest::newRow("heat meter") << kHeatMeterReply << true
+                                << QStringList{"结算日热量：45000.00 kWh",
+                                               "当前热量：45678.90 kWh",
+                                               "热功率：12.34 kW",
+                                               "流量：0.5600 m³/h",
+                                               "累积流量：1234.56 m³",
+                                               "供水温度：65.50 °C",
+                                               "回水温度：45.20 °C",
+                                               "累计工作时间：1234 h",
+                                               "实时时间：2026-12-09 10:30:00",
+                                               "阀门状态：开",
+                                               "电池电压：欠压"};
     QByteArray badSum = kWaterReply;
     badSum[badSum.size() - 2] = 0x26;
     QTest::newRow("wrong checksum still decodes, unchecked") << badSum << false << kWaterLines;
     QTest::newRow("gas meter, valve closed")
-        << Reply(0x30, 0x81, kReadDataDi + Bytes({0x00, 0x00, 0x00, 0x00, 0x29}) + // 0.00 L
-                                 Bytes({0x01, 0x00, 0x00, 0x00, 0x2C}) +           // 0.01 m3
-                                 kTimeAndStatus)
+        << Reply(0x30, 0x81,
+                 kReadDataDi + Bytes({0x00, 0x00, 0x00, 0x00, 0x29}) + // 0.00 L
+                     Bytes({0x01, 0x00, 0x00, 0x00, 0x2C}) +           // 0.01 m3
+                     kTimeAndStatus)
         << true
         << QStringList{"当前累积流量：0.00 L", "结算日累积流量：0.01 m³",
                        "实时时间：2026-12-09 10:30:00", "阀门状态：关", "电池电压：正常"};
     QTest::newRow("non-BCD digit, energy unit on a volume, month 13")
-        << Reply(0x10, 0x81, kReadDataDi + Bytes({0x56, 0x3A, 0x12, 0x00, 0x2C}) +
-                                 Bytes({0x00, 0x00, 0x12, 0x00, 0x05}) +
-                                 Bytes({0x00, 0x30, 0x10, 0x09, 0x13, 0x26, 0x20, 0x00, 0x00}))
+        << Reply(0x10, 0x81,
+                 kReadDataDi + Bytes({0x56, 0x3A, 0x12, 0x00, 0x2C}) +
+                     Bytes({0x00, 0x00, 0x12, 0x00, 0x05}) +
+                     Bytes({0x00, 0x30, 0x10, 0x09, 0x13, 0x26, 0x20, 0x00, 0x00}))
         << true
         << QStringList{"当前累积流量：无法解析，原始数据 56 3A 12 00 2C",
                        "结算日累积流量：无法解析，原始数据 00 00 12 00 05",
@@ -108,11 +116,10 @@ void TestCj188Decoder::decodesReplies_data()
     QTest::newRow("L shorter than the water layout")
         << Reply(0x10, 0x81, kReadDataDi + Bytes({0x56, 0x34, 0x12, 0x00, 0x2C, 0x00, 0x00}))
         << true
-        << QStringList{"当前累积流量：1234.56 m³",
-                       "结算日累积流量：无法解析，原始数据 00 00"};
+        << QStringList{"当前累积流量：1234.56 m³", "结算日累积流量：无法解析，原始数据 00 00"};
     QTest::newRow("bytes after the last field")
-        << Reply(0x10, 0x81, kWaterReply.mid(13, 22) + Bytes({0xAB}))
-        << true << kWaterLines + QStringList{"多余数据：无法解析，原始数据 AB"};
+        << Reply(0x10, 0x81, kWaterReply.mid(13, 22) + Bytes({0xAB})) << true
+        << kWaterLines + QStringList{"多余数据：无法解析，原始数据 AB"};
     QTest::newRow("frame cut before its checksum")
         << kWaterReply.left(30) << false
         << QStringList{"当前累积流量：1234.56 m³", "结算日累积流量：1200.00 m³",
@@ -127,7 +134,8 @@ void TestCj188Decoder::decodesReplies_data()
         << Reply(0x40, 0x81, kWaterReply.mid(13, 22)) << true
         << QStringList{"无法解析：meter type 40 has no known data layout"};
     QTest::newRow("error reply") << Reply(0x10, 0xC1, Bytes({0x1F, 0x90, 0x01, 0x00})) << true
-                                 << QStringList{"无法解析：the meter answered with an error (C c1)"};
+                                 << QStringList{
+                                        "无法解析：the meter answered with an error (C c1)"};
 }
 
 void TestCj188Decoder::decodesReplies()
@@ -193,21 +201,30 @@ void TestCj188Decoder::readsEveryUnitCode_data()
         int code, field;
         const char *json, *shown;
     } rows[] = {
-        {0x02, 0, "123.45 Wh", "123.45 Wh"},         {0x05, 0, "123450 Wh", "123.45 kWh"},
-        {0x08, 0, "123450000 Wh", "123.45 MWh"},     {0x0A, 0, "12345000000 Wh", "123.45 MWh×100"},
-        {0x01, 0, "123.45 J", "123.45 J"},           {0x0B, 0, "123450 J", "123.45 kJ"},
-        {0x0E, 0, "123450000 J", "123.45 MJ"},       {0x11, 0, "123450000000 J", "123.45 GJ"},
+        {0x02, 0, "123.45 Wh", "123.45 Wh"},
+        {0x05, 0, "123450 Wh", "123.45 kWh"},
+        {0x08, 0, "123450000 Wh", "123.45 MWh"},
+        {0x0A, 0, "12345000000 Wh", "123.45 MWh×100"},
+        {0x01, 0, "123.45 J", "123.45 J"},
+        {0x0B, 0, "123450 J", "123.45 kJ"},
+        {0x0E, 0, "123450000 J", "123.45 MJ"},
+        {0x11, 0, "123450000000 J", "123.45 GJ"},
         {0x13, 0, "12345000000000 J", "123.45 GJ×100"},
-        {0x14, 2, "123.45 W", "123.45 W"},           {0x17, 2, "123450 W", "123.45 kW"},
-        {0x1A, 2, "123450000 W", "123.45 MW"},       {0x32, 3, "0.0012345 m^3/h", "1.2345 L/h"},
-        {0x35, 3, "1.2345 m^3/h", "1.2345 m³/h"},    {0x29, 4, "0.12345 m^3", "123.45 L"},
+        {0x14, 2, "123.45 W", "123.45 W"},
+        {0x17, 2, "123450 W", "123.45 kW"},
+        {0x1A, 2, "123450000 W", "123.45 MW"},
+        {0x32, 3, "0.0012345 m^3/h", "1.2345 L/h"},
+        {0x35, 3, "1.2345 m^3/h", "1.2345 m³/h"},
+        {0x29, 4, "0.12345 m^3", "123.45 L"},
         {0x2C, 4, "123.45 m^3", "123.45 m³"},
     };
     for (const auto &r : rows)
         QTest::addRow("code %02X", r.code)
             << r.code << r.field << QString::fromUtf8(r.json) << QString::fromUtf8(r.shown);
-    QTest::newRow("volume code on a heat field") << 0x2C << 0 << " " << "";
-    QTest::newRow("unknown code") << 0x03 << 0 << " " << "";
+    QTest::newRow("volume code on a heat field") << 0x2C << 0 << " "
+                                                 << "";
+    QTest::newRow("unknown code") << 0x03 << 0 << " "
+                                  << "";
 }
 
 void TestCj188Decoder::readsEveryUnitCode()

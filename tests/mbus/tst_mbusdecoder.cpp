@@ -119,29 +119,32 @@ void TestMbusDecoder::decodesWholeReplies_data()
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<QString>("json");
 
-    QTest::newRow("public example") << kPublicExample << QStringLiteral(
-        R"j({"protocol": "mbus", "checked": true, "header": {"id": "12345678", )j"
-        R"j("manufacturer": "PAD", "version": 1, "medium": "water", "access": 85, "status": 0, )j"
-        R"j("signature": 0}, "records": [{"storage": 0, "tariff": 0, "subunit": 0, )j"
-        R"j("function": "instantaneous", "quantity": "volume", "value": 12.565, "unit": "m^3", )j"
-        R"j("raw": "03 13 15 31 00"}, {"storage": 5, "tariff": 0, "subunit": 0, )j"
-        R"j("function": "maximum", "quantity": "volume flow", "value": 0.113, "unit": "m^3/h", )j"
-        R"j("raw": "DA 02 3B 13 01"}, {"storage": 0, "tariff": 2, "subunit": 1, )j"
-        R"j("function": "instantaneous", "quantity": "energy", "value": 218370, "unit": "Wh", )j"
-        R"j("raw": "8B 60 04 37 18 02"}], "more_records": false})j");
+    QTest::newRow("public example")
+        << kPublicExample
+        << QStringLiteral(
+               R"j({"protocol": "mbus", "checked": true, "header": {"id": "12345678", )j"
+               R"j("manufacturer": "PAD", "version": 1, "medium": "water", "access": 85, "status": 0, )j"
+               R"j("signature": 0}, "records": [{"storage": 0, "tariff": 0, "subunit": 0, )j"
+               R"j("function": "instantaneous", "quantity": "volume", "value": 12.565, "unit": "m^3", )j"
+               R"j("raw": "03 13 15 31 00"}, {"storage": 5, "tariff": 0, "subunit": 0, )j"
+               R"j("function": "maximum", "quantity": "volume flow", "value": 0.113, "unit": "m^3/h", )j"
+               R"j("raw": "DA 02 3B 13 01"}, {"storage": 0, "tariff": 2, "subunit": 1, )j"
+               R"j("function": "instantaneous", "quantity": "energy", "value": 218370, "unit": "Wh", )j"
+               R"j("raw": "8B 60 04 37 18 02"}], "more_records": false})j");
 
     QTest::newRow("cut short inside a record")
         << kPublicExample.left(27)
-        << QStringLiteral(R"j({"protocol": "mbus", "checked": false, "header": {"id": "12345678", )j"
-                          R"j("manufacturer": "PAD", "version": 1, "medium": "water", )j"
-                          R"j("access": 85, "status": 0, "signature": 0}, "records": [)j"
-                          R"j({"storage": 0, "tariff": 0, "subunit": 0, "function": )j"
-                          R"j("instantaneous", "quantity": "volume", "value": 12.565, )j"
-                          R"j("unit": "m^3", "raw": "03 13 15 31 00"}, {"storage": 5, )j"
-                          R"j("tariff": 0, "subunit": 0, "function": "maximum", "quantity": "volume flow", )j"
-                          R"j("value": null, "unit": "", "raw": "DA 02 3B", "error": )j"
-                          R"j("truncated record"}], "more_records": false, "error": )j"
-                          R"j("frame cut short: 23 of 31 bytes"})j");
+        << QStringLiteral(
+               R"j({"protocol": "mbus", "checked": false, "header": {"id": "12345678", )j"
+               R"j("manufacturer": "PAD", "version": 1, "medium": "water", )j"
+               R"j("access": 85, "status": 0, "signature": 0}, "records": [)j"
+               R"j({"storage": 0, "tariff": 0, "subunit": 0, "function": )j"
+               R"j("instantaneous", "quantity": "volume", "value": 12.565, )j"
+               R"j("unit": "m^3", "raw": "03 13 15 31 00"}, {"storage": 5, )j"
+               R"j("tariff": 0, "subunit": 0, "function": "maximum", "quantity": "volume flow", )j"
+               R"j("value": null, "unit": "", "raw": "DA 02 3B", "error": )j"
+               R"j("truncated record"}], "more_records": false, "error": )j"
+               R"j("frame cut short: 23 of 31 bytes"})j");
 
     // CI 76 sends every multi-byte field high byte first.
     QTest::newRow("CI 76, high byte first")
@@ -150,12 +153,13 @@ void TestMbusDecoder::decodesWholeReplies_data()
                             0x40, 0x24, 0x01, 0x04, // "PAD", version 1, heat
                             0x07, 0x04, 0x00, 0x01, // access 7, status: power low, signature 1
                             0x04, 0x06, 0x00, 0x00, 0x91, 0xE7})) // energy 37351 kWh
-        << QStringLiteral(R"j({"protocol": "mbus", "checked": true, "header": {"id": "12345678", )j"
-                          R"j("manufacturer": "PAD", "version": 1, "medium": "heat (outlet)", )j"
-                          R"j("access": 7, "status": 4, "signature": 1}, "records": [)j"
-                          R"j({"storage": 0, "tariff": 0, "subunit": 0, "function": )j"
-                          R"j("instantaneous", "quantity": "energy", "value": 37351000, )j"
-                          R"j("unit": "Wh", "raw": "04 06 00 00 91 E7"}], "more_records": false})j");
+        << QStringLiteral(
+               R"j({"protocol": "mbus", "checked": true, "header": {"id": "12345678", )j"
+               R"j("manufacturer": "PAD", "version": 1, "medium": "heat (outlet)", )j"
+               R"j("access": 7, "status": 4, "signature": 1}, "records": [)j"
+               R"j({"storage": 0, "tariff": 0, "subunit": 0, "function": )j"
+               R"j("instantaneous", "quantity": "energy", "value": 37351000, )j"
+               R"j("unit": "Wh", "raw": "04 06 00 00 91 E7"}], "more_records": false})j");
 
     QTest::newRow("CI 7A short header, manufacturer data with more to follow")
         << LongFrame(Bytes({0x7A,                   // CI
@@ -187,37 +191,36 @@ void TestMbusDecoder::decodesRecords_data()
     QTest::addColumn<QByteArray>("records"); // after a CI 78 (no header)
     QTest::addColumn<QStringList>("json");
 
-    const QString fmt = QStringLiteral(
-        "\"storage\": %1, \"tariff\": %2, \"subunit\": %3, \"function\": \"%4\"");
+    const QString fmt =
+        QStringLiteral("\"storage\": %1, \"tariff\": %2, \"subunit\": %3, \"function\": \"%4\"");
 
     QTest::newRow("8/16/48/64-bit integers, signed")
         << Bytes({0x01, 0x5B, 0x80,                               // int8 flow temp degC: -128
                   0x02, 0x61, 0xFE, 0xFF,                         // int16 0.01 K: -2
                   0x06, 0x07, 0x01, 0x00, 0x00, 0x00, 0x00, 0x80, // int48 10 kWh: -2^47 + 1
-                  0x07, 0x10, 0x02, 0, 0, 0, 0, 0, 0, 0})         // int64 1e-6 m3: 2
-        << QStringList{Rec(kNow, Value("flow temperature", "-128", "°C"), "01 5B 80"),
-                       Rec(kNow, Value("temperature difference", "-0.02", "K"), "02 61 FE FF"),
-                       Rec(kNow, Value("energy", "-1407374883553270000", "Wh"),
-                           "06 07 01 00 00 00 00 80"),
-                       Rec(kNow, Value("volume", "0.000002", "m^3"),
-                           "07 10 02 00 00 00 00 00 00 00")};
+                  0x07, 0x10, 0x02, 0,    0,    0,    0,    0,    0, 0}) // int64 1e-6 m3: 2
+        << QStringList{
+               Rec(kNow, Value("flow temperature", "-128", "°C"), "01 5B 80"),
+               Rec(kNow, Value("temperature difference", "-0.02", "K"), "02 61 FE FF"),
+               Rec(kNow, Value("energy", "-1407374883553270000", "Wh"), "06 07 01 00 00 00 00 80"),
+               Rec(kNow, Value("volume", "0.000002", "m^3"), "07 10 02 00 00 00 00 00 00 00")};
 
     QTest::newRow("32-bit real")
         << Bytes({0x05, 0x2E, 0x00, 0x00, 0xC0, 0x3F}) // real, power kW: 1.5
         << QStringList{Rec(kNow, Value("power", "1500", "W"), "05 2E 00 00 C0 3F")};
 
     QTest::newRow("BCD of 2, 4, 6, 8 and 12 digits")
-        << Bytes({0x09, 0x5A, 0x99,                               // 0.1 degC: 9.9
-                  0x0A, 0x29, 0x34, 0x12,                         // 0.01 W: 12.34
-                  0x0B, 0x3B, 0x56, 0x34, 0x12,                   // l/h: 123.456 m3/h
-                  0x0C, 0x13, 0x78, 0x56, 0x34, 0x12,             // l: 12345.678 m3
+        << Bytes({0x09, 0x5A, 0x99,                                // 0.1 degC: 9.9
+                  0x0A, 0x29, 0x34, 0x12,                          // 0.01 W: 12.34
+                  0x0B, 0x3B, 0x56, 0x34, 0x12,                    // l/h: 123.456 m3/h
+                  0x0C, 0x13, 0x78, 0x56, 0x34, 0x12,              // l: 12345.678 m3
                   0x0E, 0x0E, 0x12, 0x90, 0x78, 0x56, 0x34, 0x12}) // MJ
-        << QStringList{Rec(kNow, Value("flow temperature", "9.9", "°C"), "09 5A 99"),
-                       Rec(kNow, Value("power", "12.34", "W"), "0A 29 34 12"),
-                       Rec(kNow, Value("volume flow", "123.456", "m^3/h"), "0B 3B 56 34 12"),
-                       Rec(kNow, Value("volume", "12345.678", "m^3"), "0C 13 78 56 34 12"),
-                       Rec(kNow, Value("energy", "123456789012000000", "J"),
-                           "0E 0E 12 90 78 56 34 12")};
+        << QStringList{
+               Rec(kNow, Value("flow temperature", "9.9", "°C"), "09 5A 99"),
+               Rec(kNow, Value("power", "12.34", "W"), "0A 29 34 12"),
+               Rec(kNow, Value("volume flow", "123.456", "m^3/h"), "0B 3B 56 34 12"),
+               Rec(kNow, Value("volume", "12345.678", "m^3"), "0C 13 78 56 34 12"),
+               Rec(kNow, Value("energy", "123456789012000000", "J"), "0E 0E 12 90 78 56 34 12")};
 
     QTest::newRow("negative BCD and a non-BCD digit")
         << Bytes({0x0C, 0x13, 0x23, 0x01, 0x00, 0xF0, // sign nibble F: -123 l
@@ -228,12 +231,12 @@ void TestMbusDecoder::decodesRecords_data()
                        Rec(kNow, Value("bus address", "5", ""), "01 7A 05")};
 
     QTest::newRow("function field and DIFE chain")
-        << Bytes({0x14, 0x06, 0x01, 0x00, 0x00, 0x00,        // maximum
-                  0x22, 0x5B, 0x01, 0x00,                    // minimum
-                  0x31, 0x5B, 0x02,                          // value during error
+        << Bytes({0x14, 0x06, 0x01, 0x00, 0x00, 0x00,              // maximum
+                  0x22, 0x5B, 0x01, 0x00,                          // minimum
+                  0x31, 0x5B, 0x02,                                // value during error
                   0xC4, 0x82, 0x51, 0x06, 0x03, 0x00, 0x00, 0x00}) // storage 1+4+32, ...
-        << QStringList{Rec(fmt.arg(0).arg(0).arg(0).arg("maximum"),
-                           Value("energy", "1000", "Wh"), "14 06 01 00 00 00"),
+        << QStringList{Rec(fmt.arg(0).arg(0).arg(0).arg("maximum"), Value("energy", "1000", "Wh"),
+                           "14 06 01 00 00 00"),
                        Rec(fmt.arg(0).arg(0).arg(0).arg("minimum"),
                            Value("flow temperature", "1", "°C"), "22 5B 01 00"),
                        Rec(fmt.arg(0).arg(0).arg(0).arg("value during error"),
@@ -242,19 +245,19 @@ void TestMbusDecoder::decodesRecords_data()
                            Value("energy", "3000", "Wh"), "C4 82 51 06 03 00 00 00")};
 
     QTest::newRow("dates type G, F and I; invalid time")
-        << Bytes({0x42, 0x6C, 0x41, 0x3C,                   // storage 1: 2026-12-01
-                  0x04, 0x6D, 0x1E, 0x0E, 0x49, 0x3C,       // 2026-12-09 14:30
+        << Bytes({0x42, 0x6C, 0x41, 0x3C,                         // storage 1: 2026-12-01
+                  0x04, 0x6D, 0x1E, 0x0E, 0x49, 0x3C,             // 2026-12-09 14:30
                   0x06, 0x6D, 0x2D, 0x1E, 0x0E, 0x49, 0x3C, 0x00, // ... :45
-                  0x04, 0x6D, 0x9E, 0x0E, 0x49, 0x3C,       // IV bit: invalid
-                  0x02, 0x6C, 0x00, 0x00})                  // day 0: invalid
-        << QStringList{Rec(fmt.arg(1).arg(0).arg(0).arg("instantaneous"),
-                           Value("date", "\"2026-12-01\"", ""), "42 6C 41 3C"),
-                       Rec(kNow, Value("date and time", "\"2026-12-09 14:30\"", ""),
-                           "04 6D 1E 0E 49 3C"),
-                       Rec(kNow, Value("date and time", "\"2026-12-09 14:30:45\"", ""),
-                           "06 6D 2D 1E 0E 49 3C 00"),
-                       Rec(kNow, Failed("date and time"), "04 6D 9E 0E 49 3C", "invalid date"),
-                       Rec(kNow, Failed("date"), "02 6C 00 00", "invalid date")};
+                  0x04, 0x6D, 0x9E, 0x0E, 0x49, 0x3C,             // IV bit: invalid
+                  0x02, 0x6C, 0x00, 0x00})                        // day 0: invalid
+        << QStringList{
+               Rec(fmt.arg(1).arg(0).arg(0).arg("instantaneous"),
+                   Value("date", "\"2026-12-01\"", ""), "42 6C 41 3C"),
+               Rec(kNow, Value("date and time", "\"2026-12-09 14:30\"", ""), "04 6D 1E 0E 49 3C"),
+               Rec(kNow, Value("date and time", "\"2026-12-09 14:30:45\"", ""),
+                   "06 6D 2D 1E 0E 49 3C 00"),
+               Rec(kNow, Failed("date and time"), "04 6D 9E 0E 49 3C", "invalid date"),
+               Rec(kNow, Failed("date"), "02 6C 00 00", "invalid date")};
 
     QTest::newRow("durations and flows scaled to seconds and hours")
         << Bytes({0x02, 0x22, 0x0A, 0x00,  // on time: 10 h
@@ -267,35 +270,32 @@ void TestMbusDecoder::decodesRecords_data()
                        Rec(kNow, Value("volume flow", "108.00", "m^3/h"), "02 4F 03 00")};
 
     QTest::newRow("FD and FB extensions, text, plain-text and maker VIFs")
-        << Bytes({0x02, 0xFD, 0x48, 0xE6, 0x00,             // 0.1 V: 23.0
-                  0x02, 0xFD, 0x59, 0xF4, 0x01,             // mA: 0.500
-                  0x01, 0xFD, 0x17, 0x84,                   // error flags, unsigned
-                  0x0D, 0xFD, 0x10, 0x03, 0x43, 0x42, 0x41, // customer location "ABC"
-                  0x0A, 0xFD, 0x0E, 0x01, 0x02,             // firmware version 0201
-                  0x02, 0xFD, 0x74, 0x6D, 0x01,             // battery: 365 days
-                  0x04, 0xFB, 0x01, 0x07, 0x00, 0x00, 0x00, // 1 MWh: 7
+        << Bytes({0x02, 0xFD, 0x48, 0xE6, 0x00,                   // 0.1 V: 23.0
+                  0x02, 0xFD, 0x59, 0xF4, 0x01,                   // mA: 0.500
+                  0x01, 0xFD, 0x17, 0x84,                         // error flags, unsigned
+                  0x0D, 0xFD, 0x10, 0x03, 0x43, 0x42, 0x41,       // customer location "ABC"
+                  0x0A, 0xFD, 0x0E, 0x01, 0x02,                   // firmware version 0201
+                  0x02, 0xFD, 0x74, 0x6D, 0x01,                   // battery: 365 days
+                  0x04, 0xFB, 0x01, 0x07, 0x00, 0x00, 0x00,       // 1 MWh: 7
                   0x02, 0x7C, 0x03, 0x6D, 0x70, 0x72, 0xE8, 0x03, // "rpm": 1000
-                  0x01, 0xFF, 0x21, 0x05})                  // maker's VIF and VIFE
-        << QStringList{Rec(kNow, Value("voltage", "23.0", "V"), "02 FD 48 E6 00"),
-                       Rec(kNow, Value("current", "0.500", "A"), "02 FD 59 F4 01"),
-                       Rec(kNow, Value("error flags", "132", ""), "01 FD 17 84"),
-                       Rec(kNow, Value("customer location", "\"ABC\"", ""),
-                           "0D FD 10 03 43 42 41"),
-                       Rec(kNow, Value("firmware version", "\"0201\"", ""), "0A FD 0E 01 02"),
-                       Rec(kNow, Value("remaining battery time", "31536000", "s"),
-                           "02 FD 74 6D 01"),
-                       Rec(kNow, Value("energy", "7000000", "Wh"), "04 FB 01 07 00 00 00"),
-                       Rec(kNow, Value("plain text unit", "1000", "rpm"),
-                           "02 7C 03 6D 70 72 E8 03"),
-                       Rec(kNow, Value("manufacturer specific", "5", ""), "01 FF 21 05")};
+                  0x01, 0xFF, 0x21, 0x05})                        // maker's VIF and VIFE
+        << QStringList{
+               Rec(kNow, Value("voltage", "23.0", "V"), "02 FD 48 E6 00"),
+               Rec(kNow, Value("current", "0.500", "A"), "02 FD 59 F4 01"),
+               Rec(kNow, Value("error flags", "132", ""), "01 FD 17 84"),
+               Rec(kNow, Value("customer location", "\"ABC\"", ""), "0D FD 10 03 43 42 41"),
+               Rec(kNow, Value("firmware version", "\"0201\"", ""), "0A FD 0E 01 02"),
+               Rec(kNow, Value("remaining battery time", "31536000", "s"), "02 FD 74 6D 01"),
+               Rec(kNow, Value("energy", "7000000", "Wh"), "04 FB 01 07 00 00 00"),
+               Rec(kNow, Value("plain text unit", "1000", "rpm"), "02 7C 03 6D 70 72 E8 03"),
+               Rec(kNow, Value("manufacturer specific", "5", ""), "01 FF 21 05")};
 
     QTest::newRow("unknown VIF is kept with its bytes, decoding goes on")
-        << Bytes({0x01, 0x6F, 0x01,  // reserved VIF
+        << Bytes({0x01, 0x6F, 0x01,       // reserved VIF
                   0x01, 0xFD, 0x7F, 0x02, // unknown FD entry
                   0x01, 0x7A, 0x05})
         << QStringList{Rec(kNow, Failed("unknown VIF 6f"), "01 6F 01", "unknown VIF 6f"),
-                       Rec(kNow, Failed("unknown VIFE FD 7f"), "01 FD 7F 02",
-                           "unknown VIFE FD 7f"),
+                       Rec(kNow, Failed("unknown VIFE FD 7f"), "01 FD 7F 02", "unknown VIFE FD 7f"),
                        Rec(kNow, Value("bus address", "5", ""), "01 7A 05")};
 }
 
@@ -318,23 +318,22 @@ void TestMbusDecoder::neverReadsPastTheFrame_data()
     const QString truncated = QStringLiteral("truncated record");
     QTest::newRow("data cut") << cut(Bytes({0x04, 0x06, 0xE7, 0x91}))
                               << Rec(kNow, Failed("energy"), "04 06 E7 91", truncated);
-    QTest::newRow("DIFE missing") << cut(Bytes({0x84}))
-                                  << Rec(kNow, Failed(""), "84", truncated);
+    QTest::newRow("DIFE missing") << cut(Bytes({0x84})) << Rec(kNow, Failed(""), "84", truncated);
     QTest::newRow("VIFE missing") << cut(Bytes({0x01, 0xFD}))
                                   << Rec(kNow, Failed(""), "01 FD", truncated);
     QTest::newRow("text longer than the frame")
         << cut(Bytes({0x0D, 0xFD, 0x11, 0x09, 0x41, 0x42}))
         << Rec(kNow, Failed("customer"), "0D FD 11 09 41 42", truncated);
     QTest::newRow("plain-text unit longer than the frame")
-        << cut(Bytes({0x01, 0x7C, 0x05, 0x41}))
-        << Rec(kNow, Failed(""), "01 7C 05 41", truncated);
-    QTest::newRow("reserved LVAR") << cut(Bytes({0x0D, 0x13, 0xF8, 0x00}))
-                                   << Rec(kNow, Failed("volume"), "0D 13 F8 00", "reserved LVAR f8");
-    QTest::newRow("eleven DIFEs")
-        << cut(Bytes({0x81, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x00,
-                      0x7A, 0x01}))
-        << Rec(kNow, Failed(""), "81 80 80 80 80 80 80 80 80 80 80 00 7A 01",
-               "more than ten DIFEs");
+        << cut(Bytes({0x01, 0x7C, 0x05, 0x41})) << Rec(kNow, Failed(""), "01 7C 05 41", truncated);
+    QTest::newRow("reserved LVAR")
+        << cut(Bytes({0x0D, 0x13, 0xF8, 0x00}))
+        << Rec(kNow, Failed("volume"), "0D 13 F8 00", "reserved LVAR f8");
+    QTest::newRow("eleven DIFEs") << cut(Bytes({0x81, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80,
+                                                0x80, 0x80, 0x80, 0x00, 0x7A, 0x01}))
+                                  << Rec(kNow, Failed(""),
+                                         "81 80 80 80 80 80 80 80 80 80 80 00 7A 01",
+                                         "more than ten DIFEs");
 
     // L says 5 (C A CI 01 7A): the address byte after it, the CS and the stop byte are not
     // part of the record.
@@ -365,12 +364,11 @@ void TestMbusDecoder::rebuildsTheRecognizedFrame()
     QCOMPARE(view.analysisText, kChecksumPassedText);
     QCOMPARE(MbusCheckedFrame(state), kSimulatorReply);
     QCOMPARE(DecodedReplyLines(MbusDecodeReply(MbusCheckedFrame(state))),
-             QStringList({"表号：12345678", "厂商：QZX", "介质：热量（出口）",
-                          "能量：45678000 Wh", "体积：987.654 m³", "功率：12340 W",
-                          "体积流量：0.560 m³/h", "供水温度：65.50 °C", "回水温度：45.20 °C",
-                          "温差：20.30 K", "日期时间：2026-12-09 10:30",
-                          "能量：45000000 Wh（存储号 1）", "日期：2026-12-01（存储号 1）",
-                          "出厂编号：12345678", "错误标志：0"}));
+             QStringList({"表号：12345678", "厂商：QZX", "介质：热量（出口）", "能量：45678000 Wh",
+                          "体积：987.654 m³", "功率：12340 W", "体积流量：0.560 m³/h",
+                          "供水温度：65.50 °C", "回水温度：45.20 °C", "温差：20.30 K",
+                          "日期时间：2026-12-09 10:30", "能量：45000000 Wh（存储号 1）",
+                          "日期：2026-12-01（存储号 1）", "出厂编号：12345678", "错误标志：0"}));
 }
 
 QTEST_GUILESS_MAIN(TestMbusDecoder)

@@ -1,0 +1,222 @@
+#include "meterprocess.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct CliRun
+{
+    int status = -1;
+    QStringList out; // lines on standard output
+    QStringList err; // lines on standard error
+};
+
+// Runs the program; an argument "DEVICE" becomes `device`.
+CliRun RunCli(QStringList arguments, const QString &device = {})
+{
+    arguments.replaceInStrings(QRegularExpression("^DEVICE$"), device);
+    QProcess cli;
+    cli.start(QStringLiteral(METERDESK_CLI_PATH), arguments);
+    CliRun run;
+    if (!cli.waitForFinished(20000))
+        return run;
+    run.status = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+    run.out = QString::fromUtf8(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    run.err = QString::fromUtf8(cli.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    return run;
+}
+
+QJsonObject Json(const QString &line)
+{
+    return QJsonDocument::fromJson(line.toUtf8()).object();
+}
+
+// The first record's quantity and value, e.g. "current cumulative flow 1234.56".
+QString FirstRecord(const QJsonObject &reply)
+{
+    const QJsonObject r = reply.value("records").toArray().first().toObject();
+    return r.value("quantity").toString() + ' ' + r.value("value").toVariant().toString();
+}
+
+// DEVICE stands for the simulated meter's pseudo-terminal.
+const QStringList kReadCj188{"read",       "--port", "DEVICE",    "--timeout", "300",
+                             "--protocol", "cj188",  "--address", "12345678"};
+const QStringList kReadMbus{"read",       "--port", "DEVICE",    "--timeout", "300",
+                            "--protocol", "mbus",   "--address", "0"};
+
+} // namespace
+
+// meterdesk-cli reading the simulated meter through a real pseudo-terminal.
+class TestMeterdeskCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void readShouldReportEachOutcome_data();
+    void readShouldReportEachOutcome();
+    void logShouldHoldEveryChunkWithItsTime();
+    void repeatShouldReadAgainAfterTheInterval();
+    void decodeShouldCheckTheGivenBytes_data();
+    void decodeShouldCheckTheGivenBytes();
+};
+
+void TestMeterdeskCli::readShouldReportEachOutcome_data()
+{
+    QTest::addColumn<QStringList>("meter"); // simulator options; null: no simulator
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("firstRecord"); // of the JSON line; empty: no JSON expected
+    QTest::addColumn<QString>("error");       // pattern of the one line on stderr; empty: none
+
+    const QStringList plain{"--cj188-type", "10"};
+    QTest::newRow("cj188 water meter")
+        << plain << kReadCj188 << 0 << "current cumulative flow 1234.56"
+        << "";
+    QTest::newRow("cj188 heat meter, split reply")
+        << QStringList{"--cj188-type", "20", "--split", "7"}
+        << kReadCj188 + QStringList{"--type", "20"} << 0 << "settlement-date heat 45000000"
+        << "";
+    QTest::newRow("cj188 over a line with local echo")
+        << QStringList{"--echo"} << kReadCj188 << 0 << "current cumulative flow 1234.56"
+        << "";
+    QTest::newRow("mbus") << plain << kReadMbus << 0 << "energy 45678000"
+                          << "";
+    QTest::newRow("mbus, noise before the reply")
+        << QStringList{"--noise"} << kReadMbus << 0 << "energy 45678000"
+        << "";
+    QTest::newRow("silent meter") << QStringList{"--silent"} << kReadMbus << 1 << ""
+                                  << "no reply within 300 ms";
+    QTest::newRow("another meter's address")
+        << plain << QStringList{"read",       "--port", "DEVICE",    "--timeout", "300",
+                                "--protocol", "cj188",  "--address", "1"}
+        << 1 << ""
+        << "no reply within 300 ms";
+    QTest::newRow("mbus wrong checksum")
+        << QStringList{"--bad-checksum"} << kReadMbus << 2 << "energy 45678000"
+        << "the reply failed the check";
+    QTest::newRow("cj188 wrong checksum")
+        << QStringList{"--bad-checksum"} << kReadCj188 << 2 << "current cumulative flow 1234.56"
+        << "the reply failed the check";
+    QTest::newRow("missing device") << QStringList() << kReadMbus << 74 << ""
+                                    << "cannot open /nonexistent/tty";
+    QTest::newRow("no port") << QStringList() << QStringList{"read", "--protocol", "mbus"} << 64
+                             << ""
+                             << "read needs --port";
+    QTest::newRow("bad parity") << plain << kReadMbus + QStringList{"--parity", "X"} << 64 << ""
+                                << "invalid value for --parity: X";
+    QTest::newRow("mbus address out of range")
+        << plain
+        << QStringList{"read", "--port", "DEVICE", "--protocol", "mbus", "--address", "256"} << 64
+        << ""
+        << "mbus needs --address from 0 to 255";
+    QTest::newRow("cj188 address with a letter")
+        << plain
+        << QStringList{"read", "--port", "DEVICE", "--protocol", "cj188", "--address", "12a"} << 64
+        << ""
+        << "cj188 needs --address of one to ten digits";
+    QTest::newRow("unknown command") << QStringList() << QStringList{"write"} << 64 << ""
+                                     << "expected the command decode or read";
+}
+
+void TestMeterdeskCli::readShouldReportEachOutcome()
+{
+    QFETCH(QStringList, meter);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, firstRecord);
+    QFETCH(QString, error);
+
+    MeterProcess sim;
+    QString device = QStringLiteral("/nonexistent/tty");
+    if (!meter.isEmpty()) {
+        device = sim.start(meter);
+        QVERIFY2(!device.isEmpty(), "the simulated meter did not start");
+    }
+    const CliRun run = RunCli(arguments, device);
+
+    QCOMPARE(run.status, status);
+    QCOMPARE(run.out.size(), firstRecord.isEmpty() ? 0 : 1);
+    if (!firstRecord.isEmpty()) {
+        const QJsonObject reply = Json(run.out.first());
+        QCOMPARE(reply.value("checked").toBool(), status == 0);
+        QCOMPARE(FirstRecord(reply), firstRecord);
+    }
+    QCOMPARE(run.err.size(), error.isEmpty() ? 0 : 1);
+    if (!error.isEmpty())
+        QVERIFY2(run.err.first().contains(error), qPrintable(run.err.first()));
+}
+
+void TestMeterdeskCli::logShouldHoldEveryChunkWithItsTime()
+{
+    MeterProcess sim;
+    const QString device = sim.start({"--split", "30"}); // the last piece holds CS and stop
+    QVERIFY(!device.isEmpty());
+    QTemporaryDir dir;
+    const QString path = dir.filePath("exchange.log");
+
+    for (int i = 0; i < 2; ++i) // the second run appends
+        QCOMPARE(RunCli(kReadMbus + QStringList{"--log", path}, device).status, 0);
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    const QRegularExpression form(
+        R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(Z|[+-]\d\d:\d\d) (TX|RX)( [0-9A-F]{2})+$)");
+    QString sent, received;
+    for (const QString &line : lines) {
+        QVERIFY2(form.match(line).hasMatch(), qPrintable(line));
+        (line.contains(" TX ") ? sent : received) += line.section(' ', 2) + ' ';
+    }
+    // Both requests, and every byte of both replies, which came in pieces.
+    QCOMPARE(sent.trimmed(), QStringLiteral("10 5B 00 5B 16 10 5B 00 5B 16"));
+    QTRY_COMPARE(sim.logLines("TX").join(' '), received.trimmed());
+    QVERIFY(lines.size() > 4);
+}
+
+void TestMeterdeskCli::repeatShouldReadAgainAfterTheInterval()
+{
+    MeterProcess sim;
+    const QString device = sim.start({});
+    QVERIFY(!device.isEmpty());
+    const CliRun run =
+        RunCli(kReadMbus + QStringList{"--repeat", "3", "--interval", "0.2"}, device);
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out.size(), 3);
+    for (int i = 0; i < 3; ++i) // the meter counts its replies in the access number
+        QCOMPARE(Json(run.out[i]).value("header").toObject().value("access").toInt(), i + 1);
+}
+
+void TestMeterdeskCli::decodeShouldCheckTheGivenBytes_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("jsonLines");
+
+    const QStringList frame{"68 03 03 68", "08 01 78", "81", "16"}; // no records
+    QTest::newRow("checked") << QStringList{"decode", "--protocol", "mbus"} + frame << 0 << 1;
+    QStringList bad = frame;
+    bad[2] = "82";
+    QTest::newRow("wrong checksum") << QStringList{"decode", "--protocol", "mbus"} + bad << 2 << 1;
+    QTest::newRow("not hex") << QStringList{"decode", "--protocol", "mbus", "6G"} << 64 << 0;
+    QTest::newRow("unknown protocol")
+        << QStringList{"decode", "--protocol", "modbus", "68"} << 64 << 0;
+}
+
+void TestMeterdeskCli::decodeShouldCheckTheGivenBytes()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(int, jsonLines);
+    const CliRun run = RunCli(arguments);
+    QCOMPARE(run.status, status);
+    QCOMPARE(run.out.size(), jsonLines);
+    QCOMPARE(run.err.size(), status == 0 ? 0 : 1);
+}
+
+QTEST_GUILESS_MAIN(TestMeterdeskCli)
+#include "tst_meterdeskcli.moc"
