@@ -1,12 +1,15 @@
 #include "mainwindow.h"
 
 #include "cj188.h"
+#include "cj188decoder.h"
 #include "conversions.h"
 #include "framebox.h"
 #include "lampwidget.h"
 #include "mbus.h"
+#include "mbusdecoder.h"
 #include "messageboxes.h"
 #include "polltimer.h"
+#include "trafficlog.h"
 #include "traffictextarea.h"
 #include "windowbutton.h"
 
@@ -660,7 +663,10 @@ void MainWindow::onComm()
 {
     if (m_comm.CommEvent() != SerialComm::comEvReceive)
         return;
-    m_traffic.ReceiveNotification(m_comm.Input());
+    const QByteArray input = m_comm.Input();
+    if (m_log)
+        m_log->received(input);
+    m_traffic.ReceiveNotification(input);
 }
 
 void MainWindow::showCj188Page()
@@ -766,7 +772,15 @@ void MainWindow::appendReceiveText(const QString &text)
 
 void MainWindow::setAnalysisText(const QString &text)
 {
-    RichTextBox3->setText(text);
+    if (text != kChecksumPassedText) {
+        RichTextBox3->setText(text);
+        return;
+    }
+    // A checked read-data reply (ReplyMode still names its protocol): its values follow.
+    const bool cj188 = m_traffic.ReplyMode == kReplyCj188;
+    const DecodedReply reply = cj188 ? Cj188DecodeReply(Cj188CheckedFrame(m_traffic))
+                                     : MbusDecodeReply(MbusCheckedFrame(m_traffic));
+    RichTextBox3->setText((QStringList{text} + DecodedReplyLines(reply)).join(QLatin1Char('\n')));
 }
 
 void MainWindow::setTxCaption(const QString &text)
@@ -787,5 +801,7 @@ void MainWindow::warnPortClosed()
 
 bool MainWindow::writePort(const QByteArray &bytes)
 {
+    if (m_log)
+        m_log->sent(bytes);
     return m_comm.Output(bytes) == SerialComm::kNoError;
 }

@@ -13,6 +13,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class TrafficLog;
 class TrafficTextArea;
 class WindowButton;
 
@@ -30,6 +31,9 @@ public:
 
     // What "退出" does; by default it quits the application.
     void setExitHandler(std::function<void()> handler) { m_exitHandler = std::move(handler); }
+
+    // Every chunk sent and received goes to `log` too (nullptr: none); the window does not own it.
+    void setTrafficLog(TrafficLog *log) { m_log = log; }
 
     TrafficState &traffic() { return m_traffic; }
     SerialComm &port() { return m_comm; }
@@ -93,6 +97,7 @@ private:
     SerialComm m_comm;
     TrafficState m_traffic;
     std::function<void()> m_exitHandler;
+    TrafficLog *m_log = nullptr;
 
     // Settings page
     QComboBox *Combo1 = nullptr;

@@ -2,12 +2,14 @@
 #include "mainwindow.h"
 #include "meterprocess.h"
 #include "polltimer.h"
+#include "trafficlog.h"
 #include "windowtest.h"
 #include "traffictextarea.h"
 #include "windowbutton.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -20,6 +22,9 @@ private slots:
 
     void readDataShouldBeCheckedOnBothPages_data();
     void readDataShouldBeCheckedOnBothPages();
+    void decodedValuesShouldFollowTheCheck_data();
+    void decodedValuesShouldFollowTheCheck();
+    void logShouldRecordWhatWentBothWays();
     void otherCommandsShouldShowTheReplyButNeverCheckIt();
     void changedAddressShouldBeTakenByTheMeter();
     void pollingShouldSendOnEveryTickUntilStopped_data();
@@ -32,6 +37,7 @@ private slots:
     void intervalShouldFollowTheDigits();
 
 private:
+    QString firstLine(const char *area) { return text(area).section(QLatin1Char('\n'), 0, 0); }
     // Starts a meter with `arguments` on COM1 and opens the port.
     void startMeter(const QStringList &arguments = {});
 
@@ -147,7 +153,7 @@ void TestEndToEnd::readDataShouldBeCheckedOnBothPages()
         QCOMPARE(text("RichTextBox2"), logged + QLatin1Char(' '));
 
     if (checked) {
-        QTRY_COMPARE(text("RichTextBox3"), QStringLiteral("校验通过！"));
+        QTRY_COMPARE(firstLine("RichTextBox3"), QStringLiteral("校验通过！"));
         QCOMPARE(m_window->traffic().ReplyMode, std::uint8_t(kReplyNone));
         QVERIFY(!m_window->traffic().AwaitingReply);
     } else {
@@ -156,6 +162,64 @@ void TestEndToEnd::readDataShouldBeCheckedOnBothPages()
         QVERIFY(m_window->traffic().AwaitingReply);
     }
     QVERIFY(m_messages.messages.isEmpty());
+}
+
+void TestEndToEnd::decodedValuesShouldFollowTheCheck_data()
+{
+    QTest::addColumn<QStringList>("meterArguments");
+    QTest::addColumn<bool>("mbusPage");
+    QTest::addColumn<QString>("meterType");
+    QTest::addColumn<QStringList>("firstLines");
+
+    QTest::newRow("CJ/T 188 water meter")
+        << QStringList() << false << "冷水水表 - 10H"
+        << QStringList{"校验通过！", "当前累积流量：1234.56 m³", "结算日累积流量：1200.00 m³"};
+    QTest::newRow("CJ/T 188 heat meter")
+        << QStringList({"--cj188-type", "20"}) << false << "热计量表 - 20H"
+        << QStringList{"校验通过！", "结算日热量：45000.00 kWh", "当前热量：45678.90 kWh"};
+    QTest::newRow("M-Bus") << QStringList() << true << QString()
+                           << QStringList{"校验通过！", "表号：12345678", "厂商：QZX",
+                                          "介质：热量（出口）", "能量：45678000 Wh"};
+}
+
+void TestEndToEnd::decodedValuesShouldFollowTheCheck()
+{
+    QFETCH(QStringList, meterArguments);
+    QFETCH(bool, mbusPage);
+    QFETCH(QString, meterType);
+    QFETCH(QStringList, firstLines);
+    startMeter(meterArguments);
+    if (mbusPage) {
+        click("GlowButton4");
+        click("GlowButton17");
+    } else {
+        child<QComboBox>("Combo7")->setEditText(meterType);
+        QTest::keyClicks(child<QLineEdit>("Text1"), QStringLiteral("12345678"));
+        click("GlowButton1");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!text("RichTextBox3").isEmpty(), 10000);
+    QCOMPARE(text("RichTextBox3").split(QLatin1Char('\n')).mid(0, firstLines.size()), firstLines);
+}
+
+void TestEndToEnd::logShouldRecordWhatWentBothWays()
+{
+    QTemporaryDir dir;
+    TrafficLog log;
+    QVERIFY(log.open(dir.filePath("window.log")));
+    startMeter({"--split", "30"}); // in pieces; the last holds the checksum and the stop byte
+    m_window->setTrafficLog(&log);
+    click("GlowButton4");
+    click("GlowButton17");
+    QTRY_COMPARE_WITH_TIMEOUT(firstLine("RichTextBox3"), QStringLiteral("校验通过！"), 10000);
+    m_window->setTrafficLog(nullptr);
+
+    QFile file(dir.filePath("window.log"));
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    QString sent, received;
+    for (const QString &line : QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts))
+        (line.contains(" TX ") ? sent : received) += line.section(' ', 2) + ' ';
+    QCOMPARE(sent, text("RichTextBox4"));
+    QCOMPARE(received, text("RichTextBox2"));
 }
 
 void TestEndToEnd::otherCommandsShouldShowTheReplyButNeverCheckIt()
@@ -191,7 +255,7 @@ void TestEndToEnd::changedAddressShouldBeTakenByTheMeter()
     QTest::keyClicks(child<QLineEdit>("Text6"), QStringLiteral("2A"));
     click("GlowButton17");
     QCOMPARE(text("RichTextBox4"), QStringLiteral("10 5B 2A 85 16 "));
-    QTRY_COMPARE_WITH_TIMEOUT(text("RichTextBox3"), QStringLiteral("校验通过！"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(firstLine("RichTextBox3"), QStringLiteral("校验通过！"), 10000);
     QVERIFY(text("RichTextBox2").startsWith(QStringLiteral("68 ")));
     QCOMPARE(text("RichTextBox2").mid(15, 3), QStringLiteral("2A "));
 }
@@ -224,7 +288,7 @@ void TestEndToEnd::pollingShouldSendOnEveryTickUntilStopped()
     // No request at once: the first goes out when the first period has passed.
     QCOMPARE(caption("GlowButton5"), QStringLiteral("0"));
     QTRY_VERIFY_WITH_TIMEOUT(m_meter.logLines("RX").size() >= 3, 10000);
-    QTRY_COMPARE(text("RichTextBox3"), QStringLiteral("校验通过！"));
+    QTRY_COMPARE(firstLine("RichTextBox3"), QStringLiteral("校验通过！"));
 
     click(stop);
     QVERIFY(interval->palette().color(QPalette::Base) != QColor(0, 255, 0));
