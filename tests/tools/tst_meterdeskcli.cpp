@@ -67,13 +67,13 @@ private slots:
 
 void TestMeterdeskCli::readShouldReportEachOutcome_data()
 {
-    QTest::addColumn<QStringList>("meter"); // simulator options; null: no simulator
+    QTest::addColumn<QStringList>("meter"); // simulator options; empty: no simulator
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("firstRecord"); // of the JSON line; empty: no JSON expected
     QTest::addColumn<QString>("error");       // pattern of the one line on stderr; empty: none
 
-    const QStringList plain{"--cj188-type", "10"};
+    const QStringList plain{"--cj188-type", "10"}; // a meter without faults
     QTest::newRow("cj188 water meter")
         << plain << kReadCj188 << 0 << "current cumulative flow 1234.56"
         << "";
