@@ -13,7 +13,6 @@
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <algorithm>
-#include <limits>
 
 namespace {
 
