@@ -1,3 +1,4 @@
+#include "hexbytes.h"
 #include "paintcounter.h"
 #include "traffictextarea.h"
 
@@ -20,15 +21,6 @@ namespace {
 QList<int> rowStartsOf(const TrafficTextArea &area)
 {
     return QList<int>(area.rowStarts().begin(), area.rowStarts().end());
-}
-
-// Traffic text for `count` bytes counting up from `first`: "00 01 02 ".
-QString hexBytes(int count, int first = 0)
-{
-    QString text;
-    for (int i = 0; i < count; ++i)
-        text += QString::asprintf("%02X ", (first + i) & 0xff);
-    return text;
 }
 
 } // namespace
