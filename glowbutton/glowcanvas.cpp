@@ -11,7 +11,10 @@
 
 namespace {
 
-int Clamp255(int v) { return std::clamp(v, 0, 255); }
+int Clamp255(int v)
+{
+    return std::clamp(v, 0, 255);
+}
 
 // num / den rounded to the nearest integer, halves to the even neighbour; den > 0.
 int DivHalfEven(int num, int den)
@@ -25,8 +28,14 @@ int DivHalfEven(int num, int den)
     return sign * q;
 }
 
-QRgb ToRgb(GlowColor c) { return qRgb(GlowRed(c), GlowGreen(c), GlowBlue(c)); }
-GlowColor FromRgb(QRgb p) { return GlowRgb(qRed(p), qGreen(p), qBlue(p)); }
+QRgb ToRgb(GlowColor c)
+{
+    return qRgb(GlowRed(c), GlowGreen(c), GlowBlue(c));
+}
+GlowColor FromRgb(QRgb p)
+{
+    return GlowRgb(qRed(p), qGreen(p), qBlue(p));
+}
 
 template <typename F> GlowColor PerChannel(GlowColor a, GlowColor b, F f)
 {
@@ -187,13 +196,20 @@ void GlowCanvas::HorizontalGradient(GlowColor from, GlowColor to, int x1, int y1
 void GlowCanvas::Edge(const QRect &rect, int kind, const SystemColors &colors)
 {
     // {top-left, bottom-right} system colour indexes of each single line.
-    struct Tones { int lightSide, darkSide; };
+    struct Tones
+    {
+        int lightSide, darkSide;
+    };
     const auto tones = [](int line) -> Tones {
         switch (line) {
-        case kEdgeRaisedOuter: return {22, 21};
-        case kEdgeSunkenOuter: return {16, 20};
-        case kEdgeRaisedInner: return {20, 16};
-        default: return {21, 22}; // sunken inner
+        case kEdgeRaisedOuter:
+            return {22, 21};
+        case kEdgeSunkenOuter:
+            return {16, 20};
+        case kEdgeRaisedInner:
+            return {20, 16};
+        default:
+            return {21, 22}; // sunken inner
         }
     };
     // A lone inner or outer line sits on the rectangle itself; a pair puts the inner one
@@ -221,11 +237,11 @@ void GlowCanvas::Text(const QString &text, const QRect &rect, int flags, const Q
                       GlowColor c)
 {
     int align = Qt::TextShowMnemonic;
-    align |= (flags & kTextRight) ? Qt::AlignRight
+    align |= (flags & kTextRight)    ? Qt::AlignRight
              : (flags & kTextCenter) ? Qt::AlignHCenter
                                      : Qt::AlignLeft;
     if (flags & kTextSingleLine) {
-        align |= (flags & kTextBottom) ? Qt::AlignBottom
+        align |= (flags & kTextBottom)    ? Qt::AlignBottom
                  : (flags & kTextVCenter) ? Qt::AlignVCenter
                                           : Qt::AlignTop;
         align |= Qt::TextSingleLine;

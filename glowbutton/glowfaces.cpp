@@ -15,9 +15,18 @@ constexpr GlowColor kBlack = 0;
 
 } // namespace
 
-GlowColor GlowFace::Sys(int index) const { return colors.SysColor(index); }
-GlowColor GlowFace::Base() const { return facts.useCustomColors ? back : Sys(kButtonFace); }
-GlowColor GlowFace::Hl() const { return facts.useCustomColors ? highlight : Sys(kHighlight); }
+GlowColor GlowFace::Sys(int index) const
+{
+    return colors.SysColor(index);
+}
+GlowColor GlowFace::Base() const
+{
+    return facts.useCustomColors ? back : Sys(kButtonFace);
+}
+GlowColor GlowFace::Hl() const
+{
+    return facts.useCustomColors ? highlight : Sys(kHighlight);
+}
 
 GlowColor GlowFace3(GlowCanvas &canvas, const GlowFace &face, GlowColor)
 {
@@ -51,7 +60,10 @@ GlowColor FillFace(GlowCanvas &canvas, const GlowFace &face, std::initializer_li
     return fill;
 }
 
-QRect Whole(const GlowFace &face) { return QRect(0, 0, face.W(), face.H()); }
+QRect Whole(const GlowFace &face)
+{
+    return QRect(0, 0, face.W(), face.H());
+}
 
 } // namespace
 
@@ -106,13 +118,27 @@ GlowColor GlowFace4(GlowCanvas &canvas, const GlowFace &face, GlowColor)
 GlowFaceFn GlowFaceOf(int style)
 {
     switch (style) {
-    case 0: return GlowFace0;
-    case 1: return GlowFace1;
-    case 2: return GlowFace2;
-    case 3: return GlowFace3;
-    case 4: return GlowFace4;
-    // Styles whose face is not drawn yet show the style 3 face.
-    case 5: case 7: case 8: case 9: case 10: return GlowFace3;
-    default: return nullptr;
+    case 0:
+        return GlowFace0;
+    case 1:
+        return GlowFace1;
+    case 2:
+        return GlowFace2;
+    case 3:
+        return GlowFace3;
+    case 4:
+        return GlowFace4;
+    case 5:
+        return GlowFace5;
+    case 7:
+        return GlowFace7;
+    case 8:
+        return GlowFace8;
+    case 9:
+        return GlowFace9;
+    case 10:
+        return GlowFace10;
+    default:
+        return nullptr;
     }
 }

@@ -70,21 +70,26 @@ private slots:
         QTest::addColumn<QStringList>("art");
         enum { Line, Fill, Outline };
         QTest::newRow("line rightwards stops before its end")
-            << int(Line) << QList<int>{1, 1, 4, 1} << QStringList{"......", ".###..", "......", "......"};
+            << int(Line) << QList<int>{1, 1, 4, 1}
+            << QStringList{"......", ".###..", "......", "......"};
         QTest::newRow("line leftwards starts at its start")
-            << int(Line) << QList<int>{4, 1, 1, 1} << QStringList{"......", "..###.", "......", "......"};
-        QTest::newRow("line upwards")
-            << int(Line) << QList<int>{2, 3, 2, 0} << QStringList{"......", "..#...", "..#...", "..#..."};
-        QTest::newRow("diagonal")
-            << int(Line) << QList<int>{0, 0, 3, 3} << QStringList{"#.....", ".#....", "..#...", "......"};
+            << int(Line) << QList<int>{4, 1, 1, 1}
+            << QStringList{"......", "..###.", "......", "......"};
+        QTest::newRow("line upwards") << int(Line) << QList<int>{2, 3, 2, 0}
+                                      << QStringList{"......", "..#...", "..#...", "..#..."};
+        QTest::newRow("diagonal") << int(Line) << QList<int>{0, 0, 3, 3}
+                                  << QStringList{"#.....", ".#....", "..#...", "......"};
         QTest::newRow("line clipped on both sides")
-            << int(Line) << QList<int>{-3, 0, 9, 0} << QStringList{"######", "......", "......", "......"};
+            << int(Line) << QList<int>{-3, 0, 9, 0}
+            << QStringList{"######", "......", "......", "......"};
         QTest::newRow("fill leaves right and bottom edges")
-            << int(Fill) << QList<int>{1, 1, 4, 3} << QStringList{"......", ".###..", ".###..", "......"};
-        QTest::newRow("empty fill")
-            << int(Fill) << QList<int>{3, 1, 3, 3} << QStringList{"......", "......", "......", "......"};
+            << int(Fill) << QList<int>{1, 1, 4, 3}
+            << QStringList{"......", ".###..", ".###..", "......"};
+        QTest::newRow("empty fill") << int(Fill) << QList<int>{3, 1, 3, 3}
+                                    << QStringList{"......", "......", "......", "......"};
         QTest::newRow("outline closes all four corners")
-            << int(Outline) << QList<int>{1, 0, 3, 2} << QStringList{".####.", ".#..#.", ".####.", "......"};
+            << int(Outline) << QList<int>{1, 0, 3, 2}
+            << QStringList{".####.", ".#..#.", ".####.", "......"};
     }
     void shouldDrawPrimitivesWithoutEndPointsOrFarEdges()
     {
@@ -118,20 +123,32 @@ private slots:
     {
         QTest::addColumn<GlowColor>("got");
         QTest::addColumn<GlowColor>("expected");
-        QTest::newRow("offset clamps up") << GlowOffset(GlowRgb(250, 0, 100), 21) << GlowRgb(255, 21, 121);
-        QTest::newRow("offset clamps down") << GlowOffset(GlowRgb(250, 5, 100), -96) << GlowRgb(154, 0, 4);
-        QTest::newRow("average halves to even") << GlowAverage(GlowRgb(1, 3, 4), GlowRgb(2, 4, 5)) << GlowRgb(2, 4, 4);
-        QTest::newRow("average of limits") << GlowAverage(GlowRgb(0, 255, 0), GlowRgb(255, 255, 0)) << GlowRgb(128, 255, 0);
-        QTest::newRow("lighten 0 keeps") << GlowLighten(GlowRgb(1, 128, 254), 0) << GlowRgb(1, 128, 254);
-        QTest::newRow("lighten 255 whitens") << GlowLighten(GlowRgb(0, 128, 254), 255) << GlowRgb(255, 255, 255);
-        QTest::newRow("lighten truncates") << GlowLighten(GlowRgb(100, 0, 255), 32) << GlowRgb(119, 32, 255);
+        QTest::newRow("offset clamps up")
+            << GlowOffset(GlowRgb(250, 0, 100), 21) << GlowRgb(255, 21, 121);
+        QTest::newRow("offset clamps down")
+            << GlowOffset(GlowRgb(250, 5, 100), -96) << GlowRgb(154, 0, 4);
+        QTest::newRow("average halves to even")
+            << GlowAverage(GlowRgb(1, 3, 4), GlowRgb(2, 4, 5)) << GlowRgb(2, 4, 4);
+        QTest::newRow("average of limits")
+            << GlowAverage(GlowRgb(0, 255, 0), GlowRgb(255, 255, 0)) << GlowRgb(128, 255, 0);
+        QTest::newRow("lighten 0 keeps")
+            << GlowLighten(GlowRgb(1, 128, 254), 0) << GlowRgb(1, 128, 254);
+        QTest::newRow("lighten 255 whitens")
+            << GlowLighten(GlowRgb(0, 128, 254), 255) << GlowRgb(255, 255, 255);
+        QTest::newRow("lighten truncates")
+            << GlowLighten(GlowRgb(100, 0, 255), 32) << GlowRgb(119, 32, 255);
         QTest::newRow("grey rounds down") << GlowGrey(GlowRgb(1, 1, 2)) << GlowRgb(1, 1, 1);
         QTest::newRow("grey rounds up") << GlowGrey(GlowRgb(1, 2, 2)) << GlowRgb(2, 2, 2);
-        QTest::newRow("grey of white") << GlowGrey(GlowRgb(255, 255, 255)) << GlowRgb(255, 255, 255);
-        QTest::newRow("blend half way up to even") << GlowBlend(GlowRgb(0, 0, 1), GlowRgb(3, 1, 2), 1, 2) << GlowRgb(2, 0, 2);
-        QTest::newRow("blend half way down to even") << GlowBlend(GlowRgb(3, 1, 2), GlowRgb(0, 0, 1), 1, 2) << GlowRgb(2, 0, 2);
-        QTest::newRow("blend ends") << GlowBlend(GlowRgb(9, 8, 7), GlowRgb(1, 2, 3), 5, 5) << GlowRgb(1, 2, 3);
-        QTest::newRow("blend over no steps") << GlowBlend(GlowRgb(9, 8, 7), GlowRgb(1, 2, 3), 0, 0) << GlowRgb(9, 8, 7);
+        QTest::newRow("grey of white")
+            << GlowGrey(GlowRgb(255, 255, 255)) << GlowRgb(255, 255, 255);
+        QTest::newRow("blend half way up to even")
+            << GlowBlend(GlowRgb(0, 0, 1), GlowRgb(3, 1, 2), 1, 2) << GlowRgb(2, 0, 2);
+        QTest::newRow("blend half way down to even")
+            << GlowBlend(GlowRgb(3, 1, 2), GlowRgb(0, 0, 1), 1, 2) << GlowRgb(2, 0, 2);
+        QTest::newRow("blend ends")
+            << GlowBlend(GlowRgb(9, 8, 7), GlowRgb(1, 2, 3), 5, 5) << GlowRgb(1, 2, 3);
+        QTest::newRow("blend over no steps")
+            << GlowBlend(GlowRgb(9, 8, 7), GlowRgb(1, 2, 3), 0, 0) << GlowRgb(9, 8, 7);
     }
     void shouldComputeColourHelpersAtTheirLimits()
     {
@@ -165,11 +182,20 @@ private slots:
         GlowCanvas canvas(image);
         canvas.EtchedFrame(0, 0, 7, 5, c1, c2, c3);
         const QList<QPair<QPoint, GlowColor>> expected = {
-            {{0, 0}, c1}, {{6, 0}, c1}, {{0, 4}, c1}, {{6, 4}, c1},   // outer outline
-            {{1, 1}, c2}, {{7, 5}, c2}, {{7, 2}, c2}, {{3, 5}, c2},   // inner outline
-            {{7, 0}, c3}, {{0, 5}, c3},                               // uncovered corners
-            {{1, 4}, GlowRgb(150, 150, 150)}, {{6, 1}, GlowRgb(150, 150, 150)}, // blended
-            {{2, 2}, kPaper}, {{5, 3}, kPaper}};
+            {{0, 0}, c1},
+            {{6, 0}, c1},
+            {{0, 4}, c1},
+            {{6, 4}, c1}, // outer outline
+            {{1, 1}, c2},
+            {{7, 5}, c2},
+            {{7, 2}, c2},
+            {{3, 5}, c2}, // inner outline
+            {{7, 0}, c3},
+            {{0, 5}, c3}, // uncovered corners
+            {{1, 4}, GlowRgb(150, 150, 150)},
+            {{6, 1}, GlowRgb(150, 150, 150)}, // blended
+            {{2, 2}, kPaper},
+            {{5, 3}, kPaper}};
         for (const auto &[at, colour] : expected)
             QCOMPARE(canvas.Pixel(at.x(), at.y()), colour);
     }
@@ -180,7 +206,8 @@ private slots:
         QTest::addColumn<QList<int>>("tones"); // at (0,0) (5,0) (0,5) (5,5) (1,1) (4,1) (4,4) (2,2)
         QTest::newRow("raised") << 5 << QList<int>{22, 21, 21, 21, 20, 16, 16, 0};
         QTest::newRow("sunken") << 10 << QList<int>{16, 20, 20, 20, 21, 22, 22, 0};
-        QTest::newRow("raised inner alone sits outside") << 4 << QList<int>{20, 16, 16, 16, 0, 0, 0, 0};
+        QTest::newRow("raised inner alone sits outside")
+            << 4 << QList<int>{20, 16, 16, 16, 0, 0, 0, 0};
         QTest::newRow("sunken outer alone") << 2 << QList<int>{16, 20, 20, 20, 0, 0, 0, 0};
     }
     void shouldDrawEdgesInPlatformTones()
@@ -226,7 +253,11 @@ private slots:
                 if (canvas.Pixel(x, y) != kPaper)
                     ink |= QRect(x, y, 1, 1);
         QVERIFY(!ink.isEmpty());
-        QVERIFY2(inkWithin.contains(ink), qPrintable(QString("ink %1,%2 %3x%4").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
+        QVERIFY2(inkWithin.contains(ink), qPrintable(QString("ink %1,%2 %3x%4")
+                                                         .arg(ink.x())
+                                                         .arg(ink.y())
+                                                         .arg(ink.width())
+                                                         .arg(ink.height())));
     }
 
     void shouldProcessAmpersandsLikeTheCaption()
@@ -262,7 +293,8 @@ private slots:
     {
         QTest::addColumn<int>("align");
         QTest::addColumn<int>("format");
-        for (auto [align, format] : {std::pair{0, 37}, {1, 36}, {2, 38}, {3, 33}, {4, 41}, {5, 99}, {-1, 99}})
+        for (auto [align, format] :
+             {std::pair{0, 37}, {1, 36}, {2, 38}, {3, 33}, {4, 41}, {5, 99}, {-1, 99}})
             QTest::addRow("align %d", align) << align << format;
     }
     void shouldChooseCaptionFormat()
@@ -310,7 +342,8 @@ private slots:
         QTest::newRow("0 rectangle") << 0 << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0} << 0;
         QTest::newRow("6 rectangle") << 6 << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0} << 0;
         for (int style : {5, 7})
-            QTest::addRow("%d one-pixel cuts", style) << style << QList<int>{1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1} << 4;
+            QTest::addRow("%d one-pixel cuts", style)
+                << style << QList<int>{1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1} << 4;
         for (int style : {8, 9})
             QTest::addRow("%d two to four-pixel cuts", style)
                 << style << QList<int>{2, 3, 1, 2, 0, 1, 1, 0, 2, 1, 3, 2} << 18;
@@ -340,8 +373,8 @@ private slots:
         for (QSize size : {QSize(20, 20), QSize(89, 25), QSize(640, 300)}) {
             const int w = size.width(), h = size.height();
             const QRegion shape = GlowShape(10, w, h);
-            for (QPoint corner : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1),
-                                  QPoint(2, 1), QPoint(w - 2, 1)})
+            for (QPoint corner : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1),
+                                  QPoint(w - 1, h - 1), QPoint(2, 1), QPoint(w - 2, 1)})
                 QVERIFY(!shape.contains(corner));
             // Full rows between the corner arcs, and the arcs of radius 9 end 9 pixels in.
             QCOMPARE(Span(shape, h / 2, w), qMakePair(0, w - 1));

@@ -157,7 +157,8 @@ private slots:
         QTest::addColumn<GlowColor>("grey");
         QTest::newRow("kept grey 0xF0F0F0") << GlowColor(0xF0F0F0) << GlowColor(0xF0F0F0);
         QTest::newRow("kept grey 0x808080") << GlowColor(0x808080) << GlowColor(0x808080);
-        QTest::newRow("0x909090 is not kept: 148.32") << GlowColor(0x909090) << GlowRgb(148, 148, 148);
+        QTest::newRow("0x909090 is not kept: 148.32")
+            << GlowColor(0x909090) << GlowRgb(148, 148, 148);
         QTest::newRow("half to even down: 16.5") << GlowRgb(0, 0, 150) << GlowRgb(16, 16, 16);
         QTest::newRow("half to even up: 5.5") << GlowRgb(0, 0, 50) << GlowRgb(6, 6, 6);
         QTest::newRow("weights over 1 clamp") << GlowRgb(250, 250, 250) << GlowRgb(255, 255, 255);
