@@ -260,23 +260,23 @@ void GlowCanvas::Picture(const QImage &picture, int x, int y, int w, int h)
 {
     if (picture.isNull() || w <= 0 || h <= 0)
         return;
-    const QImage src = picture.convertToFormat(QImage::Format_ARGB32)
-                           .scaled(w, h, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    for (int j = 0; j < h; ++j) {
-        const QRgb *row = reinterpret_cast<const QRgb *>(src.constScanLine(j));
-        for (int i = 0; i < w; ++i) {
-            const int a = qAlpha(row[i]);
+    const QImage src = picture.convertToFormat(QImage::Format_ARGB32);
+    // Only the part that lands on the image is sampled, so a huge icon size costs nothing.
+    const QRect visible = QRect(x, y, w, h) & QRect(0, 0, Width(), Height());
+    for (int py = visible.top(); py <= visible.bottom(); ++py) {
+        const int sy = int((2 * qint64(py - y) + 1) * src.height() / (2 * qint64(h)));
+        const QRgb *row = reinterpret_cast<const QRgb *>(src.constScanLine(sy));
+        for (int px = visible.left(); px <= visible.right(); ++px) {
+            const QRgb p = row[(2 * qint64(px - x) + 1) * src.width() / (2 * qint64(w))];
+            const int a = qAlpha(p);
             if (a == 0)
                 continue;
-            const GlowColor s = FromRgb(row[i]);
+            const GlowColor s = FromRgb(p);
             if (a == 255) {
-                SetPixel(x + i, y + j, s);
+                SetPixel(px, py, s);
                 continue;
             }
-            const GlowColor d = Pixel(x + i, y + j);
-            if (d == kBadColor)
-                continue;
-            SetPixel(x + i, y + j, PerChannel(s, d, [a](int sv, int dv) {
+            SetPixel(px, py, PerChannel(s, Pixel(px, py), [a](int sv, int dv) {
                          return (sv * a + dv * (255 - a) + 127) / 255;
                      }));
         }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <iterator>
 
 namespace {
 
@@ -117,28 +118,9 @@ GlowColor GlowFace4(GlowCanvas &canvas, const GlowFace &face, GlowColor)
 
 GlowFaceFn GlowFaceOf(int style)
 {
-    switch (style) {
-    case 0:
-        return GlowFace0;
-    case 1:
-        return GlowFace1;
-    case 2:
-        return GlowFace2;
-    case 3:
-        return GlowFace3;
-    case 4:
-        return GlowFace4;
-    case 5:
-        return GlowFace5;
-    case 7:
-        return GlowFace7;
-    case 8:
-        return GlowFace8;
-    case 9:
-        return GlowFace9;
-    case 10:
-        return GlowFace10;
-    default:
-        return nullptr;
-    }
+    // Style 6 is drawn by the theme, not by a face routine of its own.
+    static constexpr GlowFaceFn kFaces[] = {GlowFace0, GlowFace1, GlowFace2, GlowFace3,
+                                            GlowFace4, GlowFace5, nullptr,   GlowFace7,
+                                            GlowFace8, GlowFace9, GlowFace10};
+    return style >= 0 && style < int(std::size(kFaces)) ? kFaces[style] : nullptr;
 }

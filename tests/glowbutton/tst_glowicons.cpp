@@ -180,6 +180,17 @@ private slots:
         QCOMPARE(canvas.Pixel(5, 6), GlowRgb(1, 2, 3));
     }
 
+    void shouldStretchAHugeIconOnlyWhereItShows()
+    {
+        // IconSize is stored as 16 bits: 30000 must not build a 30000 x 30000 picture.
+        for (bool enabled : {true, false}) {
+            GlowFacts f = Facts(3, enabled ? 1 : 4, 0, false);
+            f.iconSize = 30000;
+            const QImage image = Paint(f);
+            QCOMPARE(Find(image, enabled ? kRed : GlowRgb(94, 94, 94)), QRect(0, 0, 100, 40));
+        }
+    }
+
     void shouldRefuseMissingSurfaceOrIcon()
     {
         QImage dest(8, 8, QImage::Format_RGB32), icon(2, 2, QImage::Format_ARGB32), none;
