@@ -245,26 +245,6 @@ private slots:
                                                 .arg(y)));
             }
     }
-
-    void shouldPaintEveryStyleAtEverySizeWithinTheImage()
-    {
-        // Small, odd and large sizes in every state: nothing crashes and the outermost pixels
-        // of the shape are drawn over the prior background.
-        for (int style = 0; style <= 10; ++style)
-            for (QSize size : {QSize(20, 20), QSize(21, 33), QSize(33, 21), QSize(400, 120)})
-                for (int state = 1; state <= 5; ++state) {
-                    GlowFacts f = Facts(style, state, state % 2 == 0);
-                    f.width = size.width();
-                    f.height = size.height();
-                    const Painted p = Paint(f, nullptr);
-                    QCOMPARE(p.image.size(), size);
-                    if (style == 6)
-                        continue;
-                    const QRect box = GlowShape(style, f.width, f.height).boundingRect();
-                    QCOMPARE(box, QRect(0, 0, f.width, f.height));
-                    QVERIFY(p.At(f.width / 2, 0) != kPrior);
-                }
-    }
 };
 
 QTEST_MAIN(TestGlowFamily)
