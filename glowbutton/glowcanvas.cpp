@@ -85,20 +85,24 @@ GlowCanvas::GlowCanvas(QImage &image) : m_image(image)
     if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
         f != QImage::Format_ARGB32_Premultiplied)
         m_image = m_image.convertToFormat(QImage::Format_RGB32);
+    if (!m_image.isNull()) {
+        m_bits = m_image.bits(); // detaches once; every primitive writes through it
+        m_stride = m_image.bytesPerLine();
+    }
 }
 
 GlowColor GlowCanvas::Pixel(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= Width() || y >= Height())
         return kBadColor;
-    return FromRgb(reinterpret_cast<const QRgb *>(m_image.constScanLine(y))[x]);
+    return FromRgb(Row(y)[x]);
 }
 
 void GlowCanvas::SetPixel(int x, int y, GlowColor c)
 {
     if (x < 0 || y < 0 || x >= Width() || y >= Height())
         return;
-    reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] = ToRgb(c);
+    Row(y)[x] = ToRgb(c);
 }
 
 void GlowCanvas::HLine(int x1, int x2, int y, GlowColor c)
@@ -111,8 +115,13 @@ void GlowCanvas::HLine(int x1, int x2, int y, GlowColor c)
     const int a = std::max(from, 0), b = std::min(to, Width());
     if (a >= b)
         return;
-    QRgb *row = reinterpret_cast<QRgb *>(m_image.scanLine(y));
+    QRgb *row = Row(y);
     std::fill(row + a, row + b, ToRgb(c));
+}
+
+void GlowCanvas::Fill(GlowColor c)
+{
+    m_image.fill(ToRgb(c)); // Qt's vectorised fill: most repaints start with one or two
 }
 
 void GlowCanvas::VLine(int x, int y1, int y2, GlowColor c)
@@ -123,7 +132,7 @@ void GlowCanvas::VLine(int x, int y1, int y2, GlowColor c)
     const int to = y1 <= y2 ? y2 : y1 + 1;
     const QRgb rgb = ToRgb(c);
     for (int y = std::max(from, 0); y < std::min(to, Height()); ++y)
-        reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] = rgb;
+        Row(y)[x] = rgb;
 }
 
 void GlowCanvas::Line(int x1, int y1, int x2, int y2, GlowColor c)
@@ -236,6 +245,8 @@ void GlowCanvas::Edge(const QRect &rect, int kind, const SystemColors &colors)
 void GlowCanvas::Text(const QString &text, const QRect &rect, int flags, const QFont &font,
                       GlowColor c)
 {
+    if (text.isEmpty())
+        return;
     int align = Qt::TextShowMnemonic;
     align |= (flags & kTextRight)    ? Qt::AlignRight
              : (flags & kTextCenter) ? Qt::AlignHCenter

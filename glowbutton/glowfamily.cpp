@@ -6,8 +6,6 @@
 #include "glowimages.h"
 #include "systemcolors.h"
 
-#include <cstring>
-
 namespace {
 
 constexpr int kButtonFace = 15;
@@ -66,23 +64,25 @@ void DrawBody(GlowCanvas &c, int w, int h, bool pressed, GlowColor f)
     }
 }
 
-// Completes the outline of the 2-3-4 cut shape: every outermost pixel of a row that the frame
-// lines left out takes the softened frame colour.
-void SoftenOutline(GlowCanvas &c, int style, int w, int h, GlowColor frame, GlowColor soft)
+// The frame of the 2-3-4 cut shape (styles 8 and 9): four sides two pixels in from the corners
+// and the pixels (1,1), (1,H-3), (W-3,1), (W-3,H-3) in the frame colour; the longer cut
+// diagonals in `soft`, and the side ends next to each cut one step lighter still, so the
+// corners fade out.
+void DrawCutFrame234(GlowCanvas &c, int w, int h, GlowColor frame, GlowColor soft)
 {
-    const QRegion shape = GlowShape(style, w, h);
-    for (const QRect &r : shape) {
-        for (int y = r.top(); y <= r.bottom(); ++y) {
-            const bool edgeRow = y == 0 || y == h - 1;
-            for (int x : {r.left(), r.right()})
-                if (c.Pixel(x, y) != frame)
-                    c.SetPixel(x, y, soft);
-            if (edgeRow)
-                for (int x = r.left(); x <= r.right(); ++x)
-                    if (c.Pixel(x, y) != frame)
-                        c.SetPixel(x, y, soft);
-        }
-    }
+    c.Line(2, 0, w - 3, 0, frame);
+    c.Line(0, 2, 0, h - 3, frame);
+    c.Line(3, h - 1, w - 2, h - 1, frame);
+    c.Line(w - 1, 3, w - 1, h - 2, frame);
+    for (QPoint p : {QPoint(1, 1), QPoint(1, h - 3), QPoint(w - 3, 1), QPoint(w - 3, h - 3)})
+        c.SetPixel(p.x(), p.y(), frame);
+    for (QPoint p : {QPoint(w - 2, 2), QPoint(2, h - 2), QPoint(w - 2, h - 2)})
+        c.SetPixel(p.x(), p.y(), soft);
+    const GlowColor fade = GlowOffset(soft, 21);
+    for (QPoint p :
+         {QPoint(2, 0), QPoint(w - 4, 0), QPoint(0, 2), QPoint(0, h - 4), QPoint(3, h - 1),
+          QPoint(w - 3, h - 1), QPoint(w - 1, 3), QPoint(w - 1, h - 3)})
+        c.SetPixel(p.x(), p.y(), fade);
 }
 
 // The fixed light palette of style 5.
@@ -209,16 +209,7 @@ GlowColor GlowFace8(GlowCanvas &c, const GlowFace &face, GlowColor)
     c.Line(2, h - 3, w - 2, h - 3, bottomRight);
     c.Line(w - 2, 3, w - 2, h - 3, bottomRight);
     const GlowColor frame = Off(face.Base(), (!pressed && face.facts.hasFocus) ? -96 : -48);
-    c.Line(2, 0, w - 3, 0, frame);
-    c.Line(0, 2, 0, h - 3, frame);
-    c.Line(3, h - 1, w - 2, h - 1, frame);
-    c.Line(w - 1, 3, w - 1, h - 2, frame);
-    for (QPoint p : {QPoint(1, 1), QPoint(1, h - 3), QPoint(w - 3, 1), QPoint(w - 3, h - 3)})
-        c.SetPixel(p.x(), p.y(), frame);
-    // The corners: the cut diagonals in the frame colour, softened outward.
-    for (QPoint p : {QPoint(w - 2, 2), QPoint(2, h - 2), QPoint(w - 2, h - 2)})
-        c.SetPixel(p.x(), p.y(), frame);
-    SoftenOutline(c, 8, w, h, frame, Off(frame, 21));
+    DrawCutFrame234(c, w, h, frame, Off(frame, 21));
     return fill;
 }
 
@@ -244,33 +235,45 @@ GlowColor GlowFace9(GlowCanvas &c, const GlowFace &face, GlowColor)
     c.HorizontalGradient(Off(fill, 6), Off(fill, -30), w - 5, 2, w - 2, h - 2);
     c.Line(2, 1, w - 3, 1, Off(fill, pressed ? -30 : 60));
     const GlowColor frame = Off(fill, -88);
-    c.Line(2, 0, w - 3, 0, frame);
-    c.Line(0, 2, 0, h - 3, frame);
-    c.Line(3, h - 1, w - 2, h - 1, frame);
-    c.Line(w - 1, 3, w - 1, h - 2, frame);
-    for (QPoint p : {QPoint(1, 1), QPoint(w - 3, 1), QPoint(w - 2, 2), QPoint(1, h - 3),
-                     QPoint(2, h - 2), QPoint(w - 2, h - 2)})
-        c.SetPixel(p.x(), p.y(), frame);
-    SoftenOutline(c, 9, w, h, frame, Off(frame, 40));
+    DrawCutFrame234(c, w, h, frame, Off(frame, 40));
     return fill;
 }
 
 namespace {
 
+// Palette index of each letter.
+struct LetterIndex
+{
+    unsigned char index[128] = {};
+    constexpr LetterIndex()
+    {
+        for (int i = 0; kGlowPaletteLetters[i]; ++i)
+            index[int(kGlowPaletteLetters[i])] = static_cast<unsigned char>(i);
+    }
+};
+constexpr LetterIndex kLetterIndex;
+
 GlowColor PictureColor(const GlowPicture &p, char letter)
 {
-    const char *at = std::strchr(kGlowPaletteLetters, letter);
-    return p.palette[at - kGlowPaletteLetters];
+    return p.palette[kLetterIndex.index[letter & 0x7F]];
 }
 
-// Draws `rows` (of `count` rows) with its top-left corner at (x, y); spaces are skipped.
+// Draws `rows` with its top-left corner at (x, y), a run of equal letters as one line; spaces
+// are skipped.
 template <int N>
 void DrawPiece(GlowCanvas &c, const GlowPicture &p, const char *const (&rows)[N], int x, int y)
 {
-    for (int j = 0; j < N; ++j)
-        for (int i = 0; rows[j][i]; ++i)
-            if (rows[j][i] != ' ')
-                c.SetPixel(x + i, y + j, PictureColor(p, rows[j][i]));
+    for (int j = 0; j < N; ++j) {
+        const char *row = rows[j];
+        for (int i = 0; row[i];) {
+            int end = i + 1;
+            while (row[end] == row[i])
+                ++end;
+            if (row[i] != ' ')
+                c.Line(x + i, y + j, x + end, y + j, PictureColor(p, row[i]));
+            i = end;
+        }
+    }
 }
 
 } // namespace

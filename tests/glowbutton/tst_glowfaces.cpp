@@ -4,8 +4,11 @@
 #include "glowpaintprobe.h"
 #include "glowthemepainter.h"
 
+#include <QStyle>
 #include <QStyleFactory>
 #include <QtTest>
+
+#include <memory>
 
 Q_DECLARE_METATYPE(GlowFacts)
 
@@ -183,7 +186,8 @@ private slots:
     {
         qputenv(kGlowThemeVariable, "on");
         QVERIFY(GlowAppThemePainter());
-        GlowStyleThemePainter theme(QStyleFactory::create("Fusion"));
+        const std::unique_ptr<QStyle> fusion(QStyleFactory::create("Fusion"));
+        GlowStyleThemePainter theme(fusion.get());
         QList<QImage> looks;
         for (int state = 1; state <= 5; ++state)
             looks << Paint(Facts(6, state), &theme).image;
