@@ -1,0 +1,7 @@
+#include "glowhost.h"
+
+const SystemColors &GlowHost::Colors() const
+{
+    static const PaletteSystemColors palette;
+    return palette;
+}
