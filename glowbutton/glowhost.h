@@ -28,8 +28,9 @@ public:
     // A property of the control changed; the host marks its definition dirty.
     virtual void PropertyChanged(const QString &) {}
     virtual const SystemColors &Colors() const;
-    // The theme behind style 6; null means no theme is active.
-    virtual GlowThemePainter *Theme() const { return nullptr; }
+    // The theme behind style 6; null means no theme is active. By default the application's
+    // theme, unless it is switched off.
+    virtual GlowThemePainter *Theme() const;
     // Whether a mouse-leave tracking service exists; without one no hook is installed.
     virtual bool HoverTrackingService() const { return true; }
 };
