@@ -31,4 +31,8 @@ using GlowFaceFn = GlowColor (*)(GlowCanvas &canvas, const GlowFace &face, GlowC
 // The face routine of `style`; null for a style without a face of its own.
 GlowFaceFn GlowFaceOf(int style);
 
+GlowColor GlowFace0(GlowCanvas &, const GlowFace &, GlowColor);
+GlowColor GlowFace1(GlowCanvas &, const GlowFace &, GlowColor);
+GlowColor GlowFace2(GlowCanvas &, const GlowFace &, GlowColor);
 GlowColor GlowFace3(GlowCanvas &, const GlowFace &, GlowColor);
+GlowColor GlowFace4(GlowCanvas &, const GlowFace &, GlowColor);

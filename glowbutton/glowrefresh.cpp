@@ -133,8 +133,11 @@ GlowRepaint RefreshGlowButton(QImage &surface, QImage &scratch, const GlowFacts 
         canvas.Fill(out.surfaceBackColor);
         // A focused normal button takes the theme's defaulted look.
         const int themeState = (state == 1 && facts.hasFocus) ? 5 : state;
-        if (!theme || !theme->DrawPushButton(surface, QRect(0, 0, w, h), themeState))
+        if (!theme || !theme->DrawPushButton(surface, QRect(0, 0, w, h), themeState)) {
+            // Nothing of a failed theme drawing stays: this time only icon and caption.
             out.style = facts.nonThemeStyle;
+            canvas.Fill(out.surfaceBackColor);
+        }
     } else if (const GlowFaceFn paint = GlowFaceOf(facts.style)) {
         out.surfaceBackColor = paint(canvas, face, out.surfaceBackColor);
         margin = GlowIconMargin(facts.style);

@@ -3,9 +3,13 @@
 // Probes keep away from the caption, whose pixels depend on the machine's fonts.
 #include "glowcanvas.h"
 #include "glowfacts.h"
+#include "glowthemepainter.h"
 #include "systemcolors.h"
 
+#include <QStyleFactory>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(GlowFacts)
 
 namespace {
 
@@ -18,6 +22,8 @@ constexpr GlowColor kGreyText = GlowRgb(161, 161, 146);
 constexpr GlowColor kBack = GlowRgb(120, 200, 140);
 constexpr GlowColor kHot = GlowRgb(220, 120, 30);
 constexpr GlowColor kPrior = GlowRgb(1, 2, 3); // the surface background before a repaint
+constexpr GlowColor kLight = GlowRgb(241, 239, 226), kDark = GlowRgb(113, 111, 100),
+                    kBright = GlowRgb(255, 255, 254), kBlack = 0;
 
 FixedSystemColors Colors()
 {
@@ -28,9 +34,9 @@ FixedSystemColors Colors()
     colors.Set(16, kShadow);
     colors.Set(17, kGreyText);
     colors.Set(18, GlowRgb(0, 0, 0));
-    colors.Set(20, GlowRgb(255, 255, 254));
-    colors.Set(21, GlowRgb(113, 111, 100));
-    colors.Set(22, GlowRgb(241, 239, 226));
+    colors.Set(20, kBright);
+    colors.Set(21, kDark);
+    colors.Set(22, kLight);
     return colors;
 }
 
@@ -64,6 +70,21 @@ Painted Paint(const GlowFacts &f, GlowThemePainter *theme = nullptr)
     p.repaint = RefreshGlowButton(p.image, scratch, f, Colors(), theme);
     return p;
 }
+
+// A theme that fills the first row with a marker colour and records what it was asked.
+struct RecordingTheme : GlowThemePainter
+{
+    bool succeed = true;
+    QList<int> states;
+    QRect rect;
+    bool DrawPushButton(QImage &surface, const QRect &r, int state) override
+    {
+        states << state;
+        rect = r;
+        GlowCanvas(surface).Line(0, 0, r.width(), 0, GlowRgb(9, 9, 9));
+        return succeed;
+    }
+};
 
 using Probes = QList<QPair<QPoint, GlowColor>>;
 
@@ -119,6 +140,130 @@ private slots:
         QVERIFY2(Mismatches(p, probes).isEmpty(), qPrintable(Mismatches(p, probes)));
         QCOMPARE(p.repaint.surfaceBackColor, face);
         QCOMPARE(p.repaint.state, state);
+    }
+
+    void shouldDrawTheFlatAndEdgedStyles_data()
+    {
+        // Probes at (0,0) (88,0) (1,1) (87,23) (88,24) and inside at (44,2), (2,12).
+        QTest::addColumn<GlowFacts>("facts");
+        QTest::addColumn<QList<GlowColor>>("colours");
+        const auto row = [](const char *name, GlowFacts f, QList<GlowColor> c) {
+            QTest::newRow(name) << f << c;
+        };
+        const QList<GlowColor> raised = {kLight, kDark, kBright, kShadow, kDark, kFace, kFace};
+        const QList<GlowColor> sunken = {kShadow, kBright, kDark, kLight, kBright, kFace, kFace};
+        const QList<GlowColor> inner = {kBright, kShadow, kFace, kFace, kShadow, kFace, kFace};
+        const QList<GlowColor> outer = {kShadow, kBright, kFace, kFace, kBright, kFace, kFace};
+        const QList<GlowColor> flat = {kFace, kFace, kFace, kFace, kFace, kFace, kFace};
+        for (int state : {1, 2, 4, 5})
+            row(qPrintable(QString("0 raised in %1").arg(state)), Facts(0, state), raised);
+        row("0 pressed", Facts(0, 3), sunken);
+        GlowFacts f = Facts(0, 1);
+        f.hasFocus = f.showFocus = true;
+        row("0 focused with ShowFocus", f, {kBlack, kBlack, kBright, kShadow, kBlack, kFace, kFace});
+        f.showFocus = false;
+        f.displayAsDefault = true;
+        row("0 focused default without ShowFocus", f, raised);
+        f.hasFocus = false;
+        row("0 default not focused", f, {kBlack, kBlack, kBright, kShadow, kBlack, kFace, kFace});
+        f = Facts(0, 2, true);
+        row("0 custom hot", f, {kLight, kDark, kBright, kShadow, kDark, kHot, kHot});
+        for (int state : {1, 2, 5})
+            row(qPrintable(QString("1 inner line in %1").arg(state)), Facts(1, state), inner);
+        row("1 pressed", Facts(1, 3), outer);
+        row("1 disabled flat", Facts(1, 4), flat);
+        row("1 custom disabled keeps BackColor", Facts(1, 4, true), QList<GlowColor>(7, kBack));
+        row("2 normal flat", Facts(2, 1), flat);
+        row("2 hot", Facts(2, 2), inner);
+        row("2 pressed", Facts(2, 3), outer);
+        row("2 disabled flat", Facts(2, 4), flat);
+        row("2 custom pressed", Facts(2, 3, true), {kShadow, kBright, kHot, kHot, kBright, kHot, kHot});
+        const GlowColor light = GlowRgb(238, 235, 220), hot = GlowRgb(191, 208, 237),
+                        down = GlowRgb(152, 180, 226);
+        row("4 normal", Facts(4, 1), QList<GlowColor>(7, light));
+        row("4 disabled", Facts(4, 4), QList<GlowColor>(7, light));
+        row("4 hot", Facts(4, 2), {kHighlight, kHighlight, hot, hot, kHighlight, hot, hot});
+        row("4 pressed", Facts(4, 3), {kHighlight, kHighlight, down, down, kHighlight, down, down});
+        row("4 custom normal", Facts(4, 1, true), QList<GlowColor>(7, GlowRgb(136, 206, 154)));
+    }
+    void shouldDrawTheFlatAndEdgedStyles()
+    {
+        QFETCH(GlowFacts, facts);
+        QFETCH(QList<GlowColor>, colours);
+        const QList<QPoint> at = {{0, 0}, {88, 0}, {1, 1}, {87, 23}, {88, 24}, {44, 2}, {2, 12}};
+        Probes probes;
+        for (int i = 0; i < at.size(); ++i)
+            probes << qMakePair(at[i], colours[i]);
+        const Painted p = Paint(facts);
+        QVERIFY2(Mismatches(p, probes).isEmpty(), qPrintable(Mismatches(p, probes)));
+        QCOMPARE(p.repaint.surfaceBackColor, colours[5]);
+    }
+
+    void shouldAskTheThemeForTheVisualState_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<bool>("focused");
+        QTest::addColumn<int>("themeState");
+        QTest::newRow("normal") << 1 << false << 1;
+        QTest::newRow("focused normal is defaulted") << 1 << true << 5;
+        QTest::newRow("focused hot stays hot") << 2 << true << 2;
+        QTest::newRow("pressed") << 3 << true << 3;
+        QTest::newRow("disabled") << 4 << false << 4;
+    }
+    void shouldAskTheThemeForTheVisualState()
+    {
+        QFETCH(int, state);
+        QFETCH(bool, focused);
+        QFETCH(int, themeState);
+        RecordingTheme theme;
+        GlowFacts f = Facts(6, state);
+        f.hasFocus = focused;
+        const Painted p = Paint(f, &theme);
+        QCOMPARE(theme.states, QList<int>{themeState});
+        QCOMPARE(theme.rect, QRect(0, 0, kW, kH));
+        QCOMPARE(p.repaint.style, 6);
+        QCOMPARE(p.At(0, 0), GlowRgb(9, 9, 9)); // the theme's drawing
+        QCOMPARE(p.At(1, 1), kFace);
+    }
+
+    void shouldFallBackWhenTheThemeFails_data()
+    {
+        QTest::addColumn<bool>("present");
+        QTest::newRow("no theme") << false;
+        QTest::newRow("theme drawing fails") << true;
+    }
+    void shouldFallBackWhenTheThemeFails()
+    {
+        QFETCH(bool, present);
+        RecordingTheme theme;
+        theme.succeed = false;
+        GlowFacts f = Facts(6, 2);
+        f.nonThemeStyle = 4;
+        // This repaint draws only icon and caption on the system face ...
+        const Painted first = Paint(f, present ? &theme : nullptr);
+        QCOMPARE(first.repaint.style, 4);
+        QCOMPARE(first.At(0, 0), kFace);
+        QCOMPARE(first.At(44, 2), kFace);
+        // ... and the next one draws the stored replacement.
+        f.style = first.repaint.style;
+        QCOMPARE(Paint(f, &theme).At(0, 0), kHighlight);
+        QCOMPARE(theme.states.size(), present ? 1 : 0);
+    }
+
+    void shouldPaintThemeStatesApartWithTheApplicationStyle()
+    {
+        qputenv(kGlowThemeVariable, "on");
+        QVERIFY(GlowAppThemePainter());
+        GlowStyleThemePainter theme(QStyleFactory::create("Fusion"));
+        QList<QImage> looks;
+        for (int state = 1; state <= 5; ++state)
+            looks << Paint(Facts(6, state), &theme).image;
+        QVERIFY(looks[0] != looks[2]);
+        QVERIFY(looks[0] != looks[3]);
+        QVERIFY(looks[0] != QImage(Paint(Facts(3, 1)).image)); // something was drawn
+        qputenv(kGlowThemeVariable, "off");
+        QVERIFY(!GlowAppThemePainter());
+        qunsetenv(kGlowThemeVariable);
     }
 
     void shouldOverrideTheStoredState_data()
