@@ -8,6 +8,7 @@
 
 #include <QAccessible>
 #include <QDesktopServices>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QShortcut>
@@ -41,6 +42,21 @@ constexpr Qt::CursorShape kPointerShapes[] = {
     Qt::ForbiddenCursor,  Qt::BusyCursor,      Qt::WhatsThisCursor, Qt::SizeAllCursor,
 };
 
+// The control's font is Verdana. Where it is missing, DejaVu Sans has close metrics, and
+// WenQuanYi Micro Hei draws the Chinese captions.
+void registerFontSubstitutes()
+{
+    static const bool done = [] {
+        if (!QFontDatabase::hasFamily(QStringLiteral("Verdana"))) {
+            QFont::insertSubstitutions(QStringLiteral("Verdana"),
+                                       {QStringLiteral("DejaVu Sans"),
+                                        QStringLiteral("WenQuanYi Micro Hei")});
+        }
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
 qint32 asStored(GlowColor c) { return qint32(c); }
 GlowColor readColor(const GlowPropertyBag &bag, const char *key, GlowColor fallback)
 {
@@ -52,6 +68,7 @@ GlowColor readColor(const GlowPropertyBag &bag, const char *key, GlowColor fallb
 GlowButton::GlowButton(QWidget *parent) : QWidget(parent), m_ownHost(this)
 {
     InstallGlowButtonAccessibility();
+    registerFontSubstitutes();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     QFont surfaceFont(QStringLiteral("Verdana"));
