@@ -30,7 +30,7 @@ QStyle::StandardPixmap iconPixmap(int icon)
 
 GlowToolTip::GlowToolTip(QWidget *owner, bool balloon, const SystemColors &colors)
     : QWidget(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                         Qt::WindowDoesNotAcceptFocus),
+                         Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput),
       m_balloon(balloon), m_textColor(ToQColor(colors.SysColor(23))),
       m_backColor(ToQColor(colors.SysColor(24)))
 {
@@ -113,8 +113,9 @@ void GlowToolTip::showAt(const QPoint &globalPos)
     const QRect body = bodyRect();
     resize(body.width() + 1, body.bottom() + 2);
     setMask(QRegion(outline()));
-    // A balloon's pointer touches the mouse position; a rectangle sits just below it.
-    QPoint topLeft = m_balloon ? globalPos - QPoint(kPointerX - kPointerHeight / 2, 0)
+    // A balloon's pointer ends just below the mouse position; a rectangle sits below the
+    // pointer's image. Neither covers the hot spot, so the button keeps the pointer.
+    QPoint topLeft = m_balloon ? globalPos + QPoint(kPointerHeight / 2 - kPointerX, 2)
                                : globalPos + QPoint(0, 20);
     if (const QScreen *screen = QGuiApplication::screenAt(globalPos)) {
         const QRect avail = screen->availableGeometry();
