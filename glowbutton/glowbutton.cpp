@@ -535,7 +535,9 @@ bool GlowButton::event(QEvent *e)
             return true;
         }
     }
-    const int message = GlowMessageOf(e->type());
+    // A disabled button takes no mouse input: it neither turns hot nor shows its tooltip.
+    const int message =
+        e->type() == QEvent::MouseMove && !isEnabled() ? 0 : GlowMessageOf(e->type());
     bool handled = false;
     qintptr result = 0;
     if (m_hooks.Wants(this, message, kHookBefore)) {

@@ -75,24 +75,24 @@ int GlowHookTable::StartHooking(QWidget *window)
 
 void GlowHookTable::AddMessage(QWidget *window, int message, int when)
 {
-    Record *r = find(window);
-    if (!r)
-        return;
-    if (when & kHookAfter)
-        addTo(r->after, message);
-    if (when & kHookBefore)
-        addTo(r->before, message);
+    editLists(window, message, when, addTo);
 }
 
 void GlowHookTable::DeleteMessage(QWidget *window, int message, int when)
+{
+    editLists(window, message, when, deleteFrom);
+}
+
+void GlowHookTable::editLists(QWidget *window, int message, int when,
+                              void (*edit)(QList<int> &, int))
 {
     Record *r = find(window);
     if (!r)
         return;
     if (when & kHookAfter)
-        deleteFrom(r->after, message);
+        edit(r->after, message);
     if (when & kHookBefore)
-        deleteFrom(r->before, message);
+        edit(r->before, message);
 }
 
 void GlowHookTable::StopHooking(QWidget *window)

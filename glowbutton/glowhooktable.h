@@ -47,6 +47,7 @@ public:
 
 private:
     Record *find(const QWidget *window);
+    void editLists(QWidget *window, int message, int when, void (*edit)(QList<int> &, int));
 
     QList<Record> m_records;
 };

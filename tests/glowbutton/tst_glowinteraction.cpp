@@ -164,16 +164,22 @@ private slots:
 
     void shouldRaiseEnterAndLeaveOnceEach_data()
     {
+        QTest::addColumn<bool>("service");
+        QTest::addColumn<bool>("enabled");
         QTest::addColumn<bool>("tracking");
-        QTest::newRow("with hover tracking") << true;
-        QTest::newRow("without a tracking service") << false;
+        QTest::newRow("with hover tracking") << true << true << true;
+        QTest::newRow("without a tracking service") << false << true << false;
+        QTest::newRow("disabled") << true << false << false;
     }
     void shouldRaiseEnterAndLeaveOnceEach()
     {
+        QFETCH(bool, service);
+        QFETCH(bool, enabled);
         QFETCH(bool, tracking);
-        host.trackingService = tracking;
+        host.trackingService = service;
         delete button;
         button = makeButton();
+        button->SetEnabled(enabled);
         QSignalSpy enter(button, &GlowButton::MouseEnter);
         QSignalSpy leave(button, &GlowButton::MouseLeave);
         QTest::mouseMove(window.get(), QPoint(150, 150));
@@ -181,12 +187,12 @@ private slots:
         QTest::mouseMove(button, QPoint(12, 11));
         QTest::mouseMove(button, QPoint(20, 12));
         QTRY_COMPARE(enter.count(), tracking ? 1 : 0);
-        QCOMPARE(button->VisualState(), tracking ? 2 : 1);
+        QCOMPARE(button->VisualState(), tracking ? 2 : enabled ? 1 : 4);
         QCOMPARE(button->ToolTipWindow() != nullptr, tracking);
         QTest::mouseMove(window.get(), QPoint(150, 150));
         QTRY_COMPARE(leave.count(), tracking ? 1 : 0);
         QCOMPARE(enter.count(), tracking ? 1 : 0);
-        QCOMPARE(button->VisualState(), 1);
+        QCOMPARE(button->VisualState(), enabled ? 1 : 4);
         QVERIFY(!button->ToolTipWindow());
     }
 
