@@ -62,9 +62,8 @@ int main(int argc, char **argv)
             f.caption = caption;
             f.captionFormat = 37;
             f.font = font;
-            const double ns = NanosPerCall(repeats, [&] {
-                RefreshGlowButton(surface, scratch, f, colors, &theme);
-            });
+            const double ns = NanosPerCall(
+                repeats, [&] { RefreshGlowButton(surface, scratch, f, colors, &theme); });
             worst = std::max(worst, ns);
             total += ns;
             ++runs;

@@ -11,7 +11,10 @@
 
 namespace {
 
-int Clamp255(int v) { return std::clamp(v, 0, 255); }
+int Clamp255(int v)
+{
+    return std::clamp(v, 0, 255);
+}
 
 // num / den rounded to the nearest integer, halves to the even neighbour; den > 0.
 int DivHalfEven(int num, int den)
@@ -25,8 +28,14 @@ int DivHalfEven(int num, int den)
     return sign * q;
 }
 
-QRgb ToRgb(GlowColor c) { return qRgb(GlowRed(c), GlowGreen(c), GlowBlue(c)); }
-GlowColor FromRgb(QRgb p) { return GlowRgb(qRed(p), qGreen(p), qBlue(p)); }
+QRgb ToRgb(GlowColor c)
+{
+    return qRgb(GlowRed(c), GlowGreen(c), GlowBlue(c));
+}
+GlowColor FromRgb(QRgb p)
+{
+    return GlowRgb(qRed(p), qGreen(p), qBlue(p));
+}
 
 template <typename F> GlowColor PerChannel(GlowColor a, GlowColor b, F f)
 {
@@ -187,13 +196,20 @@ void GlowCanvas::HorizontalGradient(GlowColor from, GlowColor to, int x1, int y1
 void GlowCanvas::Edge(const QRect &rect, int kind, const SystemColors &colors)
 {
     // {top-left, bottom-right} system colour indexes of each single line.
-    struct Tones { int lightSide, darkSide; };
+    struct Tones
+    {
+        int lightSide, darkSide;
+    };
     const auto tones = [](int line) -> Tones {
         switch (line) {
-        case kEdgeRaisedOuter: return {22, 21};
-        case kEdgeSunkenOuter: return {16, 20};
-        case kEdgeRaisedInner: return {20, 16};
-        default: return {21, 22}; // sunken inner
+        case kEdgeRaisedOuter:
+            return {22, 21};
+        case kEdgeSunkenOuter:
+            return {16, 20};
+        case kEdgeRaisedInner:
+            return {20, 16};
+        default:
+            return {21, 22}; // sunken inner
         }
     };
     // A lone inner or outer line sits on the rectangle itself; a pair puts the inner one
@@ -221,11 +237,11 @@ void GlowCanvas::Text(const QString &text, const QRect &rect, int flags, const Q
                       GlowColor c)
 {
     int align = Qt::TextShowMnemonic;
-    align |= (flags & kTextRight) ? Qt::AlignRight
+    align |= (flags & kTextRight)    ? Qt::AlignRight
              : (flags & kTextCenter) ? Qt::AlignHCenter
                                      : Qt::AlignLeft;
     if (flags & kTextSingleLine) {
-        align |= (flags & kTextBottom) ? Qt::AlignBottom
+        align |= (flags & kTextBottom)    ? Qt::AlignBottom
                  : (flags & kTextVCenter) ? Qt::AlignVCenter
                                           : Qt::AlignTop;
         align |= Qt::TextSingleLine;
@@ -244,23 +260,23 @@ void GlowCanvas::Picture(const QImage &picture, int x, int y, int w, int h)
 {
     if (picture.isNull() || w <= 0 || h <= 0)
         return;
-    const QImage src = picture.convertToFormat(QImage::Format_ARGB32)
-                           .scaled(w, h, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    for (int j = 0; j < h; ++j) {
-        const QRgb *row = reinterpret_cast<const QRgb *>(src.constScanLine(j));
-        for (int i = 0; i < w; ++i) {
-            const int a = qAlpha(row[i]);
+    const QImage src = picture.convertToFormat(QImage::Format_ARGB32);
+    // Only the part that lands on the image is sampled, so a huge icon size costs nothing.
+    const QRect visible = QRect(x, y, w, h) & QRect(0, 0, Width(), Height());
+    for (int py = visible.top(); py <= visible.bottom(); ++py) {
+        const int sy = int((2 * qint64(py - y) + 1) * src.height() / (2 * qint64(h)));
+        const QRgb *row = reinterpret_cast<const QRgb *>(src.constScanLine(sy));
+        for (int px = visible.left(); px <= visible.right(); ++px) {
+            const QRgb p = row[(2 * qint64(px - x) + 1) * src.width() / (2 * qint64(w))];
+            const int a = qAlpha(p);
             if (a == 0)
                 continue;
-            const GlowColor s = FromRgb(row[i]);
+            const GlowColor s = FromRgb(p);
             if (a == 255) {
-                SetPixel(x + i, y + j, s);
+                SetPixel(px, py, s);
                 continue;
             }
-            const GlowColor d = Pixel(x + i, y + j);
-            if (d == kBadColor)
-                continue;
-            SetPixel(x + i, y + j, PerChannel(s, d, [a](int sv, int dv) {
+            SetPixel(px, py, PerChannel(s, Pixel(px, py), [a](int sv, int dv) {
                          return (sv * a + dv * (255 - a) + 127) / 255;
                      }));
         }
