@@ -685,7 +685,10 @@ void GlowButton::Press()
 
 void GlowButton::createToolTip()
 {
-    destroyToolTipWindow();
+    // A tooltip that already exists holds the host's text: hand it back before taking it again,
+    // or a second creation (the setter, then the pointer entering) would take an empty text.
+    if (m_toolTip)
+        destroyToolTip();
     m_toolTipText = Host().ToolTipText();
     Host().SetToolTipText(QString());
     const SystemColors &colors = Host().Colors();

@@ -139,6 +139,10 @@ private slots:
         QCOMPARE(button->ToolTipText(), QStringLiteral("set"));
         QVERIFY(button->ToolTipWindow());
         QCOMPARE(button->ToolTipWindow()->Text(), QStringLiteral("set"));
+        enter();
+        QCOMPARE(button->ToolTipWindow()->Text(), QStringLiteral("set"));
+        leave();
+        QCOMPARE(host.tip, QStringLiteral("set"));
     }
 
     void shouldShowAboutAsATopMostWindow()
