@@ -4,7 +4,7 @@
 #include "polltimer.h"
 #include "windowtest.h"
 #include "traffictextarea.h"
-#include "windowbutton.h"
+#include "glowbutton.h"
 
 #include <QComboBox>
 #include <QLineEdit>
