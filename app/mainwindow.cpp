@@ -4,6 +4,7 @@
 #include "cj188decoder.h"
 #include "conversions.h"
 #include "framebox.h"
+#include "glowbutton.h"
 #include "lampwidget.h"
 #include "mbus.h"
 #include "mbusdecoder.h"
@@ -11,7 +12,7 @@
 #include "polltimer.h"
 #include "trafficlog.h"
 #include "traffictextarea.h"
-#include "windowbutton.h"
+#include "windowdefinition.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -212,10 +213,13 @@ QLabel *label(QWidget *parent, const QString &name, const QString &caption)
     return l;
 }
 
-WindowButton *button(QWidget *parent, const QString &name, const QString &caption)
+// A button of the window with its stored settings (caption, style, font) from the definition.
+GlowButton *button(QWidget *parent, const QString &name)
 {
-    auto *b = named(new WindowButton(caption, parent), name);
-    b->setFont(verdana(8.25));
+    auto *b = named(new GlowButton(parent), name);
+    const bool stored = LoadStoredSettings(*b);
+    Q_ASSERT_X(stored, "button", qPrintable(name));
+    Q_UNUSED(stored);
     return b;
 }
 
@@ -398,22 +402,22 @@ void MainWindow::buildLeftColumn()
     Shape1 = named(new LampWidget(bgr(kLampClosed), settings), QStringLiteral("Shape1"));
     named(new LampWidget(bgr(kLampSent), settings), QStringLiteral("Shape2"));
     named(new LampWidget(bgr(kLampReceived), settings), QStringLiteral("Shape3"));
-    OpenCOomPort = button(settings, QStringLiteral("OpenCOomPort"), kOpenCaption);
-    GlowButton5 = button(settings, QStringLiteral("GlowButton5"), QStringLiteral("0"));
-    GlowButton6 = button(settings, QStringLiteral("GlowButton6"), QStringLiteral("0"));
-    connect(OpenCOomPort, &WindowButton::Click, this, &MainWindow::onOpenClosePort);
-    connect(GlowButton5, &WindowButton::Click, this, [this] { m_traffic.ResetTxCount(); });
-    connect(GlowButton6, &WindowButton::Click, this, [this] { m_traffic.ResetRxCount(); });
+    OpenCOomPort = button(settings, QStringLiteral("OpenCOomPort"));
+    GlowButton5 = button(settings, QStringLiteral("GlowButton5"));
+    GlowButton6 = button(settings, QStringLiteral("GlowButton6"));
+    connect(OpenCOomPort, &GlowButton::Click, this, &MainWindow::onOpenClosePort);
+    connect(GlowButton5, &GlowButton::Click, this, [this] { m_traffic.ResetTxCount(); });
+    connect(GlowButton6, &GlowButton::Click, this, [this] { m_traffic.ResetRxCount(); });
 
     auto *productFrame = frame(this, QStringLiteral("Frame5"));
-    auto *product = button(productFrame, QStringLiteral("GlowButton9"), QStringLiteral("获取产品信息"));
-    connect(product, &WindowButton::Click, this, &MainWindow::openProductPage);
+    auto *product = button(productFrame, QStringLiteral("GlowButton9"));
+    connect(product, &GlowButton::Click, this, &MainWindow::openProductPage);
 
     auto *exitFrame = frame(this, QStringLiteral("Frame4"));
-    auto *help = button(exitFrame, QStringLiteral("GlowButton7"), QStringLiteral("帮助"));
-    auto *quit = button(exitFrame, QStringLiteral("GlowButton8"), QStringLiteral("退出"));
-    connect(help, &WindowButton::Click, this, &MainWindow::showHelp);
-    connect(quit, &WindowButton::Click, this, [this] {
+    auto *help = button(exitFrame, QStringLiteral("GlowButton7"));
+    auto *quit = button(exitFrame, QStringLiteral("GlowButton8"));
+    connect(help, &GlowButton::Click, this, &MainWindow::showHelp);
+    connect(quit, &GlowButton::Click, this, [this] {
         if (m_exitHandler)
             m_exitHandler();
         else
@@ -424,10 +428,10 @@ void MainWindow::buildLeftColumn()
 void MainWindow::buildMeterArea()
 {
     auto *area = frame(this, QStringLiteral("mainpage"));
-    auto *cjButton = button(area, QStringLiteral("GlowButton2"), QStringLiteral("CJ188仪表"));
-    auto *mbusButton = button(area, QStringLiteral("GlowButton4"), QStringLiteral("EN1434仪表"));
-    connect(cjButton, &WindowButton::Click, this, &MainWindow::showCj188Page);
-    connect(mbusButton, &WindowButton::Click, this, &MainWindow::showMbusPage);
+    auto *cjButton = button(area, QStringLiteral("GlowButton2"));
+    auto *mbusButton = button(area, QStringLiteral("GlowButton4"));
+    connect(cjButton, &GlowButton::Click, this, &MainWindow::showCj188Page);
+    connect(mbusButton, &GlowButton::Click, this, &MainWindow::showMbusPage);
 
     m_cj188Page = named(new QWidget(area), QStringLiteral("CJ188仪表"));
     m_mbusPage = named(new QWidget(area), QStringLiteral("EN1434仪表"));
@@ -466,10 +470,10 @@ void MainWindow::buildCj188Page(QWidget *page)
                       QStringLiteral("冷计量表 - 21H")});
     Combo7->setCurrentIndex(0);
 
-    auto *readData = button(page, QStringLiteral("GlowButton1"), QStringLiteral("读表数据"));
-    auto *readAddress = button(page, QStringLiteral("GlowButton3"), QStringLiteral("读表地址"));
-    connect(readData, &WindowButton::Click, this, &MainWindow::Cj188ReadData);
-    connect(readAddress, &WindowButton::Click, this, &MainWindow::Cj188ReadAddress);
+    auto *readData = button(page, QStringLiteral("GlowButton1"));
+    auto *readAddress = button(page, QStringLiteral("GlowButton3"));
+    connect(readData, &GlowButton::Click, this, &MainWindow::Cj188ReadData);
+    connect(readAddress, &GlowButton::Click, this, &MainWindow::Cj188ReadAddress);
 
     auto *sendFrame = frame(page, QStringLiteral("Frame1"), QStringLiteral("发送区"));
     RichTextBox1 = trafficArea(sendFrame, QStringLiteral("RichTextBox1"), false);
@@ -490,10 +494,10 @@ void MainWindow::buildMbusPage(QWidget *page)
     installFilter(Text6, &KeepHexDigits);
     installFilter(Text7, &KeepHexDigits);
 
-    auto *readData = button(page, QStringLiteral("GlowButton17"), QStringLiteral("读表数据"));
-    auto *changeAddress = button(page, QStringLiteral("GlowButton15"), QStringLiteral("修改地址"));
-    connect(readData, &WindowButton::Click, this, &MainWindow::MbusReadData);
-    connect(changeAddress, &WindowButton::Click, this, &MainWindow::MbusChangeAddress);
+    auto *readData = button(page, QStringLiteral("GlowButton17"));
+    auto *changeAddress = button(page, QStringLiteral("GlowButton15"));
+    connect(readData, &GlowButton::Click, this, &MainWindow::MbusReadData);
+    connect(changeAddress, &GlowButton::Click, this, &MainWindow::MbusChangeAddress);
 
     auto *sendFrame = frame(page, QStringLiteral("Frame8"), QStringLiteral("发送区"));
     RichTextBox4 = trafficArea(sendFrame, QStringLiteral("RichTextBox4"), false);
@@ -509,16 +513,16 @@ QLineEdit *MainWindow::buildPollingFrame(QWidget *page, const PollingNames &name
                                          void (MainWindow::*stop)())
 {
     auto *polling = frame(page, QString::fromUtf8(names.frame), QStringLiteral("连续读表"));
-    auto *startButton = button(polling, QString::fromUtf8(names.start), QStringLiteral("开始"));
-    auto *stopButton = button(polling, QString::fromUtf8(names.stop), QStringLiteral("停止"));
+    auto *startButton = button(polling, QString::fromUtf8(names.start));
+    auto *stopButton = button(polling, QString::fromUtf8(names.stop));
     auto *interval = textBox(polling, QString::fromUtf8(names.interval), QStringLiteral("1"), 3);
     setBackground(interval, bgr(kIntervalWhite));
     label(polling, QString::fromUtf8(names.unit), QStringLiteral("秒"));
     installFilter(interval, &KeepDigits);
     connect(interval, &QLineEdit::textChanged, this,
             [this, interval, timer] { onIntervalChanged(interval, this->*timer); });
-    connect(startButton, &WindowButton::Click, this, start);
-    connect(stopButton, &WindowButton::Click, this, stop);
+    connect(startButton, &GlowButton::Click, this, start);
+    connect(stopButton, &GlowButton::Click, this, stop);
     return interval;
 }
 
@@ -564,7 +568,7 @@ void MainWindow::formLoad()
     m_mbusPage->setVisible(false);
 
     if (m_comm.PortOpen()) {
-        OpenCOomPort->setCaption(kOpenCaption);
+        OpenCOomPort->SetCaption(kOpenCaption);
         m_comm.setPortOpen(false);
     }
 }
@@ -612,7 +616,7 @@ void MainWindow::openPort()
     if (m_comm.setSettings(settingsText()) != SerialComm::kNoError)
         return openFailed();
 
-    OpenCOomPort->setCaption(kCloseCaption);
+    OpenCOomPort->SetCaption(kCloseCaption);
     Shape1->setColor(bgr(kLampOpen));
     if (m_comm.setPortOpen(true) != SerialComm::kNoError)
         return openFailed();
@@ -624,7 +628,7 @@ void MainWindow::openPort()
 
 void MainWindow::openFailed()
 {
-    OpenCOomPort->setCaption(kOpenCaption);
+    OpenCOomPort->SetCaption(kOpenCaption);
     if (m_comm.PortOpen())
         m_comm.setPortOpen(false);
     m_traffic.PortOpened = false;
@@ -640,7 +644,7 @@ void MainWindow::closePort()
     if (m_comm.PortOpen())
         m_comm.setPortOpen(false);
     refillPortList();
-    OpenCOomPort->setCaption(kOpenCaption);
+    OpenCOomPort->SetCaption(kOpenCaption);
     m_comm.setPortOpen(false);
     m_traffic.PortOpened = false;
     Shape1->setColor(bgr(kLampClosed));
@@ -785,12 +789,12 @@ void MainWindow::setAnalysisText(const QString &text)
 
 void MainWindow::setTxCaption(const QString &text)
 {
-    GlowButton5->setCaption(text);
+    GlowButton5->SetCaption(text);
 }
 
 void MainWindow::setRxCaption(const QString &text)
 {
-    GlowButton6->setCaption(text);
+    GlowButton6->SetCaption(text);
 }
 
 void MainWindow::warnPortClosed()

@@ -15,7 +15,7 @@ class QLabel;
 class QLineEdit;
 class TrafficLog;
 class TrafficTextArea;
-class WindowButton;
+class GlowButton;
 
 // The only window of the program: serial settings on the left, the two meter pages, the receive
 // area and the data-analysis area on the right. It owns the serial port object and the traffic
@@ -106,9 +106,9 @@ private:
     QComboBox *Combo4 = nullptr;
     QComboBox *Combo5 = nullptr;
     LampWidget *Shape1 = nullptr;
-    WindowButton *OpenCOomPort = nullptr;
-    WindowButton *GlowButton5 = nullptr;
-    WindowButton *GlowButton6 = nullptr;
+    GlowButton *OpenCOomPort = nullptr;
+    GlowButton *GlowButton5 = nullptr;
+    GlowButton *GlowButton6 = nullptr;
 
     // Meter area
     QWidget *m_cj188Page = nullptr;

@@ -8,9 +8,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QStyle>
 #include <QStyleFactory>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -36,8 +38,9 @@ int main(int argc, char **argv)
     font.setPointSizeF(8.25);
     const QString caption = QString::fromUtf8("读表数据");
 
+    const std::unique_ptr<QStyle> fusionStyle(QStyleFactory::create("Fusion"));
     QPushButton button(caption);
-    button.setStyle(QStyleFactory::create("Fusion"));
+    button.setStyle(fusionStyle.get());
     button.setFont(font);
     button.resize(kW, kH);
     QImage target(kW, kH, QImage::Format_ARGB32_Premultiplied);
@@ -45,7 +48,7 @@ int main(int argc, char **argv)
     std::printf("Fusion QPushButton %dx%d: %.1f us per paint\n", kW, kH, fusion / 1000);
 
     PaletteSystemColors colors;
-    GlowStyleThemePainter theme(QStyleFactory::create("Fusion"));
+    GlowStyleThemePainter theme(fusionStyle.get());
     QImage surface, scratch;
     double worst = 0, total = 0;
     int runs = 0;
@@ -62,9 +65,8 @@ int main(int argc, char **argv)
             f.caption = caption;
             f.captionFormat = 37;
             f.font = font;
-            const double ns = NanosPerCall(repeats, [&] {
-                RefreshGlowButton(surface, scratch, f, colors, &theme);
-            });
+            const double ns = NanosPerCall(
+                repeats, [&] { RefreshGlowButton(surface, scratch, f, colors, &theme); });
             worst = std::max(worst, ns);
             total += ns;
             ++runs;

@@ -13,7 +13,7 @@
 #include "metersimulator.h"
 #include "ptypair.h"
 #include "traffictextarea.h"
-#include "windowbutton.h"
+#include "glowbutton.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -73,7 +73,7 @@ int main(int argc, char *argv[])
     SilentMessages messages;
     MainWindow window(map, messages);
     window.show();
-    window.findChild<WindowButton *>("OpenCOomPort")->click();
+    window.findChild<GlowButton *>("OpenCOomPort")->Press();
     if (!window.traffic().PortOpened) {
         out << "cannot open COM1\n";
         return 1;

@@ -11,7 +11,10 @@
 
 namespace {
 
-int Clamp255(int v) { return std::clamp(v, 0, 255); }
+int Clamp255(int v)
+{
+    return std::clamp(v, 0, 255);
+}
 
 // num / den rounded to the nearest integer, halves to the even neighbour; den > 0.
 int DivHalfEven(int num, int den)
@@ -25,8 +28,14 @@ int DivHalfEven(int num, int den)
     return sign * q;
 }
 
-QRgb ToRgb(GlowColor c) { return qRgb(GlowRed(c), GlowGreen(c), GlowBlue(c)); }
-GlowColor FromRgb(QRgb p) { return GlowRgb(qRed(p), qGreen(p), qBlue(p)); }
+QRgb ToRgb(GlowColor c)
+{
+    return qRgb(GlowRed(c), GlowGreen(c), GlowBlue(c));
+}
+GlowColor FromRgb(QRgb p)
+{
+    return GlowRgb(qRed(p), qGreen(p), qBlue(p));
+}
 
 template <typename F> GlowColor PerChannel(GlowColor a, GlowColor b, F f)
 {
@@ -76,20 +85,24 @@ GlowCanvas::GlowCanvas(QImage &image) : m_image(image)
     if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
         f != QImage::Format_ARGB32_Premultiplied)
         m_image = m_image.convertToFormat(QImage::Format_RGB32);
+    if (!m_image.isNull()) {
+        m_bits = m_image.bits(); // detaches once; every primitive writes through it
+        m_stride = m_image.bytesPerLine();
+    }
 }
 
 GlowColor GlowCanvas::Pixel(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= Width() || y >= Height())
         return kBadColor;
-    return FromRgb(reinterpret_cast<const QRgb *>(m_image.constScanLine(y))[x]);
+    return FromRgb(Row(y)[x]);
 }
 
 void GlowCanvas::SetPixel(int x, int y, GlowColor c)
 {
     if (x < 0 || y < 0 || x >= Width() || y >= Height())
         return;
-    reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] = ToRgb(c);
+    Row(y)[x] = ToRgb(c);
 }
 
 void GlowCanvas::HLine(int x1, int x2, int y, GlowColor c)
@@ -102,8 +115,13 @@ void GlowCanvas::HLine(int x1, int x2, int y, GlowColor c)
     const int a = std::max(from, 0), b = std::min(to, Width());
     if (a >= b)
         return;
-    QRgb *row = reinterpret_cast<QRgb *>(m_image.scanLine(y));
+    QRgb *row = Row(y);
     std::fill(row + a, row + b, ToRgb(c));
+}
+
+void GlowCanvas::Fill(GlowColor c)
+{
+    m_image.fill(ToRgb(c)); // Qt's vectorised fill: most repaints start with one or two
 }
 
 void GlowCanvas::VLine(int x, int y1, int y2, GlowColor c)
@@ -114,7 +132,7 @@ void GlowCanvas::VLine(int x, int y1, int y2, GlowColor c)
     const int to = y1 <= y2 ? y2 : y1 + 1;
     const QRgb rgb = ToRgb(c);
     for (int y = std::max(from, 0); y < std::min(to, Height()); ++y)
-        reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] = rgb;
+        Row(y)[x] = rgb;
 }
 
 void GlowCanvas::Line(int x1, int y1, int x2, int y2, GlowColor c)
@@ -187,13 +205,20 @@ void GlowCanvas::HorizontalGradient(GlowColor from, GlowColor to, int x1, int y1
 void GlowCanvas::Edge(const QRect &rect, int kind, const SystemColors &colors)
 {
     // {top-left, bottom-right} system colour indexes of each single line.
-    struct Tones { int lightSide, darkSide; };
+    struct Tones
+    {
+        int lightSide, darkSide;
+    };
     const auto tones = [](int line) -> Tones {
         switch (line) {
-        case kEdgeRaisedOuter: return {22, 21};
-        case kEdgeSunkenOuter: return {16, 20};
-        case kEdgeRaisedInner: return {20, 16};
-        default: return {21, 22}; // sunken inner
+        case kEdgeRaisedOuter:
+            return {22, 21};
+        case kEdgeSunkenOuter:
+            return {16, 20};
+        case kEdgeRaisedInner:
+            return {20, 16};
+        default:
+            return {21, 22}; // sunken inner
         }
     };
     // A lone inner or outer line sits on the rectangle itself; a pair puts the inner one
@@ -220,12 +245,14 @@ void GlowCanvas::Edge(const QRect &rect, int kind, const SystemColors &colors)
 void GlowCanvas::Text(const QString &text, const QRect &rect, int flags, const QFont &font,
                       GlowColor c)
 {
+    if (text.isEmpty())
+        return;
     int align = Qt::TextShowMnemonic;
-    align |= (flags & kTextRight) ? Qt::AlignRight
+    align |= (flags & kTextRight)    ? Qt::AlignRight
              : (flags & kTextCenter) ? Qt::AlignHCenter
                                      : Qt::AlignLeft;
     if (flags & kTextSingleLine) {
-        align |= (flags & kTextBottom) ? Qt::AlignBottom
+        align |= (flags & kTextBottom)    ? Qt::AlignBottom
                  : (flags & kTextVCenter) ? Qt::AlignVCenter
                                           : Qt::AlignTop;
         align |= Qt::TextSingleLine;
@@ -244,23 +271,23 @@ void GlowCanvas::Picture(const QImage &picture, int x, int y, int w, int h)
 {
     if (picture.isNull() || w <= 0 || h <= 0)
         return;
-    const QImage src = picture.convertToFormat(QImage::Format_ARGB32)
-                           .scaled(w, h, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    for (int j = 0; j < h; ++j) {
-        const QRgb *row = reinterpret_cast<const QRgb *>(src.constScanLine(j));
-        for (int i = 0; i < w; ++i) {
-            const int a = qAlpha(row[i]);
+    const QImage src = picture.convertToFormat(QImage::Format_ARGB32);
+    // Only the part that lands on the image is sampled, so a huge icon size costs nothing.
+    const QRect visible = QRect(x, y, w, h) & QRect(0, 0, Width(), Height());
+    for (int py = visible.top(); py <= visible.bottom(); ++py) {
+        const int sy = int((2 * qint64(py - y) + 1) * src.height() / (2 * qint64(h)));
+        const QRgb *row = reinterpret_cast<const QRgb *>(src.constScanLine(sy));
+        for (int px = visible.left(); px <= visible.right(); ++px) {
+            const QRgb p = row[(2 * qint64(px - x) + 1) * src.width() / (2 * qint64(w))];
+            const int a = qAlpha(p);
             if (a == 0)
                 continue;
-            const GlowColor s = FromRgb(row[i]);
+            const GlowColor s = FromRgb(p);
             if (a == 255) {
-                SetPixel(x + i, y + j, s);
+                SetPixel(px, py, s);
                 continue;
             }
-            const GlowColor d = Pixel(x + i, y + j);
-            if (d == kBadColor)
-                continue;
-            SetPixel(x + i, y + j, PerChannel(s, d, [a](int sv, int dv) {
+            SetPixel(px, py, PerChannel(s, Pixel(px, py), [a](int sv, int dv) {
                          return (sv * a + dv * (255 - a) + 127) / 255;
                      }));
         }

@@ -48,7 +48,9 @@ class GlowCanvas
 {
 public:
     // `image` must outlive the canvas; an image that is not 32 bits per pixel (RGB32, ARGB32 or
-    // premultiplied ARGB32) is converted to RGB32. Pixels are written opaque.
+    // premultiplied ARGB32) is converted to RGB32. Pixels are written opaque, straight into the
+    // buffer the image owns when the canvas is made: do not copy or resize the image while the
+    // canvas draws on it (painting on it with a QPainter in between is fine).
     explicit GlowCanvas(QImage &image);
 
     int Width() const { return m_image.width(); }
@@ -62,7 +64,8 @@ public:
     void Line(int x1, int y1, int x2, int y2, GlowColor c);
     // Fills left <= x < right, top <= y < bottom.
     void FillRect(int left, int top, int right, int bottom, GlowColor c);
-    void Fill(GlowColor c) { FillRect(0, 0, Width(), Height(), c); }
+    // The whole image in c.
+    void Fill(GlowColor c);
     // Lines (x,y) -> (x+w,y) -> (x+w,y+h) -> (x,y+h) -> (x,y).
     void Outline(int x, int y, int w, int h, GlowColor c);
     // Outline in c1, the same shifted by (1, 1) in c2, corners (x, y+h) and (x+w, y) in c3 and
@@ -84,6 +87,9 @@ public:
 private:
     void HLine(int x1, int x2, int y, GlowColor c);
     void VLine(int x, int y1, int y2, GlowColor c);
+    QRgb *Row(int y) const { return reinterpret_cast<QRgb *>(m_bits + y * m_stride); }
 
     QImage &m_image;
+    uchar *m_bits = nullptr;
+    qsizetype m_stride = 0;
 };

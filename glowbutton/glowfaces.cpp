@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <iterator>
 
 namespace {
 
@@ -15,9 +16,18 @@ constexpr GlowColor kBlack = 0;
 
 } // namespace
 
-GlowColor GlowFace::Sys(int index) const { return colors.SysColor(index); }
-GlowColor GlowFace::Base() const { return facts.useCustomColors ? back : Sys(kButtonFace); }
-GlowColor GlowFace::Hl() const { return facts.useCustomColors ? highlight : Sys(kHighlight); }
+GlowColor GlowFace::Sys(int index) const
+{
+    return colors.SysColor(index);
+}
+GlowColor GlowFace::Base() const
+{
+    return facts.useCustomColors ? back : Sys(kButtonFace);
+}
+GlowColor GlowFace::Hl() const
+{
+    return facts.useCustomColors ? highlight : Sys(kHighlight);
+}
 
 GlowColor GlowFace3(GlowCanvas &canvas, const GlowFace &face, GlowColor)
 {
@@ -51,7 +61,10 @@ GlowColor FillFace(GlowCanvas &canvas, const GlowFace &face, std::initializer_li
     return fill;
 }
 
-QRect Whole(const GlowFace &face) { return QRect(0, 0, face.W(), face.H()); }
+QRect Whole(const GlowFace &face)
+{
+    return QRect(0, 0, face.W(), face.H());
+}
 
 } // namespace
 
@@ -105,14 +118,9 @@ GlowColor GlowFace4(GlowCanvas &canvas, const GlowFace &face, GlowColor)
 
 GlowFaceFn GlowFaceOf(int style)
 {
-    switch (style) {
-    case 0: return GlowFace0;
-    case 1: return GlowFace1;
-    case 2: return GlowFace2;
-    case 3: return GlowFace3;
-    case 4: return GlowFace4;
-    // Styles whose face is not drawn yet show the style 3 face.
-    case 5: case 7: case 8: case 9: case 10: return GlowFace3;
-    default: return nullptr;
-    }
+    // Style 6 is drawn by the theme, not by a face routine of its own.
+    static constexpr GlowFaceFn kFaces[] = {GlowFace0, GlowFace1, GlowFace2, GlowFace3,
+                                            GlowFace4, GlowFace5, nullptr,   GlowFace7,
+                                            GlowFace8, GlowFace9, GlowFace10};
+    return style >= 0 && style < int(std::size(kFaces)) ? kFaces[style] : nullptr;
 }

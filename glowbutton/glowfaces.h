@@ -11,7 +11,7 @@ struct GlowFace
 {
     const GlowFacts &facts;
     const SystemColors &colors;
-    int state = 1; // 1 normal, 2 hot, 3 pressed, 4 disabled, 5 defaulted
+    int state = 1;           // 1 normal, 2 hot, 3 pressed, 4 disabled, 5 defaulted
     GlowColor back = 0;      // BackColor, translated
     GlowColor highlight = 0; // HighlightColor, translated
 
@@ -36,3 +36,8 @@ GlowColor GlowFace1(GlowCanvas &, const GlowFace &, GlowColor);
 GlowColor GlowFace2(GlowCanvas &, const GlowFace &, GlowColor);
 GlowColor GlowFace3(GlowCanvas &, const GlowFace &, GlowColor);
 GlowColor GlowFace4(GlowCanvas &, const GlowFace &, GlowColor);
+GlowColor GlowFace5(GlowCanvas &, const GlowFace &, GlowColor);
+GlowColor GlowFace7(GlowCanvas &, const GlowFace &, GlowColor);
+GlowColor GlowFace8(GlowCanvas &, const GlowFace &, GlowColor);
+GlowColor GlowFace9(GlowCanvas &, const GlowFace &, GlowColor);
+GlowColor GlowFace10(GlowCanvas &, const GlowFace &, GlowColor);

@@ -83,16 +83,22 @@ QSize GlowClampSize(QSize size)
     return QSize(std::max(size.width(), kGlowMinSide), std::max(size.height(), kGlowMinSide));
 }
 
-QRect GlowCaptionRect(int w, int h) { return QRect(QPoint(4, 4), QPoint(w - 5, h - 5)); }
+QRect GlowCaptionRect(int w, int h)
+{
+    return QRect(QPoint(4, 4), QPoint(w - 5, h - 5));
+}
 
 int GlowIconMargin(int style)
 {
     switch (style) {
     case 5:
-    case 7: return 5;
+    case 7:
+        return 5;
     case 9:
-    case 10: return 7;
-    default: return 4;
+    case 10:
+        return 7;
+    default:
+        return 4;
     }
 }
 
@@ -100,11 +106,16 @@ QPoint GlowIconPosition(int iconAlign, int w, int h, int s, int margin)
 {
     const int cx = HalfEven(w - s), cy = HalfEven(h - s);
     switch (iconAlign) {
-    case 1: return {margin, cy};
-    case 2: return {w - s - margin, cy};
-    case 3: return {cx, margin};
-    case 4: return {cx, h - s - margin};
-    default: return {cx, cy};
+    case 1:
+        return {margin, cy};
+    case 2:
+        return {w - s - margin, cy};
+    case 3:
+        return {cx, margin};
+    case 4:
+        return {cx, h - s - margin};
+    default:
+        return {cx, cy};
     }
 }
 
@@ -113,16 +124,20 @@ QRegion GlowShape(int style, int w, int h)
     switch (style) {
     case 5:
     case 7:
-        return PolygonPixels(QPolygon({{0, 1}, {1, 0}, {w - 1, 0}, {w, 1}, {w, h - 2},
-                                       {w - 2, h}, {2, h}, {0, h - 2}}),
-                             w, h);
+        return PolygonPixels(
+            QPolygon(
+                {{0, 1}, {1, 0}, {w - 1, 0}, {w, 1}, {w, h - 2}, {w - 2, h}, {2, h}, {0, h - 2}}),
+            w, h);
     case 8:
     case 9:
-        return PolygonPixels(QPolygon({{0, 2}, {2, 0}, {w - 3, 0}, {w, 3}, {w, h - 3},
-                                       {w - 3, h}, {4, h}, {0, h - 4}}),
-                             w, h);
-    case 10: return RoundedPixels(w + 1, h + 1, 9, w, h);
-    default: return QRegion(0, 0, w, h);
+        return PolygonPixels(
+            QPolygon(
+                {{0, 2}, {2, 0}, {w - 3, 0}, {w, 3}, {w, h - 3}, {w - 3, h}, {4, h}, {0, h - 4}}),
+            w, h);
+    case 10:
+        return RoundedPixels(w + 1, h + 1, 9, w, h);
+    default:
+        return QRegion(0, 0, w, h);
     }
 }
 

@@ -35,8 +35,7 @@ void PaintOnScratch(QImage &scratch, const QImage &icon, int x, int y, int s)
 // Sets every pixel of the s x s square at (x, y) whose scratch colour is not `mask`, to
 // `paint(scratch colour)`.
 template <typename F>
-void CopyUnmasked(GlowCanvas &canvas, QImage &scratch, int x, int y, int s, GlowColor mask,
-                  F paint)
+void CopyUnmasked(GlowCanvas &canvas, QImage &scratch, int x, int y, int s, GlowColor mask, F paint)
 {
     const GlowCanvas source(scratch);
     for (int j = y; j < y + s; ++j)

@@ -15,11 +15,20 @@ bool GlowStyleThemePainter::DrawPushButton(QImage &surface, const QRect &rect, i
     option.palette = QApplication::palette();
     option.state = QStyle::State_Enabled | QStyle::State_Raised;
     switch (state) {
-    case 2: option.state |= QStyle::State_MouseOver; break;
-    case 3: option.state = QStyle::State_Enabled | QStyle::State_Sunken; break;
-    case 4: option.state = QStyle::State_Raised; break;
-    case 5: option.features |= QStyleOptionButton::DefaultButton; break;
-    default: break;
+    case 2:
+        option.state |= QStyle::State_MouseOver;
+        break;
+    case 3:
+        option.state = QStyle::State_Enabled | QStyle::State_Sunken;
+        break;
+    case 4:
+        option.state = QStyle::State_Raised;
+        break;
+    case 5:
+        option.features |= QStyleOptionButton::DefaultButton;
+        break;
+    default:
+        break;
     }
     if (state == 4)
         option.palette.setCurrentColorGroup(QPalette::Disabled);

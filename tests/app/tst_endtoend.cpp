@@ -5,7 +5,7 @@
 #include "trafficlog.h"
 #include "windowtest.h"
 #include "traffictextarea.h"
-#include "windowbutton.h"
+#include "glowbutton.h"
 
 #include <QComboBox>
 #include <QLineEdit>

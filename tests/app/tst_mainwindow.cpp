@@ -1,11 +1,12 @@
 #include "conversions.h"
+#include "glowbutton.h"
 #include "lampwidget.h"
 #include "mainwindow.h"
 #include "polltimer.h"
 #include "ptypair.h"
-#include "windowtest.h"
 #include "traffictextarea.h"
-#include "windowbutton.h"
+#include "windowdefinition.h"
+#include "windowtest.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -26,6 +27,9 @@ private slots:
     void cleanup();
 
     void shouldStartInTheClosedStateWithDefaults();
+    void shouldLoadEveryButtonWithItsStoredSettings_data();
+    void shouldLoadEveryButtonWithItsStoredSettings();
+    void shouldWriteTheWindowDefinitionBackUnchanged();
     void shouldNameControlsForScreenReaders_data();
     void shouldNameControlsForScreenReaders();
     void shouldListFreeAndBusyPortsAndLeaveMissingOnesOut();
@@ -93,10 +97,10 @@ void TestMainWindow::shouldStartInTheClosedStateWithDefaults()
 {
     QCOMPARE(m_window->windowTitle(), QStringLiteral(" "));
     QCOMPARE(m_window->size(), QSize(912, 606));
-    QCOMPARE(child<WindowButton>("OpenCOomPort")->Caption(), QStringLiteral("打开串口"));
+    QCOMPARE(child<GlowButton>("OpenCOomPort")->Caption(), QStringLiteral("打开串口"));
     QCOMPARE(child<LampWidget>("Shape1")->color(), QColor(0, 0, 0));
-    QCOMPARE(child<WindowButton>("GlowButton5")->Caption(), QStringLiteral("0"));
-    QCOMPARE(child<WindowButton>("GlowButton6")->Caption(), QStringLiteral("0"));
+    QCOMPARE(child<GlowButton>("GlowButton5")->Caption(), QStringLiteral("0"));
+    QCOMPARE(child<GlowButton>("GlowButton6")->Caption(), QStringLiteral("0"));
     QCOMPARE(child<QComboBox>("Combo2")->currentText(), QStringLiteral("2400"));
     QCOMPARE(child<QComboBox>("Combo3")->currentText(), QStringLiteral("偶EVEN"));
     QCOMPARE(child<QComboBox>("Combo3")->count(), 5);
@@ -121,6 +125,52 @@ void TestMainWindow::shouldStartInTheClosedStateWithDefaults()
     QCOMPARE(child<QWidget>("OpenCOomPort")->geometry(), QRect(72, 176, 89, 25));
     QCOMPARE(child<QWidget>("RichTextBox2")->geometry(), QRect(8, 16, 681, 169));
     QVERIFY(m_messages.messages.isEmpty());
+}
+
+void TestMainWindow::shouldLoadEveryButtonWithItsStoredSettings_data()
+{
+    QTest::addColumn<QByteArray>("button");
+    QTest::addColumn<int>("style");
+    QTest::addColumn<QString>("caption");
+    const auto row = [](const char *name, int style, const char *caption) {
+        QTest::newRow(name) << QByteArray(name) << style << QString::fromUtf8(caption);
+    };
+    row("OpenCOomPort", 7, "打开串口");
+    row("GlowButton1", 3, "读表数据");
+    row("GlowButton2", 7, "CJ188仪表");
+    row("GlowButton3", 3, "读表地址");
+    row("GlowButton4", 7, "EN1434仪表");
+    row("GlowButton5", 8, "0");
+    row("GlowButton6", 8, "0");
+    row("GlowButton7", 10, "帮助");
+    row("GlowButton8", 10, "退出");
+    row("GlowButton9", 9, "获取产品信息");
+    row("GlowButton11", 7, "开始");
+    row("GlowButton12", 7, "停止");
+    row("GlowButton13", 7, "开始");
+    row("GlowButton14", 7, "停止");
+    row("GlowButton15", 3, "修改地址");
+    row("GlowButton17", 3, "读表数据");
+}
+
+void TestMainWindow::shouldLoadEveryButtonWithItsStoredSettings()
+{
+    QFETCH(QByteArray, button);
+    QFETCH(int, style);
+    QFETCH(QString, caption);
+    auto *b = child<GlowButton>(button.constData());
+    QCOMPARE(b->Style(), style);
+    QCOMPARE(b->Caption(), caption);
+    QCOMPARE(b->NonThemeStyle(), 0);
+    QCOMPARE(b->Font().family(), QStringLiteral("Verdana"));
+    QCOMPARE(b->Font().pointSizeF(), 8.25);
+    QCOMPARE(b->ToolTipText(), QString());
+    QVERIFY(b->HoverTracking()); // the window runs in run mode
+}
+
+void TestMainWindow::shouldWriteTheWindowDefinitionBackUnchanged()
+{
+    QCOMPARE(WriteStoredSettings(*m_window), WindowDefinitionText());
 }
 
 void TestMainWindow::shouldNameControlsForScreenReaders_data()
@@ -185,7 +235,7 @@ void TestMainWindow::shouldOpenWithTheChosenSettingsAndLockTheLists()
     child<QComboBox>("Combo2")->setEditText(QStringLiteral("9600"));
     child<QComboBox>("Combo5")->setEditText(QStringLiteral("2"));
     openCom1();
-    QCOMPARE(child<WindowButton>("OpenCOomPort")->Caption(), QStringLiteral("关闭串口"));
+    QCOMPARE(child<GlowButton>("OpenCOomPort")->Caption(), QStringLiteral("关闭串口"));
     QCOMPARE(child<LampWidget>("Shape1")->color(), QColor(0, 0xC0, 0));
     for (const char *list : {"Combo1", "Combo2", "Combo3", "Combo4", "Combo5"})
         QVERIFY(!child<QComboBox>(list)->isEnabled());
@@ -211,7 +261,7 @@ void TestMainWindow::shouldRebuildTheListAndShowTheFirstEntryOnClose()
     QCOMPARE(list->itemText(0), QStringLiteral("COM2 占用"));
     QCOMPARE(list->itemText(1), QStringLiteral("COM5"));
     QCOMPARE(list->currentText(), QStringLiteral("COM2 占用"));
-    QCOMPARE(child<WindowButton>("OpenCOomPort")->Caption(), QStringLiteral("打开串口"));
+    QCOMPARE(child<GlowButton>("OpenCOomPort")->Caption(), QStringLiteral("打开串口"));
     QCOMPARE(child<LampWidget>("Shape1")->color(), QColor(0, 0, 0));
     QVERIFY(list->isEnabled());
     QVERIFY(m_messages.messages.isEmpty());
@@ -249,7 +299,7 @@ void TestMainWindow::shouldReportAFailedOpenAndStayClosed()
     QCOMPARE(m_messages.messages.at(0).text, expectedText);
     QCOMPARE(m_messages.messages.at(0).title, QStringLiteral("错误提示 (0x8002)"));
     QCOMPARE(m_messages.messages.at(0).icon, Icon::Error);
-    QCOMPARE(child<WindowButton>("OpenCOomPort")->Caption(), QStringLiteral("打开串口"));
+    QCOMPARE(child<GlowButton>("OpenCOomPort")->Caption(), QStringLiteral("打开串口"));
     QCOMPARE(child<LampWidget>("Shape1")->color(), QColor(0, 0, 0));
     QVERIFY(child<QComboBox>("Combo1")->isEnabled());
     QVERIFY(!m_window->traffic().PortOpened);
@@ -267,7 +317,7 @@ void TestMainWindow::shouldWarnButStillCountACommandWithThePortClosed()
     QCOMPARE(m_messages.messages.at(0).icon, Icon::None);
     QCOMPARE(child<TrafficTextArea>("RichTextBox1")->text(),
              QStringLiteral("FE FE FE 68 10 00 00 00 00 00 33 78 01 03 1F 90 01 D7 16 "));
-    QCOMPARE(child<WindowButton>("GlowButton5")->Caption(), QStringLiteral("19"));
+    QCOMPARE(child<GlowButton>("GlowButton5")->Caption(), QStringLiteral("19"));
     QCOMPARE(m_window->traffic().ReplyMode, std::uint8_t(kReplyCj188));
     QVERIFY(m_window->traffic().AwaitingReply);
     QCOMPARE(m_com1->read(1, 200), QByteArray());
@@ -286,7 +336,7 @@ void TestMainWindow::shouldShowAndCountEveryReceivedByte()
 {
     openCom1();
     auto *receive = child<TrafficTextArea>("RichTextBox2");
-    auto *counter = child<WindowButton>("GlowButton6");
+    auto *counter = child<GlowButton>("GlowButton6");
     QVERIFY(m_com1->write(QByteArray::fromHex("6810AA")));
     QTRY_COMPARE(receive->text(), QStringLiteral("68 10 AA "));
     QCOMPARE(counter->Caption(), QStringLiteral("3"));
@@ -330,19 +380,19 @@ void TestMainWindow::shouldResetACounterOnClick()
 {
     openCom1();
     click("GlowButton1");
-    QCOMPARE(child<WindowButton>("GlowButton5")->Caption(), QStringLiteral("19"));
+    QCOMPARE(child<GlowButton>("GlowButton5")->Caption(), QStringLiteral("19"));
     QVERIFY(m_com1->write(QByteArray::fromHex("0102")));
-    QTRY_COMPARE(child<WindowButton>("GlowButton6")->Caption(), QStringLiteral("2"));
+    QTRY_COMPARE(child<GlowButton>("GlowButton6")->Caption(), QStringLiteral("2"));
 
     click("GlowButton5");
     click("GlowButton6");
-    QCOMPARE(child<WindowButton>("GlowButton5")->Caption(), QStringLiteral("0"));
-    QCOMPARE(child<WindowButton>("GlowButton6")->Caption(), QStringLiteral("0"));
+    QCOMPARE(child<GlowButton>("GlowButton5")->Caption(), QStringLiteral("0"));
+    QCOMPARE(child<GlowButton>("GlowButton6")->Caption(), QStringLiteral("0"));
 
     QVERIFY(m_com1->write(QByteArray::fromHex("03")));
-    QTRY_COMPARE(child<WindowButton>("GlowButton6")->Caption(), QStringLiteral("1"));
+    QTRY_COMPARE(child<GlowButton>("GlowButton6")->Caption(), QStringLiteral("1"));
     click("GlowButton3");
-    QCOMPARE(child<WindowButton>("GlowButton5")->Caption(), QStringLiteral("19"));
+    QCOMPARE(child<GlowButton>("GlowButton5")->Caption(), QStringLiteral("19"));
 }
 
 void TestMainWindow::shouldReturnToClosedStateWhenTheDeviceIsLost()
@@ -359,7 +409,7 @@ void TestMainWindow::shouldReturnToClosedStateWhenTheDeviceIsLost()
     QCOMPARE(m_messages.messages.at(0).icon, Icon::Error);
     QVERIFY(!m_window->traffic().PortOpened);
     QVERIFY(!m_window->port().PortOpen());
-    QCOMPARE(child<WindowButton>("OpenCOomPort")->Caption(), QStringLiteral("打开串口"));
+    QCOMPARE(child<GlowButton>("OpenCOomPort")->Caption(), QStringLiteral("打开串口"));
     QCOMPARE(child<LampWidget>("Shape1")->color(), QColor(0, 0, 0));
     QVERIFY(child<QComboBox>("Combo1")->isEnabled());
     QVERIFY(!child<PollTimer>("Timer1")->Enabled());

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "glowbutton.h"
 #include "mainwindow.h"
 #include "recordingmessageboxes.h"
 #include "traffictextarea.h"
-#include "windowbutton.h"
 
 #include <QObject>
 #include <QtTest>
@@ -23,8 +23,8 @@ protected:
             qFatal("no child %s", name);
         return found;
     }
-    void click(const char *button) { QTest::mouseClick(child<WindowButton>(button), Qt::LeftButton); }
-    QString caption(const char *button) { return child<WindowButton>(button)->Caption(); }
+    void click(const char *button) { QTest::mouseClick(child<GlowButton>(button), Qt::LeftButton); }
+    QString caption(const char *button) { return child<GlowButton>(button)->Caption(); }
     QString text(const char *area) { return child<TrafficTextArea>(area)->text(); }
     void createWindow(const PortMap &map)
     {

@@ -1,75 +1,18 @@
 // Whole repaints: faces of every style and state against fixed system colours, the repaint
 // rules (design mode, checked, disabled), caption colours, icons and the theme fallback.
 // Probes keep away from the caption, whose pixels depend on the machine's fonts.
-#include "glowcanvas.h"
-#include "glowfacts.h"
+#include "glowpaintprobe.h"
 #include "glowthemepainter.h"
-#include "systemcolors.h"
 
+#include <QStyle>
 #include <QStyleFactory>
 #include <QtTest>
+
+#include <memory>
 
 Q_DECLARE_METATYPE(GlowFacts)
 
 namespace {
-
-constexpr int kW = 89, kH = 25;
-constexpr GlowColor kFace = GlowRgb(236, 233, 216);
-constexpr GlowColor kShadow = GlowRgb(172, 168, 153);
-constexpr GlowColor kWindow = GlowRgb(255, 255, 255);
-constexpr GlowColor kHighlight = GlowRgb(49, 106, 197);
-constexpr GlowColor kGreyText = GlowRgb(161, 161, 146);
-constexpr GlowColor kBack = GlowRgb(120, 200, 140);
-constexpr GlowColor kHot = GlowRgb(220, 120, 30);
-constexpr GlowColor kPrior = GlowRgb(1, 2, 3); // the surface background before a repaint
-constexpr GlowColor kLight = GlowRgb(241, 239, 226), kDark = GlowRgb(113, 111, 100),
-                    kBright = GlowRgb(255, 255, 254), kBlack = 0;
-
-FixedSystemColors Colors()
-{
-    FixedSystemColors colors;
-    colors.Set(5, kWindow);
-    colors.Set(13, kHighlight);
-    colors.Set(15, kFace);
-    colors.Set(16, kShadow);
-    colors.Set(17, kGreyText);
-    colors.Set(18, GlowRgb(0, 0, 0));
-    colors.Set(20, kBright);
-    colors.Set(21, kDark);
-    colors.Set(22, kLight);
-    return colors;
-}
-
-GlowFacts Facts(int style, int state, bool custom = false)
-{
-    GlowFacts f;
-    f.width = kW;
-    f.height = kH;
-    f.style = style;
-    f.state = state;
-    f.enabled = state != 4;
-    f.useCustomColors = custom;
-    f.backColor = kBack;
-    f.highlightColor = kHot;
-    f.surfaceBackColor = kPrior;
-    f.captionFormat = 37;
-    return f;
-}
-
-struct Painted
-{
-    QImage image;
-    GlowRepaint repaint;
-    GlowColor At(int x, int y) const { return GlowCanvas(const_cast<QImage &>(image)).Pixel(x, y); }
-};
-
-Painted Paint(const GlowFacts &f, GlowThemePainter *theme = nullptr)
-{
-    Painted p;
-    QImage scratch;
-    p.repaint = RefreshGlowButton(p.image, scratch, f, Colors(), theme);
-    return p;
-}
 
 // A theme that fills the first row with a marker colour and records what it was asked.
 struct RecordingTheme : GlowThemePainter
@@ -85,20 +28,6 @@ struct RecordingTheme : GlowThemePainter
         return succeed;
     }
 };
-
-using Probes = QList<QPair<QPoint, GlowColor>>;
-
-QString Mismatches(const Painted &p, const Probes &probes)
-{
-    QStringList out;
-    for (const auto &[at, expected] : probes) {
-        const GlowColor got = p.At(at.x(), at.y());
-        if (got != expected)
-            out << QString("(%1,%2) %3 not %4").arg(at.x()).arg(at.y()).arg(got, 6, 16, QChar('0'))
-                       .arg(expected, 6, 16, QChar('0'));
-    }
-    return out.join("; ");
-}
 
 } // namespace
 
@@ -131,12 +60,13 @@ private slots:
         QFETCH(GlowColor, inner);
         const Painted p = Paint(Facts(3, state, custom));
         const GlowColor blend = GlowRgb(214, 212, 204); // average of window and shadow
-        const Probes probes = {
-            {{0, 0}, kShadow}, {{86, 0}, kShadow}, {{0, 22}, kShadow}, {{87, 23}, kShadow},
-            {{1, 1}, kWindow}, {{88, 5}, kWindow}, {{5, 24}, kWindow}, {{88, 24}, kWindow},
-            {{88, 0}, inner}, {{0, 24}, inner}, {{87, 1}, blend}, {{1, 23}, blend},
-            {{2, 2}, face}, {{86, 22}, face}, {{84, 3}, face}, {{85, 12}, face}, {{3, 20}, face},
-            {{4, 4}, inner}, {{84, 20}, inner}, {{4, 20}, inner}, {{84, 4}, inner}};
+        const Probes probes = {{{0, 0}, kShadow},   {{86, 0}, kShadow},  {{0, 22}, kShadow},
+                               {{87, 23}, kShadow}, {{1, 1}, kWindow},   {{88, 5}, kWindow},
+                               {{5, 24}, kWindow},  {{88, 24}, kWindow}, {{88, 0}, inner},
+                               {{0, 24}, inner},    {{87, 1}, blend},    {{1, 23}, blend},
+                               {{2, 2}, face},      {{86, 22}, face},    {{84, 3}, face},
+                               {{85, 12}, face},    {{3, 20}, face},     {{4, 4}, inner},
+                               {{84, 20}, inner},   {{4, 20}, inner},    {{84, 4}, inner}};
         QVERIFY2(Mismatches(p, probes).isEmpty(), qPrintable(Mismatches(p, probes)));
         QCOMPARE(p.repaint.surfaceBackColor, face);
         QCOMPARE(p.repaint.state, state);
@@ -160,7 +90,8 @@ private slots:
         row("0 pressed", Facts(0, 3), sunken);
         GlowFacts f = Facts(0, 1);
         f.hasFocus = f.showFocus = true;
-        row("0 focused with ShowFocus", f, {kBlack, kBlack, kBright, kShadow, kBlack, kFace, kFace});
+        row("0 focused with ShowFocus", f,
+            {kBlack, kBlack, kBright, kShadow, kBlack, kFace, kFace});
         f.showFocus = false;
         f.displayAsDefault = true;
         row("0 focused default without ShowFocus", f, raised);
@@ -177,7 +108,8 @@ private slots:
         row("2 hot", Facts(2, 2), inner);
         row("2 pressed", Facts(2, 3), outer);
         row("2 disabled flat", Facts(2, 4), flat);
-        row("2 custom pressed", Facts(2, 3, true), {kShadow, kBright, kHot, kHot, kBright, kHot, kHot});
+        row("2 custom pressed", Facts(2, 3, true),
+            {kShadow, kBright, kHot, kHot, kBright, kHot, kHot});
         const GlowColor light = GlowRgb(238, 235, 220), hot = GlowRgb(191, 208, 237),
                         down = GlowRgb(152, 180, 226);
         row("4 normal", Facts(4, 1), QList<GlowColor>(7, light));
@@ -254,7 +186,8 @@ private slots:
     {
         qputenv(kGlowThemeVariable, "on");
         QVERIFY(GlowAppThemePainter());
-        GlowStyleThemePainter theme(QStyleFactory::create("Fusion"));
+        const std::unique_ptr<QStyle> fusion(QStyleFactory::create("Fusion"));
+        GlowStyleThemePainter theme(fusion.get());
         QList<QImage> looks;
         for (int state = 1; state <= 5; ++state)
             looks << Paint(Facts(6, state), &theme).image;
@@ -276,7 +209,8 @@ private slots:
         QTest::addColumn<int>("stored");
         QTest::newRow("design mode shows hot") << 3 << 1 << false << false << true << 2;
         QTest::newRow("design mode leaves style 5") << 5 << 1 << false << false << true << 1;
-        QTest::newRow("checked check button is pressed while hot") << 3 << 2 << true << true << true << 3;
+        QTest::newRow("checked check button is pressed while hot")
+            << 3 << 2 << true << true << true << 3;
         QTest::newRow("checked at design time is pressed") << 0 << 1 << false << true << true << 3;
         QTest::newRow("disabled wins over checked") << 3 << 3 << true << true << false << 4;
         QTest::newRow("plain run mode keeps the state") << 7 << 2 << true << false << true << 2;
@@ -344,7 +278,8 @@ private slots:
             for (int x = 5; x < kW - 5; ++x)
                 seen.insert(p.At(x, y));
         QVERIFY(seen.contains(text));
-        for (GlowColor other : {GlowRgb(0, 0, 0), kGreyText, GlowRgb(0, 0, 128), GlowRgb(128, 0, 0)})
+        for (GlowColor other :
+             {GlowRgb(0, 0, 0), kGreyText, GlowRgb(0, 0, 128), GlowRgb(128, 0, 0)})
             if (other != text)
                 QVERIFY(!seen.contains(other));
     }

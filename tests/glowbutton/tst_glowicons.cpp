@@ -1,29 +1,16 @@
 // Icons on the button: placement, pressed offset, the style 4 shadow, mask copying through the
 // scratch surface, disabled icons, and the grey-icon conversion.
-#include "glowcanvas.h"
-#include "glowfacts.h"
-#include "systemcolors.h"
+#include "glowpaintprobe.h"
 
 #include <QtTest>
 
 namespace {
 
-constexpr GlowColor kFace = GlowRgb(236, 233, 216);
 constexpr GlowColor kMask = GlowRgb(192, 192, 192);
 constexpr GlowColor kRed = GlowRgb(200, 40, 40);
 constexpr GlowColor kShade = GlowRgb(128, 128, 128);
 
-FixedSystemColors Colors()
-{
-    FixedSystemColors colors;
-    for (int index : {5, 16, 17, 18, 20, 21, 22})
-        colors.Set(index, GlowRgb(index, index, index));
-    colors.Set(13, GlowRgb(49, 106, 197));
-    colors.Set(15, kFace);
-    return colors;
-}
-
-// A 16 x 16 icon: red from (2,2) to (13,13), around it `border` (transparent or mask colour).
+// A 16 x 16 icon: red from (2,2) to (13,13), around it transparent or the mask colour.
 QImage Icon(bool masked)
 {
     QImage icon(16, 16, QImage::Format_ARGB32);
@@ -34,14 +21,12 @@ QImage Icon(bool masked)
     return icon;
 }
 
-GlowFacts Facts(int style, int state, int align, bool masked)
+// A 100 x 40 button carrying the icon.
+GlowFacts IconFacts(int style, int state, int align, bool masked)
 {
-    GlowFacts f;
+    GlowFacts f = Facts(style, state);
     f.width = 100;
     f.height = 40;
-    f.style = style;
-    f.state = state;
-    f.enabled = state != 4;
     f.icon = Icon(masked);
     f.iconAlign = align;
     f.useMaskColor = masked;
@@ -49,7 +34,7 @@ GlowFacts Facts(int style, int state, int align, bool masked)
     return f;
 }
 
-QImage Paint(const GlowFacts &f, QImage *scratch = nullptr)
+QImage Surface(const GlowFacts &f, QImage *scratch = nullptr)
 {
     QImage surface, own;
     RefreshGlowButton(surface, scratch ? *scratch : own, f, Colors(), nullptr);
@@ -99,7 +84,7 @@ private slots:
         QFETCH(int, align);
         QFETCH(bool, masked);
         QFETCH(QPoint, corner);
-        const QImage image = Paint(Facts(style, state, align, masked));
+        const QImage image = Surface(IconFacts(style, state, align, masked));
         QCOMPARE(Find(image, kRed), QRect(corner + QPoint(2, 2), QSize(12, 12)));
         QVERIFY(Find(image, kMask).isEmpty()); // the mask colour is never copied
     }
@@ -113,11 +98,11 @@ private slots:
     void shouldRaiseTheIconOverAShadowInHotStyleFour()
     {
         QFETCH(bool, masked);
-        const QImage image = Paint(Facts(4, 2, 0, masked));
+        const QImage image = Surface(IconFacts(4, 2, 0, masked));
         // The square sits at (42, 12); the icon moves up-left by 2 over its grey shadow.
         QCOMPARE(Find(image, kRed), QRect(42, 12, 12, 12));
         QCOMPARE(Find(image, kShade), QRect(44, 14, 12, 12));
-        const QImage cool = Paint(Facts(4, 1, 0, masked));
+        const QImage cool = Surface(IconFacts(4, 1, 0, masked));
         QVERIFY(Find(cool, kShade).isEmpty());
     }
 
@@ -127,9 +112,9 @@ private slots:
         // shows through, unless that is the mask colour.
         QImage scratch(100, 40, QImage::Format_RGB32);
         scratch.fill(ToQColor(GlowRgb(0, 0, 255)));
-        GlowFacts f = Facts(3, 1, 0, true);
+        GlowFacts f = IconFacts(3, 1, 0, true);
         f.icon = Icon(false);
-        const QImage image = Paint(f, &scratch);
+        const QImage image = Surface(f, &scratch);
         QCOMPARE(Find(image, GlowRgb(0, 0, 255)), QRect(42, 12, 16, 16));
         QCOMPARE(Find(image, kRed), QRect(44, 14, 12, 12));
     }
@@ -146,7 +131,7 @@ private slots:
     {
         QFETCH(bool, masked);
         QFETCH(GlowColor, grey);
-        const QImage image = Paint(Facts(3, 4, 0, masked));
+        const QImage image = Surface(IconFacts(3, 4, 0, masked));
         QVERIFY(Find(image, kRed).isEmpty());
         QCOMPARE(Find(image, grey), QRect(44, 14, 12, 12));
     }
@@ -157,7 +142,8 @@ private slots:
         QTest::addColumn<GlowColor>("grey");
         QTest::newRow("kept grey 0xF0F0F0") << GlowColor(0xF0F0F0) << GlowColor(0xF0F0F0);
         QTest::newRow("kept grey 0x808080") << GlowColor(0x808080) << GlowColor(0x808080);
-        QTest::newRow("0x909090 is not kept: 148.32") << GlowColor(0x909090) << GlowRgb(148, 148, 148);
+        QTest::newRow("0x909090 is not kept: 148.32")
+            << GlowColor(0x909090) << GlowRgb(148, 148, 148);
         QTest::newRow("half to even down: 16.5") << GlowRgb(0, 0, 150) << GlowRgb(16, 16, 16);
         QTest::newRow("half to even up: 5.5") << GlowRgb(0, 0, 50) << GlowRgb(6, 6, 6);
         QTest::newRow("weights over 1 clamp") << GlowRgb(250, 250, 250) << GlowRgb(255, 255, 255);
@@ -177,6 +163,17 @@ private slots:
         const GlowCanvas canvas(dest);
         QCOMPARE(canvas.Pixel(4, 5), GlowRgb(1, 2, 3)); // ... except the clear quarter
         QCOMPARE(canvas.Pixel(5, 6), GlowRgb(1, 2, 3));
+    }
+
+    void shouldStretchAHugeIconOnlyWhereItShows()
+    {
+        // IconSize is stored as 16 bits: 30000 must not build a 30000 x 30000 picture.
+        for (bool enabled : {true, false}) {
+            GlowFacts f = IconFacts(3, enabled ? 1 : 4, 0, false);
+            f.iconSize = 30000;
+            const QImage image = Surface(f);
+            QCOMPARE(Find(image, enabled ? kRed : GlowRgb(94, 94, 94)), QRect(0, 0, 100, 40));
+        }
     }
 
     void shouldRefuseMissingSurfaceOrIcon()
