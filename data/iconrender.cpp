@@ -5,8 +5,8 @@
 // writes OUTDIR/<SIZE>x<SIZE>/apps/<name of ICON>.png for each size, the layout of
 // share/icons/hicolor. Exits with status 1 if the SVG does not load or a PNG is not written.
 
-#include <QFileInfo>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
