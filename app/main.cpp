@@ -1,15 +1,46 @@
 #include "mainwindow.h"
 #include "messageboxes.h"
+#include "meterdeskversion.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("meterdesk"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(METERDESK_VERSION));
+
+    QCommandLineParser options;
+    options.setApplicationDescription(
+        QStringLiteral("Test bench for water, heat and cooling meters on a serial port."));
+    options.addHelpOption();
+    const QCommandLineOption versionOption = options.addVersionOption();
+    const QCommandLineOption quitAfterStart(
+        QStringLiteral("quit-after-start"),
+        QStringLiteral("Show the window and quit at once: checks that the program starts."));
+    options.addOption(quitAfterStart);
+
+    // --version answers before the window system is reached, so that it works without a
+    // display; Qt's own options (-platform, -style, ...) are not known yet here.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    options.parse(arguments);
+    if (options.isSet(versionOption))
+        options.showVersion();
+
     QApplication app(argc, argv);
+    options.process(app); // now that Qt has taken its own options, anything unknown is an error
     QApplication::setStyle(QStringLiteral("Fusion"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("meterdesk"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("meterdesk")));
     WidgetMessageBoxes messages;
     MainWindow window(PortMap::platformDefault(), messages);
     messages.setParent(&window);
     window.show();
+    if (options.isSet(quitAfterStart))
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
     return app.exec();
 }
