@@ -1,28 +1,51 @@
 #include "mainwindow.h"
 #include "messageboxes.h"
+#include "meterdeskversion.h"
 #include "trafficlog.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QTextStream>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setStyle(QStringLiteral("Fusion"));
+    QCoreApplication::setApplicationName(QStringLiteral("meterdesk"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(METERDESK_VERSION));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Test bench for CJ/T 188 and M-Bus meters."));
-    parser.addHelpOption();
+    QCommandLineParser options;
+    options.setApplicationDescription(
+        QStringLiteral("Test bench for water, heat and cooling meters on a serial port."));
+    options.addHelpOption();
+    const QCommandLineOption versionOption = options.addVersionOption();
+    const QCommandLineOption quitAfterStart(
+        QStringLiteral("quit-after-start"),
+        QStringLiteral("Show the window and quit at once: checks that the program starts."));
+    options.addOption(quitAfterStart);
     const QCommandLineOption logOption(
         QStringLiteral("log"), QStringLiteral("Append every chunk sent and received to FILE."),
         QStringLiteral("FILE"));
-    parser.addOption(logOption);
-    parser.process(app);
+    options.addOption(logOption);
+
+    // --version answers before the window system is reached, so that it works without a
+    // display; Qt's own options (-platform, -style, ...) are not known yet here.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    options.parse(arguments);
+    if (options.isSet(versionOption))
+        options.showVersion();
+
+    QApplication app(argc, argv);
+    options.process(app); // now that Qt has taken its own options, anything unknown is an error
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("meterdesk"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("meterdesk")));
 
     TrafficLog log;
-    if (parser.isSet(logOption) && !log.open(parser.value(logOption))) {
-        QTextStream(stderr) << "meterdesk: cannot write " << parser.value(logOption) << ": "
+    if (options.isSet(logOption) && !log.open(options.value(logOption))) {
+        QTextStream(stderr) << "meterdesk: cannot write " << options.value(logOption) << ": "
                             << log.errorString() << '\n';
         return 1;
     }
@@ -32,5 +55,7 @@ int main(int argc, char *argv[])
     messages.setParent(&window);
     window.setTrafficLog(log.isOpen() ? &log : nullptr);
     window.show();
+    if (options.isSet(quitAfterStart))
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
     return app.exec();
 }

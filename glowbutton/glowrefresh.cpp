@@ -5,7 +5,6 @@
 #include "systemcolors.h"
 
 #include <algorithm>
-#include <array>
 
 namespace {
 
@@ -38,8 +37,9 @@ template <typename F>
 void CopyUnmasked(GlowCanvas &canvas, QImage &scratch, int x, int y, int s, GlowColor mask, F paint)
 {
     const GlowCanvas source(scratch);
-    for (int j = y; j < y + s; ++j)
-        for (int i = x; i < x + s; ++i) {
+    const QRect square = QRect(x, y, s, s) & QRect(0, 0, canvas.Width(), canvas.Height());
+    for (int j = square.top(); j <= square.bottom(); ++j)
+        for (int i = square.left(); i <= square.right(); ++i) {
             const GlowColor c = source.Pixel(i, j);
             if (c != mask && c != kBadColor)
                 canvas.SetPixel(i, j, paint(c));
@@ -63,9 +63,11 @@ void DrawIcon(GlowCanvas &canvas, QImage &scratch, const GlowFacts &f, const Sys
         } else {
             canvas.Picture(f.icon, at.x(), at.y(), s, s);
             const GlowColor background = canvas.Pixel(1, 1);
-            for (int j = at.y(); j <= at.y() + s; ++j)
-                for (int i = at.x(); i <= at.x() + s; ++i)
-                    if (canvas.Pixel(i, j) != background && canvas.Pixel(i, j) != kBadColor)
+            const QRect square =
+                QRect(at.x(), at.y(), s + 1, s + 1) & QRect(0, 0, canvas.Width(), canvas.Height());
+            for (int j = square.top(); j <= square.bottom(); ++j)
+                for (int i = square.left(); i <= square.right(); ++i)
+                    if (canvas.Pixel(i, j) != background)
                         canvas.SetPixel(i, j, kIconShadow);
         }
         at -= QPoint(2, 2);

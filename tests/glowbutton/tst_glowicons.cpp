@@ -168,12 +168,14 @@ private slots:
     void shouldStretchAHugeIconOnlyWhereItShows()
     {
         // IconSize is stored as 16 bits: 30000 must not build a 30000 x 30000 picture.
-        for (bool enabled : {true, false}) {
-            GlowFacts f = IconFacts(3, enabled ? 1 : 4, 0, false);
-            f.iconSize = 30000;
-            const QImage image = Surface(f);
-            QCOMPARE(Find(image, enabled ? kRed : GlowRgb(94, 94, 94)), QRect(0, 0, 100, 40));
-        }
+        for (bool masked : {false, true})
+            for (int state : {1, 2, 4}) { // 2: the style 4 shadow first
+                GlowFacts f = IconFacts(state == 4 ? 3 : 4, state, 0, masked);
+                f.iconSize = 30000;
+                const GlowColor grey =
+                    GlowRgb(masked ? 93 : 94, masked ? 93 : 94, masked ? 93 : 94);
+                QCOMPARE(Find(Surface(f), state == 4 ? grey : kRed), QRect(0, 0, 100, 40));
+            }
     }
 
     void shouldRefuseMissingSurfaceOrIcon()

@@ -15,6 +15,7 @@
 #include "decodedreply.h"
 #include "mbus.h"
 #include "mbusdecoder.h"
+#include "meterdeskversion.h"
 #include "serialcomm.h"
 #include "trafficlog.h"
 #include "trafficstate.h"
@@ -386,6 +387,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("meterdesk-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(METERDESK_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -397,6 +399,7 @@ int main(int argc, char *argv[])
         "Exit status: 0 checked reply, 1 no reply, 2 reply failed the check, 64 usage error, "
         "74 port or log file unusable."));
     parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("decode or read"));
     const Options o;
     parser.addOptions({o.protocol, o.port, o.baud, o.parity, o.address, o.type, o.maker, o.timeout,
@@ -407,6 +410,8 @@ int main(int argc, char *argv[])
         PrintLine(stdout, parser.helpText().trimmed());
         return kChecked;
     }
+    if (parser.isSet(versionOption))
+        parser.showVersion();
 
     QStringList args = parser.positionalArguments();
     const QString command = args.isEmpty() ? QString() : args.takeFirst();

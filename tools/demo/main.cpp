@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QProcess>
 #include <QTextStream>
 
@@ -32,6 +33,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("meterdesk-demo"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("meterdesk")));
     QTextStream err(stderr);
 
     QProcess meter;
