@@ -34,13 +34,13 @@ QString trimSpaces(const QString &text)
     return text.mid(first, last - first);
 }
 
-// Writes a request into TxBuf from index 0. Every byte from the start byte on is added to the
-// shared CheckSum. A field whose conversion failed leaves the TxBuf byte as it was, and that old
-// byte is summed all the same.
+// Writes a request into TxBuf from index 0, summing every byte from the start byte on. A field
+// whose conversion failed leaves the TxBuf byte as it was, and that old byte is summed all the
+// same. The sum is the writer's own: a reply being received meanwhile keeps its own.
 class RequestWriter
 {
 public:
-    explicit RequestWriter(TrafficState &state) : m_state(state) { m_state.CheckSum = 0; }
+    explicit RequestWriter(TrafficState &state) : m_state(state) {}
 
     // FE FE FE 68 T: wake-up bytes (not summed), start byte and meter type.
     void putHead(const QString &meterType)
@@ -56,7 +56,7 @@ public:
     {
         if (value)
             m_state.TxBuf[m_index] = *value;
-        m_state.CheckSum += m_state.TxBuf[m_index];
+        m_sum += m_state.TxBuf[m_index];
         ++m_index;
     }
 
@@ -69,13 +69,14 @@ public:
     // CS (low eight bits of the sum) and the end byte.
     void putTail()
     {
-        m_state.TxBuf[m_index++] = m_state.CheckSumByte();
+        m_state.TxBuf[m_index++] = std::uint8_t(m_sum & 0xFF);
         m_state.TxBuf[m_index++] = kEnd;
     }
 
 private:
     TrafficState &m_state;
     int m_index = 0;
+    unsigned m_sum = 0;
 };
 
 // A manufacturer code box as one BCD byte: "33" -> 0x33, "" -> 0x00, "7" -> 0x07.

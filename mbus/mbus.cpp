@@ -23,49 +23,43 @@ constexpr std::uint8_t kVifBusAddress = 0x7A;
 constexpr int kLengthPos = 2;
 constexpr int kSumStartPos = 4;
 
-// Stores a request byte at `index` of TxBuf and adds it to the running CheckSum.
-void putSummed(TrafficState &state, int index, std::uint8_t value)
+// Puts the checksum over TxBuf[first..checksumIndex - 1] at checksumIndex and the stop byte after it.
+void putTail(TrafficState &state, int first, int checksumIndex)
 {
-    state.TxBuf[index] = value;
-    state.CheckSum += value;
+    state.TxBuf[checksumIndex] = SumByte(&state.TxBuf[first], checksumIndex - first);
+    state.TxBuf[checksumIndex + 1] = kStop;
 }
 
 } // namespace
 
 void MbusReadData(TrafficState &state, const QString &addressText)
 {
-    state.CheckSum = 0;
     state.TxBuf[0] = kShortStart;
     state.TxBuf[1] = kReqUd2;
-    state.CheckSum = kReqUd2;
-    putSummed(state, 2, std::uint8_t(HexPairValue(addressText)));
-    state.TxBuf[3] = state.CheckSumByte();
-    state.TxBuf[4] = kStop;
+    state.TxBuf[2] = std::uint8_t(HexPairValue(addressText));
+    putTail(state, 1, 3);
     state.SendFrame(SendArea::Mbus, kMbusReadDataLastIndex, kReplyMbus);
 }
 
 void MbusChangeAddress(TrafficState &state, const QString &newAddressText)
 {
-    state.CheckSum = 0;
     state.TxBuf[0] = kLongStart;
     state.TxBuf[1] = 0x06; // L: C, A, CI, DIF, VIF and the new address
     state.TxBuf[2] = 0x06;
     state.TxBuf[3] = kLongStart;
     state.TxBuf[4] = kSndUd;
-    state.CheckSum = kSndUd;
-    putSummed(state, 5, kPointToPoint);
-    putSummed(state, 6, kCiDataSend);
-    putSummed(state, 7, kDifInt8);
-    putSummed(state, 8, kVifBusAddress);
-    putSummed(state, 9, std::uint8_t(HexPairValue(newAddressText)));
-    state.TxBuf[10] = state.CheckSumByte();
-    state.TxBuf[11] = kStop;
+    state.TxBuf[5] = kPointToPoint;
+    state.TxBuf[6] = kCiDataSend;
+    state.TxBuf[7] = kDifInt8;
+    state.TxBuf[8] = kVifBusAddress;
+    state.TxBuf[9] = std::uint8_t(HexPairValue(newAddressText));
+    putTail(state, kSumStartPos, 10);
     state.SendFrame(SendArea::Mbus, kMbusChangeAddressLastIndex, std::nullopt);
 }
 
 // Only the checksum decides: the L bytes need not agree, and neither the second start byte nor
-// the stop byte is examined. The sum restarts at position 4, which is tested before the checksum
-// position, so a frame with L = 0 can never be accepted.
+// the stop byte is examined. The sum covers C onwards, so a frame with L = 0 (checksum at the C
+// position) can never be accepted.
 void MbusRecognizeReply(TrafficState &state)
 {
     state.RecognizeFrame({kLengthPos, kSumStartPos, kSumStartPos});

@@ -3,11 +3,18 @@
 #include "conversions.h"
 
 #include <algorithm>
-#include <cmath>
 
 QString PortClosedText(const QString &portListText)
 {
     return QStringLiteral("通信端口") + portListText + QStringLiteral("端口没打开！");
+}
+
+std::uint8_t SumByte(const std::uint8_t *first, int count)
+{
+    unsigned sum = 0;
+    for (int i = 0; i < count; ++i)
+        sum += first[i];
+    return std::uint8_t(sum & 0xFF);
 }
 
 void TrafficState::setRecognizer(std::uint8_t mode, Recognizer recognizer)
@@ -119,16 +126,17 @@ void TrafficState::RecognizeFrame(const FrameLayout &layout)
         if (FramePos == 0) {
             b = TakeByte();
             RxPeekPos = RxTakePos;
-            CheckSum = 0;
             if (b != kStart)
                 continue;
         } else {
             b = ClsChar();
-            if (FramePos == layout.sumRestartPos) {
-                CheckSum = 0;
-            } else if (FramePos == FrameBuf[layout.lengthPos] + layout.checksumOffset) {
+            const int checksumPos = FrameBuf[layout.lengthPos] + layout.checksumOffset;
+            if (FramePos > layout.lengthPos && FramePos > layout.sumStartPos &&
+                FramePos == checksumPos) {
                 FramePos = 0;
-                if (b == CheckSumByte()) {
+                const std::uint8_t sum =
+                    SumByte(&FrameBuf[layout.sumStartPos], checksumPos - layout.sumStartPos);
+                if (b == sum) {
                     DiscardTo(RxPeekPos); // what follows the checksum stays in the ring
                     FrameReady = 1;
                     return;
@@ -137,16 +145,9 @@ void TrafficState::RecognizeFrame(const FrameLayout &layout)
             }
         }
         FrameBuf[FramePos] = b;
-        CheckSum += b;
         if (++FramePos > kLastFramePos)
             FramePos = 0; // outgrew FrameBuf: dropped like a rejected candidate
     }
-}
-
-std::uint8_t TrafficState::CheckSumByte() const
-{
-    const auto sum = static_cast<long long>(std::llround(CheckSum));
-    return static_cast<std::uint8_t>(((sum % 256) + 256) % 256);
 }
 
 int TrafficState::RxUnconsumed() const

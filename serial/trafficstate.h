@@ -47,9 +47,11 @@ public:
     virtual bool writePort(const QByteArray &bytes) = 0;
 };
 
-// The traffic state of the main window: send buffer, receive ring, reply state, counters and
-// the running checksum shared by request builders and reply recognizers, with the send step and
-// the receive path. Everything runs on the UI thread; nothing here is locked.
+// The low eight bits of the sum of `count` bytes from `first`: the checksum of both protocols.
+std::uint8_t SumByte(const std::uint8_t *first, int count);
+
+// The traffic state of the main window: send buffer, receive ring, reply state and counters, with
+// the send step and the receive path. Everything runs on the UI thread; nothing here is locked.
 class TrafficState
 {
 public:
@@ -90,17 +92,16 @@ public:
     {
         int lengthPos;      // the length byte
         int checksumOffset; // the checksum byte stands at FrameBuf[lengthPos] + checksumOffset
-        int sumRestartPos;  // the sum starts again here (tested first), or -1
+        int sumStartPos;    // the checksum covers the bytes from here up to the checksum byte
     };
     // Hunts for a frame with the start byte 68 in the ring, assembling it in FrameBuf across
-    // notifications, and sets FrameReady when its checksum byte equals the sum. A start attempt
+    // notifications, and sets FrameReady when its checksum byte equals the sum of the candidate's
+    // own bytes, so that nothing done meanwhile (building a request) can spoil it. A start attempt
     // consumes one byte; the rest of a candidate is only looked at until it is accepted, so after
     // a rejection the hunt resumes at the byte after its start byte. On acceptance the frame is
     // consumed up to and including the checksum byte.
     void RecognizeFrame(const FrameLayout &layout);
 
-    // The low eight bits of the running sum, as compared with a checksum byte.
-    std::uint8_t CheckSumByte() const;
     // Number of received bytes held in the ring and not yet consumed.
     int RxUnconsumed() const;
 
@@ -127,7 +128,6 @@ public:
     std::int64_t TxCount = 0;
     std::int64_t RxCount = 0;
     std::uint8_t ReplyMode = kReplyNone;
-    double CheckSum = 0;
 
 private:
     void storeByte(std::uint8_t b);

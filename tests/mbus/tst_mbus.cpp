@@ -49,7 +49,6 @@ private slots:
     void changeAddressBuildsLongFrameAndKeepsReplyMode();
     void recognizesReply_data();
     void recognizesReply();
-    void requestBuiltMidFrameSpoilsThatFrame();
     void changeAddressAnswerIsNeverChecked();
 };
 
@@ -177,24 +176,6 @@ void TestMbus::recognizesReply()
         QCOMPARE(state.ReplyMode, std::uint8_t(checksumIndex < 0 ? kReplyMbus : kReplyNone));
         QCOMPARE(state.AwaitingReply, checksumIndex < 0);
     }
-}
-
-void TestMbus::requestBuiltMidFrameSpoilsThatFrame()
-{
-    RecordingTrafficView view;
-    TrafficState state(&view);
-    setUp(state);
-    MbusReadData(state, QStringLiteral("01"));
-
-    state.ReceiveNotification(kShortReply.left(5));
-    MbusReadData(state, QStringLiteral("01")); // a poll tick sets CheckSum to 5C
-    state.ReceiveNotification(kShortReply.mid(5));
-    QCOMPARE(view.analysisWrites, 0);
-
-    state.ReceiveNotification(kShortReply);
-    QCOMPARE(view.analysisWrites, 1);
-    QCOMPARE(view.analysisText, kChecksumPassedText);
-    QCOMPARE(UnconsumedBytes(state), Bytes({0x16}));
 }
 
 void TestMbus::changeAddressAnswerIsNeverChecked()

@@ -81,6 +81,24 @@ inline const QByteArray kHeatReply = Bytes({
 
 inline constexpr qsizetype kHeatReplyCs = 25;
 
+// The answer of a cold-water meter 12345678 to the read-data request.
+inline const QByteArray kWaterReply = Bytes({
+    0xFE, 0xFE, 0xFE,                         // wake-up
+    0x68,                                     // start
+    0x10,                                     // T: cold water
+    0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, // A0..A6
+    0x81,                                     // C: answer to read data
+    0x16,                                     // L: 22 data bytes
+    0x1F, 0x90, 0x01,                         // DI0 DI1 SER
+    0x00, 0x12, 0x34, 0x00, 0x2C,             // current volume 3412.00 m3
+    0x00, 0x10, 0x30, 0x00, 0x2C,             // volume on settlement day
+    0x00, 0x30, 0x10, 0x09, 0x12, 0x26, 0x20, // clock 2026-12-09 10:30:00
+    0x00, 0x00,                               // status
+    0xFD,                                     // CS
+    0x16,                                     // end
+});
+inline constexpr qsizetype kWaterReplyCs = 36;
+
 inline QByteArray UnconsumedBytes(const TrafficState &state)
 {
     QByteArray bytes;

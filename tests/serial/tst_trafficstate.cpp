@@ -20,6 +20,30 @@ void placeRingIndexes(TrafficState &state, std::int16_t index)
     state.RxWritePos = state.RxTakePos = state.RxPeekPos = index;
 }
 
+// The meter commands of both pages, as the buttons run them.
+enum Command { kCj188ReadData, kCj188ReadAddress, kMbusReadData, kMbusChangeAddress };
+
+void run(TrafficState &state, int command)
+{
+    const Cj188Fields water{QStringLiteral("冷水水表 - 10H"), "12345678", "33", "78"};
+    switch (command) {
+    case kCj188ReadData:
+        return Cj188ReadData(state, water);
+    case kCj188ReadAddress:
+        return Cj188ReadAddress(state, water);
+    case kMbusReadData:
+        return MbusReadData(state, QStringLiteral("01"));
+    case kMbusChangeAddress:
+        return MbusChangeAddress(state, QStringLiteral("05"));
+    }
+}
+
+QByteArray withWrongChecksum(QByteArray reply, qsizetype checksumIndex)
+{
+    reply[checksumIndex] = char(reply[checksumIndex] ^ 0x01);
+    return reply;
+}
+
 } // namespace
 
 class TestTrafficState : public QObject
@@ -37,6 +61,8 @@ private slots:
     void frameIsAssembledAcrossRingWrap();
     void overrunDropsOldestUnconsumedBytes();
     void overrunAbandonsFrameUnderAssembly();
+    void requestSentMidReply_data();
+    void requestSentMidReply();
 };
 
 void TestTrafficState::sendFrameShowsWarnsClearsCountsWritesAndArms_data()
@@ -264,6 +290,44 @@ void TestTrafficState::overrunAbandonsFrameUnderAssembly()
     QCOMPARE(state.FramePos, std::int16_t(0));
     QVERIFY(UnconsumedBytes(state).isEmpty());
     QCOMPARE(state.ReplyMode, std::uint8_t(kReplyCj188));
+}
+
+void TestTrafficState::requestSentMidReply_data()
+{
+    QTest::addColumn<int>("armingCommand");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("midCommand");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("CJ/T 188 reply, read-address request in between")
+        << int(kCj188ReadData) << kWaterReply << int(kCj188ReadAddress) << true;
+    QTest::newRow("CJ/T 188 reply with a wrong checksum, read-address request in between")
+        << int(kCj188ReadData) << withWrongChecksum(kWaterReply, kWaterReplyCs)
+        << int(kCj188ReadAddress) << false;
+    QTest::newRow("M-Bus reply, change-address request in between")
+        << int(kMbusReadData) << kHeatReply << int(kMbusChangeAddress) << true;
+    QTest::newRow("M-Bus reply with a wrong checksum, change-address request in between")
+        << int(kMbusReadData) << withWrongChecksum(kHeatReply, kHeatReplyCs)
+        << int(kMbusChangeAddress) << false;
+}
+
+void TestTrafficState::requestSentMidReply()
+{
+    QFETCH(int, armingCommand);
+    QFETCH(QByteArray, reply);
+    QFETCH(int, midCommand);
+    QFETCH(bool, accepted);
+
+    for (qsizetype split = 1; split < reply.size(); ++split) {
+        RecordingTrafficView view;
+        TrafficState state(&view);
+        setUp(state);
+        run(state, armingCommand);
+        state.ReceiveNotification(reply.left(split));
+        run(state, midCommand);
+        state.ReceiveNotification(reply.mid(split));
+        QVERIFY2(view.analysisWrites == (accepted ? 1 : 0), qPrintable(QString::number(split)));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestTrafficState)
