@@ -120,7 +120,6 @@ void TrafficState::DiscardTo(std::int16_t target)
 void TrafficState::RecognizeFrame(const FrameLayout &layout)
 {
     constexpr std::uint8_t kStart = 0x68;
-    constexpr int kLastFramePos = kFrameBufSize - 2; // FramePos runs 0..255
     while (FrameReady == 0 && RxPending == 1) {
         std::uint8_t b;
         if (FramePos == 0) {
@@ -145,8 +144,8 @@ void TrafficState::RecognizeFrame(const FrameLayout &layout)
             }
         }
         FrameBuf[FramePos] = b;
-        if (++FramePos > kLastFramePos)
-            FramePos = 0; // outgrew FrameBuf: dropped like a rejected candidate
+        if (++FramePos == kFrameBufSize)
+            FramePos = 0; // longer than any frame: dropped like a rejected candidate
     }
 }
 

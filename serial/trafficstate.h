@@ -57,7 +57,9 @@ class TrafficState
 public:
     static constexpr int kTxBufSize = 257;
     static constexpr int kRingSize = 2049;
-    static constexpr int kFrameBufSize = 257;
+    // The longest frame either protocol can carry: CJ/T 188 with L = 255 (268 bytes through its
+    // end byte); an M-Bus long frame with L = 255 has 261.
+    static constexpr int kFrameBufSize = 268;
     static constexpr std::int16_t kLastRingIndex = kRingSize - 1;
 
     using Recognizer = void (*)(TrafficState &);

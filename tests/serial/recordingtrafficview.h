@@ -66,7 +66,12 @@ inline QByteArray Bytes(std::initializer_list<int> values)
     return bytes;
 }
 
-// The bytes held in the receive ring and not consumed yet, oldest first.
+// The checksum of both protocols over `bytes`.
+inline char SumOf(const QByteArray &bytes)
+{
+    return char(SumByte(reinterpret_cast<const std::uint8_t *>(bytes.data()), int(bytes.size())));
+}
+
 // An M-Bus RSP_UD of a heat meter with one energy record.
 inline const QByteArray kHeatReply = Bytes({
     0x68, 0x15, 0x15, 0x68,             // start, L = 21, L, start
@@ -99,6 +104,7 @@ inline const QByteArray kWaterReply = Bytes({
 });
 inline constexpr qsizetype kWaterReplyCs = 36;
 
+// The bytes held in the receive ring and not consumed yet, oldest first.
 inline QByteArray UnconsumedBytes(const TrafficState &state)
 {
     QByteArray bytes;
