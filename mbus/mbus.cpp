@@ -23,11 +23,25 @@ constexpr std::uint8_t kVifBusAddress = 0x7A;
 constexpr int kLengthPos = 2;
 constexpr int kSumStartPos = 4;
 
-// Puts the checksum over TxBuf[first..checksumIndex - 1] at checksumIndex and the stop byte after it.
+// Puts the sum of TxBuf[first..checksumIndex - 1] at checksumIndex, the stop byte after it.
 void putTail(TrafficState &state, int first, int checksumIndex)
 {
     state.TxBuf[checksumIndex] = SumByte(&state.TxBuf[first], checksumIndex - first);
     state.TxBuf[checksumIndex + 1] = kStop;
+}
+
+// A long frame repeats its L field, has a second start byte, and L covers at least C, A and CI.
+bool fitsLongFrame(const std::uint8_t *frame, int pos)
+{
+    constexpr int kLeastLength = 3;
+    switch (pos) {
+    case kLengthPos:
+        return frame[kLengthPos] == frame[kLengthPos - 1] && frame[kLengthPos] >= kLeastLength;
+    case kLengthPos + 1:
+        return frame[pos] == kLongStart;
+    default:
+        return true;
+    }
 }
 
 } // namespace
@@ -57,10 +71,8 @@ void MbusChangeAddress(TrafficState &state, const QString &newAddressText)
     state.SendFrame(SendArea::Mbus, kMbusChangeAddressLastIndex, std::nullopt);
 }
 
-// Only the checksum decides: the L bytes need not agree, and neither the second start byte nor
-// the stop byte is examined. The sum covers C onwards, so a frame with L = 0 (checksum at the C
-// position) can never be accepted.
+// A candidate that is not a long frame is given up as soon as that shows.
 void MbusRecognizeReply(TrafficState &state)
 {
-    state.RecognizeFrame({kLengthPos, kSumStartPos, kSumStartPos});
+    state.RecognizeFrame({kLengthPos, kSumStartPos, kSumStartPos, &fitsLongFrame});
 }

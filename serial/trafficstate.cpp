@@ -121,32 +121,44 @@ void TrafficState::RecognizeFrame(const FrameLayout &layout)
 {
     constexpr std::uint8_t kStart = 0x68;
     while (FrameReady == 0 && RxPending == 1) {
-        std::uint8_t b;
         if (FramePos == 0) {
-            b = TakeByte();
+            const std::uint8_t b = TakeByte();
             RxPeekPos = RxTakePos;
-            if (b != kStart)
-                continue;
-        } else {
-            b = ClsChar();
-            const int checksumPos = FrameBuf[layout.lengthPos] + layout.checksumOffset;
-            if (FramePos > layout.lengthPos && FramePos > layout.sumStartPos &&
-                FramePos == checksumPos) {
-                FramePos = 0;
-                const std::uint8_t sum =
-                    SumByte(&FrameBuf[layout.sumStartPos], checksumPos - layout.sumStartPos);
-                if (b == sum) {
-                    DiscardTo(RxPeekPos); // what follows the checksum stays in the ring
-                    FrameReady = 1;
-                    return;
-                }
-                continue; // rejected
+            if (b == kStart) {
+                FrameBuf[0] = b;
+                FramePos = 1;
             }
+            continue;
         }
+        const std::uint8_t b = ClsChar();
         FrameBuf[FramePos] = b;
+        if (layout.fits && !layout.fits(FrameBuf.data(), FramePos)) {
+            rejectCandidate();
+            continue;
+        }
+        const int checksumPos = FrameBuf[layout.lengthPos] + layout.checksumOffset;
+        if (FramePos > layout.lengthPos && FramePos > layout.sumStartPos &&
+            FramePos == checksumPos) {
+            if (b != SumByte(&FrameBuf[layout.sumStartPos], checksumPos - layout.sumStartPos)) {
+                rejectCandidate();
+                continue;
+            }
+            FramePos = 0;
+            DiscardTo(RxPeekPos); // what follows the checksum stays in the ring
+            FrameReady = 1;
+            return;
+        }
         if (++FramePos == kFrameBufSize)
-            FramePos = 0; // longer than any frame: dropped like a rejected candidate
+            rejectCandidate(); // longer than any frame
     }
+}
+
+void TrafficState::rejectCandidate()
+{
+    // The hunt resumes at the byte after the candidate's start byte, at once: the bytes after it
+    // may hold the real frame.
+    FramePos = 0;
+    RxPending = RxTakePos != RxWritePos ? 1 : 0;
 }
 
 int TrafficState::RxUnconsumed() const

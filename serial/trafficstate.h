@@ -95,13 +95,16 @@ public:
         int lengthPos;      // the length byte
         int checksumOffset; // the checksum byte stands at FrameBuf[lengthPos] + checksumOffset
         int sumStartPos;    // the checksum covers the bytes from here up to the checksum byte
+        // Whether a candidate can still be a frame once FrameBuf[pos] is stored; none: always.
+        bool (*fits)(const std::uint8_t *frame, int pos) = nullptr;
     };
     // Hunts for a frame with the start byte 68 in the ring, assembling it in FrameBuf across
     // notifications, and sets FrameReady when its checksum byte equals the sum of the candidate's
     // own bytes, so that nothing done meanwhile (building a request) can spoil it. A start attempt
     // consumes one byte; the rest of a candidate is only looked at until it is accepted, so after
-    // a rejection the hunt resumes at the byte after its start byte. On acceptance the frame is
-    // consumed up to and including the checksum byte.
+    // a rejection (a wrong checksum, or a byte that `fits` refuses) the hunt resumes at once at the
+    // byte after its start byte. On acceptance the frame is consumed up to and including the
+    // checksum byte.
     void RecognizeFrame(const FrameLayout &layout);
 
     // Number of received bytes held in the ring and not yet consumed.
@@ -133,6 +136,7 @@ public:
 
 private:
     void storeByte(std::uint8_t b);
+    void rejectCandidate();
 
     TrafficView *m_view = nullptr;
     std::array<Recognizer, 3> m_recognizers{};
