@@ -39,8 +39,15 @@ void TrafficState::SendFrame(SendArea area, int lastIndex, std::optional<std::ui
     m_view->setTxCaption(QString::number(TxCount));
     m_view->writePort(bytes); // a write to a closed port fails; that is not reported again
 
-    if (replyMode)
+    if (replyMode) {
+        // Only bytes received after the request can answer it: a late or repeated answer to an
+        // earlier one, or a candidate it left half assembled, must not be taken for its reply.
+        DiscardTo(RxWritePos);
+        RxPeekPos = RxTakePos;
+        RxPending = 0;
+        FramePos = 0;
         ReplyMode = *replyMode;
+    }
     AwaitingReply = true;
 }
 

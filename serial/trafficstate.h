@@ -71,8 +71,8 @@ public:
     void setRecognizer(std::uint8_t mode, Recognizer recognizer);
 
     // The send step: shows TxBuf[0..lastIndex] in `area`, warns when the port is closed, empties
-    // the reply areas, counts and writes the bytes, arms `replyMode` when given, sets
-    // AwaitingReply.
+    // the reply areas, counts and writes the bytes, sets AwaitingReply. With a `replyMode` it arms
+    // that recognizer and discards every byte received before, with any frame under assembly.
     void SendFrame(SendArea area, int lastIndex, std::optional<std::uint8_t> replyMode);
 
     // The receive path for the bytes read in one port notification: counts exactly these bytes,

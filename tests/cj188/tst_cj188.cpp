@@ -37,14 +37,6 @@ const QByteArray kEmptyReply = Bytes({
     0x16,                                                 // end
 });
 
-// The answer to the read-address request.
-const QByteArray kAddressReply = Bytes({
-    0x68, 0x10, 0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, // start, T, A0..A6
-    0x83, 0x03,                                           // C: answer to read address, L
-    0x0A, 0x81, 0x01,                                     // DI0 DI1 (810A), SER
-    0x49, 0x16,                                           // CS, end
-});
-
 QByteArray withByte(QByteArray bytes, qsizetype index, int value)
 {
     bytes[index] = char(value);
@@ -77,7 +69,6 @@ private slots:
     void readAddressBuildsFrameAndKeepsReplyMode();
     void recognizesReply_data();
     void recognizesReply();
-    void readAddressReplyIsOnlyCheckedByNextReadData();
 };
 
 void TestCj188::readDataBuildsFrame_data()
@@ -246,26 +237,6 @@ void TestCj188::recognizesReply()
         QCOMPARE(state.ReplyMode, std::uint8_t(checksumIndex < 0 ? kReplyCj188 : kReplyNone));
         QCOMPARE(state.AwaitingReply, checksumIndex < 0);
     }
-}
-
-void TestCj188::readAddressReplyIsOnlyCheckedByNextReadData()
-{
-    RecordingTrafficView view;
-    TrafficState state(&view);
-    setUp(state);
-
-    Cj188ReadAddress(state, fields(kColdWater, ""));
-    state.ReceiveNotification(kAddressReply);
-    QCOMPARE(view.analysisWrites, 0);
-    QCOMPARE(view.receiveText, HexTrafficText(kAddressReply));
-    QCOMPARE(view.rxCaption, QString::number(kAddressReply.size()));
-    QCOMPARE(UnconsumedBytes(state), kAddressReply);
-
-    // The stored read-address answer is what the next read-data request gets checked.
-    Cj188ReadData(state, fields(kColdWater, "12345678"));
-    state.ReceiveNotification(kWaterReply);
-    QCOMPARE(view.analysisWrites, 1);
-    QCOMPARE(UnconsumedBytes(state), Bytes({0x16}) + kWaterReply);
 }
 
 QTEST_APPLESS_MAIN(TestCj188)

@@ -66,6 +66,14 @@ inline QByteArray Bytes(std::initializer_list<int> values)
     return bytes;
 }
 
+// The answer to the read-address request.
+inline const QByteArray kAddressReply = Bytes({
+    0x68, 0x10, 0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, // start, T, A0..A6
+    0x83, 0x03,                                           // C: answer to read address, L
+    0x0A, 0x81, 0x01,                                     // DI0 DI1 (810A), SER
+    0x49, 0x16,                                           // CS, end
+});
+
 // The checksum of both protocols over `bytes`.
 inline char SumOf(const QByteArray &bytes)
 {

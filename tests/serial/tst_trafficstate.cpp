@@ -61,6 +61,8 @@ private slots:
     void frameIsAssembledAcrossRingWrap();
     void overrunDropsOldestUnconsumedBytes();
     void overrunAbandonsFrameUnderAssembly();
+    void bytesFromBeforeARequestNeverAnswerIt_data();
+    void bytesFromBeforeARequestNeverAnswerIt();
     void requestSentMidReply_data();
     void requestSentMidReply();
 };
@@ -292,6 +294,58 @@ void TestTrafficState::overrunAbandonsFrameUnderAssembly()
     QCOMPARE(state.ReplyMode, std::uint8_t(kReplyCj188));
 }
 
+void TestTrafficState::bytesFromBeforeARequestNeverAnswerIt_data()
+{
+    QTest::addColumn<int>("firstCommand");
+    QTest::addColumn<QByteArray>("before"); // received after the first command
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<qsizetype>("checksumIndex"); // of the reply reported, -1: none
+
+    const QByteArray badWater = withWrongChecksum(kWaterReply, kWaterReplyCs);
+    const QByteArray shortReply = Bytes({0x68, 0x03, 0x03, 0x68, 0x08, 0x01, 0x72, 0x7B, 0x16});
+    const QByteArray badShortReply = withWrongChecksum(shortReply, 7);
+    const QByteArray truncated = shortReply.left(6);
+    QTest::newRow("read-address answer, then a bad read-data reply")
+        << int(kCj188ReadAddress) << kAddressReply << int(kCj188ReadData) << badWater
+        << qsizetype(-1);
+    QTest::newRow("read-address answer, then a good read-data reply")
+        << int(kCj188ReadAddress) << kAddressReply << int(kCj188ReadData) << kWaterReply
+        << kWaterReplyCs;
+    QTest::newRow("meter answered twice, then a bad reply")
+        << int(kMbusReadData) << shortReply + shortReply << int(kMbusReadData) << badShortReply
+        << qsizetype(-1);
+    QTest::newRow("truncated reply, then a bad one")
+        << int(kMbusReadData) << truncated << int(kMbusReadData) << badShortReply << qsizetype(-1);
+    QTest::newRow("truncated reply, then a good one")
+        << int(kMbusReadData) << truncated << int(kMbusReadData) << shortReply << qsizetype(7);
+    QTest::newRow("half a CJ/T 188 reply, then a bad one")
+        << int(kCj188ReadData) << kWaterReply.left(20) << int(kCj188ReadData) << badWater
+        << qsizetype(-1);
+}
+
+void TestTrafficState::bytesFromBeforeARequestNeverAnswerIt()
+{
+    QFETCH(int, firstCommand);
+    QFETCH(QByteArray, before);
+    QFETCH(int, command);
+    QFETCH(QByteArray, reply);
+    QFETCH(qsizetype, checksumIndex);
+
+    for (const FeedPlan &plan : FeedPlans(reply.size())) {
+        RecordingTrafficView view;
+        TrafficState state(&view);
+        setUp(state);
+        run(state, firstCommand);
+        state.ReceiveNotification(before);
+        run(state, command);
+
+        const QByteArray left = checksumIndex < 0 ? QByteArray() : reply.mid(checksumIndex + 1);
+        QCOMPARE(FeedAndDescribe(state, view, reply, plan),
+                 ExpectedOutcome(plan, checksumIndex, left));
+    }
+}
+
 void TestTrafficState::requestSentMidReply_data()
 {
     QTest::addColumn<int>("armingCommand");
@@ -299,6 +353,11 @@ void TestTrafficState::requestSentMidReply_data()
     QTest::addColumn<int>("midCommand");
     QTest::addColumn<bool>("accepted");
 
+    // A new read-data request gives up the reply to the last one.
+    QTest::newRow("CJ/T 188 reply, read-data request in between")
+        << int(kCj188ReadData) << kWaterReply << int(kCj188ReadData) << false;
+    QTest::newRow("M-Bus reply, read-data request in between")
+        << int(kMbusReadData) << kHeatReply << int(kMbusReadData) << false;
     QTest::newRow("CJ/T 188 reply, read-address request in between")
         << int(kCj188ReadData) << kWaterReply << int(kCj188ReadAddress) << true;
     QTest::newRow("CJ/T 188 reply with a wrong checksum, read-address request in between")
@@ -318,7 +377,10 @@ void TestTrafficState::requestSentMidReply()
     QFETCH(int, midCommand);
     QFETCH(bool, accepted);
 
-    for (qsizetype split = 1; split < reply.size(); ++split) {
+    // The request goes out after the reply's start byte and before its checksum byte.
+    const qsizetype start = reply.indexOf('\x68');
+    const qsizetype checksumIndex = reply.size() - 2;
+    for (qsizetype split = start + 1; split <= checksumIndex; ++split) {
         RecordingTrafficView view;
         TrafficState state(&view);
         setUp(state);
