@@ -16,7 +16,8 @@ constexpr std::uint8_t kWildcardAddress = 0xAA;
 constexpr int kAddressBytes = 7; // A0..A6
 constexpr int kAddressDigits = 10;
 
-// Received frame: the L field sits at position 10 and the checksum right after the L data bytes.
+// Frame from its start byte: the address at positions 2 to 8, the L field at position 10 and the checksum right after the L data bytes.
+constexpr int kFirstAddressPos = 2;
 constexpr int kLengthPos = 10;
 constexpr int kFirstDataPos = 11;
 
@@ -85,6 +86,22 @@ std::optional<std::uint8_t> makerCodeByte(const QString &text)
     return PairToByte(PadText(trimSpaces(text), 2, kPadLeft));
 }
 
+// Whether the frame in FrameBuf carries the address of the armed request (its echo does too). A
+// request address byte AA is a wildcard that any meter answers.
+bool carriesRequestedAddress(const TrafficState &state)
+{
+    const QByteArray &request = state.ArmedRequest();
+    const qsizetype start = request.indexOf(char(kStart));
+    if (start < 0 || request.size() < start + kFirstAddressPos + kAddressBytes)
+        return false;
+    for (int i = 0; i < kAddressBytes; ++i) {
+        const auto asked = std::uint8_t(request.at(start + kFirstAddressPos + i));
+        if (asked != kWildcardAddress && asked != state.FrameBuf[kFirstAddressPos + i])
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void Cj188ReadData(TrafficState &state, const Cj188Fields &fields)
@@ -113,9 +130,10 @@ void Cj188ReadAddress(TrafficState &state, const Cj188Fields &fields)
     state.SendFrame(SendArea::Cj188, kCj188LastIndex, std::nullopt);
 }
 
-// A frame is 68 T A0..A6 C L data CS: it is accepted when CS equals the sum of everything from the
-// start byte through the last data byte. Nothing else (end byte, control code) is examined.
+// A frame is 68 T A0..A6 C L data CS 16: it is accepted when CS equals the sum of everything from
+// the start byte through the last data byte, the end byte is 16 and the frame carries the address
+// of the request.
 void Cj188RecognizeReply(TrafficState &state)
 {
-    state.RecognizeFrame({kLengthPos, kFirstDataPos, -1});
+    state.RecognizeFrame({kLengthPos, kFirstDataPos, 0, nullptr, &carriesRequestedAddress});
 }

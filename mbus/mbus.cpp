@@ -13,7 +13,8 @@ constexpr std::uint8_t kLongStart = 0x68;
 constexpr std::uint8_t kStop = 0x16;
 constexpr std::uint8_t kReqUd2 = 0x5B;       // C field: REQ_UD2, FCV = 1, FCB = 0 (never toggled)
 constexpr std::uint8_t kSndUd = 0x53;        // C field: SND_UD, FCV = 1, FCB = 0
-constexpr std::uint8_t kPointToPoint = 0xFE; // answered by the one meter on the line
+constexpr std::uint8_t kSecondaryAddressing = 0xFD; // FD, FE and FF reach any meter
+constexpr std::uint8_t kPointToPoint = 0xFE;        // answered by the one meter on the line
 constexpr std::uint8_t kCiDataSend = 0x51;
 constexpr std::uint8_t kDifInt8 = 0x01;
 constexpr std::uint8_t kVifBusAddress = 0x7A;
@@ -22,6 +23,8 @@ constexpr std::uint8_t kVifBusAddress = 0x7A;
 // the last data byte; the CS byte sits at the second L plus 4.
 constexpr int kLengthPos = 2;
 constexpr int kSumStartPos = 4;
+// The A field of the short frame 10 C A CS 16.
+constexpr int kShortAddressPos = 2;
 
 // Puts the sum of TxBuf[first..checksumIndex - 1] at checksumIndex, the stop byte after it.
 void putTail(TrafficState &state, int first, int checksumIndex)
@@ -44,13 +47,29 @@ bool fitsLongFrame(const std::uint8_t *frame, int pos)
     }
 }
 
+// Whether the long frame in FrameBuf is an RSP_UD (any FCB/ACD/DFC bits) from the meter the
+// armed REQ_UD2 went to. Requests to FD (secondary addressing), FE (point to point) and FF
+// (broadcast) are answered under the meter's own address.
+bool answersRequest(const TrafficState &state)
+{
+    constexpr std::uint8_t kRspUd = 0x08;
+    constexpr std::uint8_t kRspUdMask = 0xCF;
+    if ((state.FrameBuf[kSumStartPos] & kRspUdMask) != kRspUd)
+        return false;
+    const QByteArray &request = state.ArmedRequest();
+    if (request.size() <= kShortAddressPos)
+        return false;
+    const auto asked = std::uint8_t(request.at(kShortAddressPos));
+    return asked >= kSecondaryAddressing || asked == state.FrameBuf[kSumStartPos + 1];
+}
+
 } // namespace
 
 void MbusReadData(TrafficState &state, const QString &addressText)
 {
     state.TxBuf[0] = kShortStart;
     state.TxBuf[1] = kReqUd2;
-    state.TxBuf[2] = std::uint8_t(HexPairValue(addressText));
+    state.TxBuf[kShortAddressPos] = std::uint8_t(HexPairValue(addressText));
     putTail(state, 1, 3);
     state.SendFrame(SendArea::Mbus, kMbusReadDataLastIndex, kReplyMbus);
 }
@@ -71,8 +90,9 @@ void MbusChangeAddress(TrafficState &state, const QString &newAddressText)
     state.SendFrame(SendArea::Mbus, kMbusChangeAddressLastIndex, std::nullopt);
 }
 
-// A candidate that is not a long frame is given up as soon as that shows.
+// A candidate that is not a long frame is given up as soon as that shows; a long frame is accepted
+// when its checksum and stop byte are right and it is the RSP_UD of the meter asked.
 void MbusRecognizeReply(TrafficState &state)
 {
-    state.RecognizeFrame({kLengthPos, kSumStartPos, kSumStartPos, &fitsLongFrame});
+    state.RecognizeFrame({kLengthPos, kSumStartPos, kSumStartPos, &fitsLongFrame, &answersRequest});
 }

@@ -47,6 +47,7 @@ void TrafficState::SendFrame(SendArea area, int lastIndex, std::optional<std::ui
         RxPending = 0;
         FramePos = 0;
         ReplyMode = *replyMode;
+        m_armedRequest = bytes;
     }
     AwaitingReply = true;
 }
@@ -127,6 +128,7 @@ void TrafficState::DiscardTo(std::int16_t target)
 void TrafficState::RecognizeFrame(const FrameLayout &layout)
 {
     constexpr std::uint8_t kStart = 0x68;
+    constexpr std::uint8_t kEnd = 0x16;
     while (FrameReady == 0 && RxPending == 1) {
         if (FramePos == 0) {
             const std::uint8_t b = TakeByte();
@@ -143,17 +145,24 @@ void TrafficState::RecognizeFrame(const FrameLayout &layout)
             rejectCandidate();
             continue;
         }
+        // The checksum byte and the end byte after it, once the length byte is in.
         const int checksumPos = FrameBuf[layout.lengthPos] + layout.checksumOffset;
-        if (FramePos > layout.lengthPos && FramePos > layout.sumStartPos &&
-            FramePos == checksumPos) {
-            if (b != SumByte(&FrameBuf[layout.sumStartPos], checksumPos - layout.sumStartPos)) {
+        if (FramePos > layout.lengthPos && FramePos > layout.sumStartPos) {
+            if (FramePos == checksumPos &&
+                b != SumByte(&FrameBuf[layout.sumStartPos], checksumPos - layout.sumStartPos)) {
                 rejectCandidate();
                 continue;
             }
-            FramePos = 0;
-            DiscardTo(RxPeekPos); // what follows the checksum stays in the ring
-            FrameReady = 1;
-            return;
+            if (FramePos == checksumPos + 1) {
+                if (b != kEnd || (layout.belongs && !layout.belongs(*this))) {
+                    rejectCandidate();
+                    continue;
+                }
+                FramePos = 0;
+                DiscardTo(RxPeekPos); // what follows the end byte stays in the ring
+                FrameReady = 1;
+                return;
+            }
         }
         if (++FramePos == kFrameBufSize)
             rejectCandidate(); // longer than any frame

@@ -97,16 +97,20 @@ public:
         int sumStartPos;    // the checksum covers the bytes from here up to the checksum byte
         // Whether a candidate can still be a frame once FrameBuf[pos] is stored; none: always.
         bool (*fits)(const std::uint8_t *frame, int pos) = nullptr;
+        // Whether the frame in FrameBuf, checksum and end byte right, answers ArmedRequest().
+        bool (*belongs)(const TrafficState &state) = nullptr;
     };
     // Hunts for a frame with the start byte 68 in the ring, assembling it in FrameBuf across
     // notifications, and sets FrameReady when its checksum byte equals the sum of the candidate's
-    // own bytes, so that nothing done meanwhile (building a request) can spoil it. A start attempt
-    // consumes one byte; the rest of a candidate is only looked at until it is accepted, so after
-    // a rejection (a wrong checksum, or a byte that `fits` refuses) the hunt resumes at once at the
-    // byte after its start byte. On acceptance the frame is consumed up to and including the
-    // checksum byte.
+    // own bytes (so that nothing done meanwhile, such as building a request, can spoil it), the
+    // end byte 16 follows and `belongs` accepts it. A start attempt consumes one byte; the rest of
+    // a candidate is only looked at until it is accepted, so after a rejection the hunt resumes at
+    // once at the byte after its start byte. On acceptance the frame is consumed up to and
+    // including its end byte.
     void RecognizeFrame(const FrameLayout &layout);
 
+    // The request that armed the recognizer, as written to the port.
+    const QByteArray &ArmedRequest() const { return m_armedRequest; }
     // Number of received bytes held in the ring and not yet consumed.
     int RxUnconsumed() const;
 
@@ -140,4 +144,5 @@ private:
 
     TrafficView *m_view = nullptr;
     std::array<Recognizer, 3> m_recognizers{};
+    QByteArray m_armedRequest;
 };

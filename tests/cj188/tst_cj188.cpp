@@ -194,30 +194,33 @@ void TestCj188::recognizesReply_data()
     QTest::addColumn<qsizetype>("checksumIndex"); // of the reply reported, -1: none
     QTest::addColumn<QByteArray>("left");         // unconsumed in the ring at the end
 
-    const QByteArray end = Bytes({0x16});
-    QTest::newRow("reply after wake-up bytes; end byte stays") << kWaterReply << kWaterReplyCs << end;
+    QTest::newRow("reply after wake-up bytes") << kWaterReply << kWaterReplyCs << QByteArray();
     QTest::newRow("noise before the reply is dropped")
-        << Bytes({0x00, 0xFF, 0x16, 0xE5}) + kWaterReply << kWaterReplyCs + 4 << end;
+        << Bytes({0x00, 0xFF, 0x16, 0xE5}) + kWaterReply << kWaterReplyCs + 4 << QByteArray();
     QTest::newRow("wrong checksum: rejected, every byte rescanned")
         << withByte(kWaterReply, kWaterReplyCs, 0xFE) << qsizetype(-1) << QByteArray();
-    QTest::newRow("end byte is not examined")
-        << withByte(kWaterReply, kWaterReplyCs + 1, 0x00) << kWaterReplyCs << Bytes({0x00});
-    QTest::newRow("L = 0: checksum right after L") << kEmptyReply << qsizetype(11) << end;
+    QTest::newRow("end byte other than 16 is rejected")
+        << withByte(kWaterReply, kWaterReplyCs + 1, 0x00) << qsizetype(-1) << QByteArray();
+    QTest::newRow("reply from another meter is rejected")
+        << Bytes({0x68, 0x10, 0x79, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, // A0 79: meter 12345679
+                  0x01, 0x00, 0x39, 0x16})                              // C, L, CS, end
+        << qsizetype(-1) << QByteArray();
+    QTest::newRow("L = 0: checksum right after L") << kEmptyReply << qsizetype(11) << QByteArray();
     QTest::newRow("echo of the read-data request")
         << readDataRequest(0x10, {0x78, 0x56, 0x34, 0x12, 0x00}, 0x33, 0x78, 0xEB) << qsizetype(17)
-        << end;
+        << QByteArray();
     // The stray 68 makes a candidate with C = 01 as its L, checked (A3 expected) at the 1F.
     QTest::newRow("68 inside a rejected candidate starts the next one")
         << Bytes({0x68}) +
                readDataRequest(0x10, {0x78, 0x56, 0x34, 0x12, 0x00}, 0x33, 0x78, 0xEB).mid(3)
-        << qsizetype(15) << end;
+        << qsizetype(15) << QByteArray();
     QTest::newRow("two replies: first reported, second stays unread")
-        << kWaterReply + kEmptyReply << kWaterReplyCs << end + kEmptyReply;
+        << kWaterReply + kEmptyReply << kWaterReplyCs << kEmptyReply;
     QByteArray longest =
         Bytes({0x68, 0x10, 0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, 0x81, 0xFF}) +
         QByteArray(255, '\0');
     longest += SumOf(longest);
-    QTest::newRow("L = 255 is accepted") << longest + end << qsizetype(266) << end;
+    QTest::newRow("L = 255 is accepted") << longest + Bytes({0x16}) << qsizetype(266) << QByteArray();
 }
 
 void TestCj188::recognizesReply()

@@ -36,6 +36,19 @@ QByteArray longReply(int length)
     return frame;
 }
 
+QByteArray withStop(QByteArray frame, char stop)
+{
+    frame[frame.size() - 1] = stop;
+    return frame;
+}
+
+// The smallest RSP_UD with control field `c` from primary address `a`.
+QByteArray shortReply(int c, int a)
+{
+    QByteArray frame = Bytes({0x68, 0x03, 0x03, 0x68, c, a, 0x72});
+    return frame + SumOf(frame.mid(4)) + char(0x16);
+}
+
 void setUp(TrafficState &state)
 {
     state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
@@ -61,6 +74,8 @@ private slots:
     void recognizesReply_data();
     void recognizesReply();
     void changeAddressAnswerIsNeverChecked();
+    void acceptsOnlyTheRspUdOfTheMeterAsked_data();
+    void acceptsOnlyTheRspUdOfTheMeterAsked();
 };
 
 void TestMbus::readDataBuildsShortFrame_data()
@@ -134,11 +149,11 @@ void TestMbus::recognizesReply_data()
     QTest::addColumn<qsizetype>("checksumIndex"); // of the reply reported, -1: none
     QTest::addColumn<QByteArray>("left");         // unconsumed in the ring at the end
 
-    const QByteArray stop = Bytes({0x16});
-    QTest::newRow("shortest RSP_UD; stop byte stays") << kShortReply << kShortReplyCs << stop;
-    QTest::newRow("RSP_UD with a record") << kHeatReply << kHeatReplyCs << stop;
+    const QByteArray none;
+    QTest::newRow("shortest RSP_UD") << kShortReply << kShortReplyCs << none;
+    QTest::newRow("RSP_UD with a record") << kHeatReply << kHeatReplyCs << none;
     QTest::newRow("noise before the reply is dropped")
-        << Bytes({0x00, 0xFF}) + kShortReply << kShortReplyCs + 2 << stop;
+        << Bytes({0x00, 0xFF}) + kShortReply << kShortReplyCs + 2 << none;
     QTest::newRow("wrong checksum is rejected")
         << Bytes({0x68, 0x03, 0x03, 0x68, 0x08, 0x01, 0x72, 0x7C, 0x16}) << qsizetype(-1)
         << QByteArray();
@@ -156,24 +171,26 @@ void TestMbus::recognizesReply_data()
                Bytes({0x68, 0x03, 0x03, 0x68, 0x08, 0x01, 0x72, 0x00, 0x16})
         << qsizetype(-1) << QByteArray();
     QTest::newRow("truncated reply, then a good one")
-        << Bytes({0x68, 0x03, 0x03, 0x68, 0x08, 0x01}) + kShortReply << kShortReplyCs + 6 << stop;
+        << Bytes({0x68, 0x03, 0x03, 0x68, 0x08, 0x01}) + kShortReply << kShortReplyCs + 6 << none;
     QTest::newRow("E5 acknowledgement is dropped")
         << Bytes({0xE5}) << qsizetype(-1) << QByteArray();
-    QTest::newRow("echo of the change-address request is accepted")
-        << kChangeAddressTo05 << qsizetype(10) << stop;
+    QTest::newRow("echo of the change-address request is not an RSP_UD")
+        << kChangeAddressTo05 << qsizetype(-1) << none;
+    QTest::newRow("stop byte other than 16 is rejected")
+        << withStop(kShortReply, 0x00) << qsizetype(-1) << none;
     QTest::newRow("echo of the read-data request is dropped")
         << Bytes({0x10, 0x5B, 0x01, 0x5C, 0x16}) << qsizetype(-1) << QByteArray();
     QTest::newRow("L = 0 is never accepted")
         << Bytes({0x68, 0x00, 0x00, 0x68, 0xD0, 0x16}) << qsizetype(-1) << QByteArray();
     for (int length = 251; length <= 255; ++length) {
         QTest::addRow("full-size reply, L = %d", length)
-            << longReply(length) << qsizetype(length + 4) << stop;
+            << longReply(length) << qsizetype(length + 4) << none;
     }
     // The stray 68 takes its L from the byte two places on (03) and fails at the reply's CI.
     QTest::newRow("stray 68 ahead of the reply")
-        << Bytes({0x68}) + kShortReply << kShortReplyCs + 1 << stop;
+        << Bytes({0x68}) + kShortReply << kShortReplyCs + 1 << none;
     QTest::newRow("two replies: first reported, second stays unread")
-        << kShortReply + kHeatReply << kShortReplyCs << stop + kHeatReply;
+        << kShortReply + kHeatReply << kShortReplyCs << kHeatReply;
 }
 
 void TestMbus::recognizesReply()
@@ -210,6 +227,38 @@ void TestMbus::changeAddressAnswerIsNeverChecked()
     QCOMPARE(UnconsumedBytes(state), answers);
     QCOMPARE(state.ReplyMode, std::uint8_t(kReplyNone));
     QVERIFY(state.AwaitingReply);
+}
+
+void TestMbus::acceptsOnlyTheRspUdOfTheMeterAsked_data()
+{
+    QTest::addColumn<QString>("address"); // the REQ_UD2 went to
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("RSP_UD, FCB set") << "01" << shortReply(0x28, 0x01) << true;
+    QTest::newRow("RSP_UD, ACD and DFC set") << "01" << shortReply(0x38, 0x01) << true;
+    QTest::newRow("RSP_UD, DFC set") << "01" << shortReply(0x18, 0x01) << true;
+    QTest::newRow("not an RSP_UD: C 48") << "01" << shortReply(0x48, 0x01) << false;
+    QTest::newRow("not an RSP_UD: C 0A") << "01" << shortReply(0x0A, 0x01) << false;
+    QTest::newRow("another meter") << "01" << shortReply(0x08, 0x02) << false;
+    QTest::newRow("address 00") << "00" << shortReply(0x08, 0x00) << true;
+    QTest::newRow("point to point: any meter") << "FE" << shortReply(0x08, 0x09) << true;
+    QTest::newRow("broadcast: any meter") << "FF" << shortReply(0x08, 0x09) << true;
+    QTest::newRow("secondary addressing: any meter") << "FD" << shortReply(0x08, 0x09) << true;
+}
+
+void TestMbus::acceptsOnlyTheRspUdOfTheMeterAsked()
+{
+    QFETCH(QString, address);
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, accepted);
+
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+    MbusReadData(state, address);
+    state.ReceiveNotification(reply);
+    QCOMPARE(view.analysisWrites, accepted ? 1 : 0);
 }
 
 QTEST_APPLESS_MAIN(TestMbus)

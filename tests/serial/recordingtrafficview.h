@@ -163,14 +163,15 @@ inline QString FeedAndDescribe(TrafficState &state, const RecordingTrafficView &
 }
 
 // The outcome FeedAndDescribe gives when the reply's checksum byte is at `checksumIndex` of the
-// stream (-1: nothing is accepted) and `left` stays in the ring.
+// stream (-1: nothing is accepted), so that it is reported once its end byte after it is in, and
+// `left` stays in the ring.
 inline QString ExpectedOutcome(const FeedPlan &plan, qsizetype checksumIndex,
                                const QByteArray &left)
 {
     QString report;
     if (checksumIndex >= 0) {
         for (const qsizetype end : plan.ends) {
-            if (end > checksumIndex) {
+            if (end > checksumIndex + 1) {
                 report = QStringLiteral("%1 after byte %2").arg(kChecksumPassedText).arg(end);
                 break;
             }
