@@ -349,6 +349,9 @@ MainWindow::MainWindow(const PortMap &portMap, MessageBoxes &messages, QWidget *
     applyLayout();
     describeControls();
 
+    m_candidateTimer.setSingleShot(true);
+    m_candidateTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_candidateTimer, &QTimer::timeout, this, &MainWindow::checkCandidate);
     connect(&m_comm, &SerialComm::OnComm, this, &MainWindow::onComm);
     connect(&m_comm, &SerialComm::DeviceLost, this, &MainWindow::onDeviceLost,
             Qt::QueuedConnection);
@@ -614,6 +617,7 @@ void MainWindow::openPort()
     if (m_comm.setPortOpen(true) != SerialComm::kNoError)
         return openFailed();
     m_traffic.PortOpened = true;
+    m_traffic.setBaudRate(LeadingNumber(Combo2->currentText()));
     setSettingsListsEnabled(false);
     Cj188StopPolling();
     MbusStopPolling();
@@ -661,6 +665,16 @@ void MainWindow::onComm()
     if (m_comm.CommEvent() != SerialComm::comEvReceive)
         return;
     m_traffic.ReceiveNotification(m_comm.Input());
+    checkCandidate();
+}
+
+void MainWindow::checkCandidate()
+{
+    const int dueInMs = m_traffic.AbandonStaleCandidate();
+    if (dueInMs < 0)
+        m_candidateTimer.stop();
+    else
+        m_candidateTimer.start(dueInMs);
 }
 
 void MainWindow::showCj188Page()

@@ -3,6 +3,7 @@
 #include "serialcomm.h"
 #include "trafficstate.h"
 
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -79,6 +80,8 @@ private:
     void openFailed();
     void closePort();
     void onComm();
+    // Gives up a stalled candidate frame when due and waits for the next one to stall.
+    void checkCandidate();
     void onDeviceLost();
     void showCj188Page();
     void showMbusPage();
@@ -92,6 +95,8 @@ private:
     MessageBoxes &m_messages;
     SerialComm m_comm;
     TrafficState m_traffic;
+    // Fires when the candidate frame under assembly would go stale.
+    QTimer m_candidateTimer;
     std::function<void()> m_exitHandler;
 
     // Settings page

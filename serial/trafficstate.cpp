@@ -3,6 +3,7 @@
 #include "conversions.h"
 
 #include <algorithm>
+#include <chrono>
 
 QString PortClosedText(const QString &portListText)
 {
@@ -15,6 +16,15 @@ std::uint8_t SumByte(const std::uint8_t *first, int count)
     for (int i = 0; i < count; ++i)
         sum += first[i];
     return std::uint8_t(sum & 0xFF);
+}
+
+TrafficState::TrafficState(TrafficView *view)
+    : m_view(view), m_clock([] {
+          return std::int64_t(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::steady_clock::now().time_since_epoch())
+                                  .count());
+      })
+{
 }
 
 void TrafficState::setRecognizer(std::uint8_t mode, Recognizer recognizer)
@@ -56,11 +66,45 @@ void TrafficState::ReceiveNotification(const QByteArray &input)
 {
     RxCount += input.size();
     m_view->setRxCaption(QString::number(RxCount));
-    FrameReady = 0;
     ReadPortInput(input);
+    recognize();
+}
 
-    if (ReplyMode < m_recognizers.size() && m_recognizers[ReplyMode])
-        m_recognizers[ReplyMode](*this);
+int TrafficState::CandidatePauseMs(int baudRate)
+{
+    constexpr int kCharacters = 22;
+    constexpr int kBitsPerCharacter = 11; // start, 8 data, parity, stop
+    constexpr int kLeastMs = 50;
+    if (baudRate <= 0)
+        return kLeastMs;
+    const std::int64_t ms =
+        (std::int64_t(kCharacters) * kBitsPerCharacter * 1000 + baudRate - 1) / baudRate;
+    return int(std::max<std::int64_t>(ms, kLeastMs));
+}
+
+int TrafficState::AbandonStaleCandidate()
+{
+    const int pause = CandidatePauseMs(m_baudRate);
+    while (FramePos != 0 && recognizer()) {
+        const std::int64_t idle = m_clock() - m_lastReceiveMs;
+        if (idle < pause)
+            return int(pause - idle);
+        rejectCandidate();
+        recognize();
+    }
+    return -1;
+}
+
+TrafficState::Recognizer TrafficState::recognizer() const
+{
+    return ReplyMode < m_recognizers.size() ? m_recognizers[ReplyMode] : nullptr;
+}
+
+void TrafficState::recognize()
+{
+    FrameReady = 0;
+    if (const Recognizer run = recognizer())
+        run(*this);
 
     if (FrameReady == 1 && AwaitingReply && (ReplyMode == kReplyCj188 || ReplyMode == kReplyMbus)) {
         m_view->setAnalysisText(kChecksumPassedText);
@@ -74,6 +118,7 @@ void TrafficState::ReadPortInput(const QByteArray &input)
 {
     if (input.isEmpty())
         return;
+    m_lastReceiveMs = m_clock();
     m_view->appendReceiveText(HexTrafficText(input));
     for (const char c : input)
         storeByte(static_cast<std::uint8_t>(c));

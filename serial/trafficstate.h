@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 // Which page's one-line send area shows a request.
@@ -64,7 +65,10 @@ public:
 
     using Recognizer = void (*)(TrafficState &);
 
-    explicit TrafficState(TrafficView *view = nullptr) : m_view(view) {}
+    // Milliseconds on a monotonic clock.
+    using Clock = std::function<std::int64_t()>;
+
+    explicit TrafficState(TrafficView *view = nullptr);
 
     void setView(TrafficView *view) { m_view = view; }
     // Installs the recognizer that the receive path runs while ReplyMode equals `mode` (1 or 2).
@@ -80,6 +84,19 @@ public:
     void ReceiveNotification(const QByteArray &input);
     // Shows `input` at the end of the receive area and stores it in RxRing.
     void ReadPortInput(const QByteArray &input);
+
+    // Replaces the clock that times received bytes (a steady clock by default).
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+    // The line speed, which sets how long a candidate frame may wait for its next byte.
+    void setBaudRate(int baudRate) { m_baudRate = baudRate; }
+    // How long a candidate may wait for its next byte: 22 characters at `baudRate`, at least
+    // 50 ms. Longer, and no meter is still sending it.
+    static int CandidatePauseMs(int baudRate);
+    // Gives up a candidate frame on which no byte has arrived for CandidatePauseMs and hunts on
+    // from the byte after its start, through the bytes already received, reporting a checked
+    // reply found there. Returns the milliseconds until a candidate still waiting goes stale, or
+    // -1 when none waits.
+    int AbandonStaleCandidate();
 
     // Ring primitives for the recognizers.
     // Returns the byte at RxTakePos, clears it there and advances RxTakePos.
@@ -139,10 +156,16 @@ public:
     std::uint8_t ReplyMode = kReplyNone;
 
 private:
+    Recognizer recognizer() const;
+    // Runs the recognizer of ReplyMode and reports a checked reply.
+    void recognize();
     void storeByte(std::uint8_t b);
     void rejectCandidate();
 
     TrafficView *m_view = nullptr;
     std::array<Recognizer, 3> m_recognizers{};
     QByteArray m_armedRequest;
+    Clock m_clock;
+    std::int64_t m_lastReceiveMs = 0;
+    int m_baudRate = 2400;
 };

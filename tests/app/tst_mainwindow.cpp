@@ -38,6 +38,7 @@ private slots:
     void shouldWriteTheFrameOnTheLine();
     void shouldShowAndCountEveryReceivedByte();
     void shouldKeepTheNewestTrafficOfALongStream();
+    void shouldFindAReplyBehindAFalseStartOnceTheLineIsQuiet();
     void shouldResetACounterOnClick();
     void shouldReturnToClosedStateWhenTheDeviceIsLost();
     void shouldStopBothPollingsOnOpenAndClose();
@@ -299,6 +300,17 @@ void TestMainWindow::shouldShowAndCountEveryReceivedByte()
     QCOMPARE(receive->text().size(), 3003 * 3);
     QVERIFY(receive->text().endsWith(HexTrafficText(burst.right(4))));
     QCOMPARE(m_window->traffic().RxCount, 3003);
+}
+
+void TestMainWindow::shouldFindAReplyBehindAFalseStartOnceTheLineIsQuiet()
+{
+    openCom1();
+    click("GlowButton4");
+    click("GlowButton17"); // REQ_UD2 to 00
+    QCOMPARE(m_com1->read(5), QByteArray::fromHex("105B005B16"));
+    // A false start asking for 0x20 bytes of data, then the meter's reply.
+    QVERIFY(m_com1->write(QByteArray::fromHex("68202068") + QByteArray::fromHex("680303680800727A16")));
+    QTRY_COMPARE(text("RichTextBox3"), QStringLiteral("校验通过！"));
 }
 
 void TestMainWindow::shouldKeepTheNewestTrafficOfALongStream()

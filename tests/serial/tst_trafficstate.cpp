@@ -63,6 +63,10 @@ private slots:
     void overrunAbandonsFrameUnderAssembly();
     void bytesFromBeforeARequestNeverAnswerIt_data();
     void bytesFromBeforeARequestNeverAnswerIt();
+    void candidatePauseFollowsTheBaudRate_data();
+    void candidatePauseFollowsTheBaudRate();
+    void stalledCandidateIsAbandoned_data();
+    void stalledCandidateIsAbandoned();
     void randomBytesGiveNoVerdict_data();
     void randomBytesGiveNoVerdict();
     void requestSentMidReply_data();
@@ -345,6 +349,62 @@ void TestTrafficState::bytesFromBeforeARequestNeverAnswerIt()
         QCOMPARE(FeedAndDescribe(state, view, reply, plan),
                  ExpectedOutcome(plan, checksumIndex, QByteArray()));
     }
+}
+
+void TestTrafficState::candidatePauseFollowsTheBaudRate_data()
+{
+    QTest::addColumn<int>("baudRate");
+    QTest::addColumn<int>("pauseMs");
+    QTest::newRow("300: 22 characters of 11 bits") << 300 << 807;
+    QTest::newRow("2400, rounded up") << 2400 << 101;
+    QTest::newRow("9600: at least 50 ms") << 9600 << 50;
+}
+
+void TestTrafficState::candidatePauseFollowsTheBaudRate()
+{
+    QFETCH(int, baudRate);
+    QFETCH(int, pauseMs);
+    QCOMPARE(TrafficState::CandidatePauseMs(baudRate), pauseMs);
+}
+
+void TestTrafficState::stalledCandidateIsAbandoned_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QByteArray>("stream"); // a false start, then a good reply
+
+    // The false start's L (34, from the reply's address) asks for more bytes than ever come.
+    QTest::newRow("CJ/T 188") << int(kCj188ReadData) << Bytes({0x68, 0x00, 0x20}) + kWaterReply;
+    QTest::newRow("M-Bus") << int(kMbusReadData)
+                           << Bytes({0x68, 0x20, 0x20, 0x68, 0x08}) + kHeatReply;
+}
+
+void TestTrafficState::stalledCandidateIsAbandoned()
+{
+    QFETCH(int, command);
+    QFETCH(QByteArray, stream);
+
+    std::int64_t now = 1000;
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+    state.setClock([&now] { return now; });
+    state.setBaudRate(2400); // a pause of 101 ms
+    run(state, command);
+    QCOMPARE(state.AbandonStaleCandidate(), -1);
+
+    state.ReceiveNotification(stream.chopped(1));
+    now += 60;
+    state.ReceiveNotification(stream.right(1)); // the pause starts again
+    QCOMPARE(state.AbandonStaleCandidate(), 101);
+    now += 100;
+    QCOMPARE(state.AbandonStaleCandidate(), 1);
+    QCOMPARE(view.analysisWrites, 0);
+
+    now += 1;
+    QCOMPARE(state.AbandonStaleCandidate(), -1);
+    QCOMPARE(view.analysisWrites, 1);
+    QCOMPARE(view.analysisText, kChecksumPassedText);
+    QVERIFY(UnconsumedBytes(state).isEmpty());
 }
 
 void TestTrafficState::randomBytesGiveNoVerdict_data()
