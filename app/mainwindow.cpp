@@ -224,27 +224,30 @@ void setBackground(QWidget *widget, const QColor &color)
     widget->setPalette(palette);
 }
 
-// Keeps only the characters `keep` lets through, every time the box's text changes. The cursor
-// stays after the last character typed.
-void installFilter(QLineEdit *box, QString (*keep)(const QString &))
+// Keeps only the characters `keep` lets through, at most `maxLength` of them, every time the
+// box's text changes. The filter runs before the limit, so that pasted separators do not use up
+// room meant for digits. The cursor stays after the last character typed.
+void installFilter(QLineEdit *box, QString (*keep)(const QString &), int maxLength)
 {
-    QObject::connect(box, &QLineEdit::textChanged, box, [box, keep](const QString &text) {
-        const QString kept = keep(text);
+    auto filter = [box, keep, maxLength](const QString &text) {
+        const QString kept = keep(text).left(maxLength);
         if (kept == text)
             return;
-        const int cursor = box->cursorPosition();
-        const int keptBeforeCursor = int(keep(text.left(cursor)).size());
+        const qsizetype keptBeforeCursor = keep(text.left(box->cursorPosition())).size();
         box->setText(kept);
-        box->setCursorPosition(keptBeforeCursor);
-    });
+        box->setCursorPosition(int(std::min<qsizetype>(keptBeforeCursor, maxLength)));
+    };
+    QObject::connect(box, &QLineEdit::textChanged, box, filter);
 }
 
-QLineEdit *textBox(QWidget *parent, const QString &name, const QString &text, int maxLength)
+// An input box whose text `keep` filters and limits to `maxLength` characters.
+QLineEdit *textBox(QWidget *parent, const QString &name, const QString &text,
+                   QString (*keep)(const QString &), int maxLength)
 {
     auto *box = named(new QLineEdit(parent), name);
-    box->setMaxLength(maxLength);
     box->setText(text);
     box->setFont(songTi(12));
+    installFilter(box, keep, maxLength);
     return box;
 }
 
@@ -449,12 +452,9 @@ void MainWindow::buildCj188Page(QWidget *page)
     label(page, QStringLiteral("Label1"), QStringLiteral("仪表地址"));
     label(page, QStringLiteral("Label2"), QStringLiteral("厂商代码"));
     label(page, QStringLiteral("Label3"), QStringLiteral("仪表类型"));
-    Text1 = textBox(page, QStringLiteral("Text1"), QString(), 10);
-    Text3 = textBox(page, QStringLiteral("Text3"), QStringLiteral("33"), 2);
-    Text2 = textBox(page, QStringLiteral("Text2"), QStringLiteral("78"), 2);
-    installFilter(Text1, &KeepDigits);
-    installFilter(Text3, &KeepDigits);
-    installFilter(Text2, &KeepDigits);
+    Text1 = textBox(page, QStringLiteral("Text1"), QString(), &KeepDigits, 10);
+    Text3 = textBox(page, QStringLiteral("Text3"), QStringLiteral("33"), &KeepDigits, 2);
+    Text2 = textBox(page, QStringLiteral("Text2"), QStringLiteral("78"), &KeepDigits, 2);
 
     Combo7 = named(new QComboBox(page), QStringLiteral("Combo7"));
     Combo7->setEditable(true);
@@ -485,10 +485,8 @@ void MainWindow::buildMbusPage(QWidget *page)
 {
     label(page, QStringLiteral("Label8"), QStringLiteral("仪表地址"));
     label(page, QStringLiteral("Label6"), QStringLiteral("新表地址"));
-    Text6 = textBox(page, QStringLiteral("Text6"), QString(), 2);
-    Text7 = textBox(page, QStringLiteral("Text7"), QString(), 2);
-    installFilter(Text6, &KeepHexDigits);
-    installFilter(Text7, &KeepHexDigits);
+    Text6 = textBox(page, QStringLiteral("Text6"), QString(), &KeepHexDigits, 2);
+    Text7 = textBox(page, QStringLiteral("Text7"), QString(), &KeepHexDigits, 2);
 
     auto *readData = button(page, QStringLiteral("GlowButton17"), QStringLiteral("读表数据"));
     auto *changeAddress = button(page, QStringLiteral("GlowButton15"), QStringLiteral("修改地址"));
@@ -511,10 +509,10 @@ QLineEdit *MainWindow::buildPollingFrame(QWidget *page, const PollingNames &name
     auto *polling = frame(page, QString::fromUtf8(names.frame), QStringLiteral("连续读表"));
     auto *startButton = button(polling, QString::fromUtf8(names.start), QStringLiteral("开始"));
     auto *stopButton = button(polling, QString::fromUtf8(names.stop), QStringLiteral("停止"));
-    auto *interval = textBox(polling, QString::fromUtf8(names.interval), QStringLiteral("1"), 3);
+    auto *interval =
+        textBox(polling, QString::fromUtf8(names.interval), QStringLiteral("1"), &KeepDigits, 3);
     setBackground(interval, bgr(kIntervalWhite));
     label(polling, QString::fromUtf8(names.unit), QStringLiteral("秒"));
-    installFilter(interval, &KeepDigits);
     connect(interval, &QLineEdit::textChanged, this,
             [this, interval, timer] { onIntervalChanged(interval, this->*timer); });
     connect(startButton, &WindowButton::Click, this, start);

@@ -43,6 +43,8 @@ private slots:
     void shouldReturnToClosedStateWhenTheDeviceIsLost();
     void shouldStopBothPollingsOnOpenAndClose();
     void shouldSwitchPagesAndStopOnlyTheCj188Polling();
+    void shouldFilterAPasteBeforeLimitingIt_data();
+    void shouldFilterAPasteBeforeLimitingIt();
     void shouldShowHelpWithThePortTable();
     void shouldRunTheExitHandler();
 
@@ -422,6 +424,30 @@ void TestMainWindow::shouldSwitchPagesAndStopOnlyTheCj188Polling()
     QVERIFY(child<QWidget>("CJ188仪表")->isVisible());
     QVERIFY(!child<QWidget>("EN1434仪表")->isVisible());
     QVERIFY(child<PollTimer>("Timer2")->Enabled());
+}
+
+void TestMainWindow::shouldFilterAPasteBeforeLimitingIt_data()
+{
+    QTest::addColumn<QByteArray>("box");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("address with spaces") << QByteArray("Text1") << "0012 3456 78" << "0012345678";
+    QTest::newRow("address longer than ten digits")
+        << QByteArray("Text1") << "00-12-34-56-78-9" << "0012345678";
+    QTest::newRow("maker code") << QByteArray("Text3") << " 4 2" << "42";
+    QTest::newRow("M-Bus address") << QByteArray("Text6") << "0x 1f" << "01";
+    QTest::newRow("interval") << QByteArray("Text4") << "1 0 s" << "10";
+}
+
+void TestMainWindow::shouldFilterAPasteBeforeLimitingIt()
+{
+    QFETCH(QByteArray, box);
+    QFETCH(QString, pasted);
+    QFETCH(QString, expected);
+    auto *edit = child<QLineEdit>(box.constData());
+    edit->clear();
+    edit->insert(pasted); // what a paste does
+    QCOMPARE(edit->text(), expected);
 }
 
 void TestMainWindow::shouldShowHelpWithThePortTable()
