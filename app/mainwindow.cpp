@@ -240,6 +240,16 @@ void installFilter(QLineEdit *box, QString (*keep)(const QString &), int maxLeng
     QObject::connect(box, &QLineEdit::textChanged, box, filter);
 }
 
+// Shows `text` in an editable list, selecting its item when it has one, so that the arrow keys
+// move on from what is shown.
+void showItem(QComboBox *list, const QString &text)
+{
+    const int index = list->findText(text);
+    if (index >= 0)
+        list->setCurrentIndex(index);
+    list->setEditText(text);
+}
+
 // An input box whose text `keep` filters and limits to `maxLength` characters.
 QLineEdit *textBox(QWidget *parent, const QString &name, const QString &text,
                    QString (*keep)(const QString &), int maxLength)
@@ -386,7 +396,7 @@ void MainWindow::buildLeftColumn()
         combo->setFont(timesNewRoman(9));
         setBackground(combo, bgr(kFormBack));
         combo->addItems(items);
-        combo->setEditText(text);
+        showItem(combo, text);
         return combo;
     };
     Combo1 = list(QStringLiteral("Combo1"), {}, QString());
@@ -556,7 +566,7 @@ void MainWindow::formLoad()
 
     Combo3->addItems({QStringLiteral("无NONE"), QStringLiteral("奇ODD"), QStringLiteral("偶EVEN"),
                       QStringLiteral("标MARK"), QStringLiteral("空SPACE")});
-    Combo3->setEditText(QStringLiteral("偶EVEN"));
+    showItem(Combo3, QStringLiteral("偶EVEN"));
 
     m_cj188Page->setVisible(true);
     m_mbusPage->setVisible(false);

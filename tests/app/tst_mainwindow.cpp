@@ -26,6 +26,8 @@ private slots:
     void cleanup();
 
     void shouldStartInTheClosedStateWithDefaults();
+    void shouldMoveOnFromTheShownSettingWithTheDownArrow_data();
+    void shouldMoveOnFromTheShownSettingWithTheDownArrow();
     void shouldNameControlsForScreenReaders_data();
     void shouldNameControlsForScreenReaders();
     void shouldListFreeAndBusyPortsAndLeaveMissingOnesOut();
@@ -124,6 +126,25 @@ void TestMainWindow::shouldStartInTheClosedStateWithDefaults()
     QCOMPARE(child<QWidget>("OpenCOomPort")->geometry(), QRect(72, 176, 89, 25));
     QCOMPARE(child<QWidget>("RichTextBox2")->geometry(), QRect(8, 16, 681, 169));
     QVERIFY(m_messages.messages.isEmpty());
+}
+
+void TestMainWindow::shouldMoveOnFromTheShownSettingWithTheDownArrow_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QString>("next");
+    QTest::newRow("baud rate") << QByteArray("Combo2") << "4800";
+    QTest::newRow("parity") << QByteArray("Combo3") << "标MARK";
+    QTest::newRow("data bits: already the last") << QByteArray("Combo4") << "8";
+    QTest::newRow("stop bits") << QByteArray("Combo5") << "1.5";
+}
+
+void TestMainWindow::shouldMoveOnFromTheShownSettingWithTheDownArrow()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(QString, next);
+    auto *combo = child<QComboBox>(list.constData());
+    QTest::keyClick(combo, Qt::Key_Down);
+    QCOMPARE(combo->currentText(), next);
 }
 
 void TestMainWindow::shouldNameControlsForScreenReaders_data()
