@@ -477,6 +477,7 @@ void TestMainWindow::shouldShowHelpWithThePortTable()
     QCOMPARE(m_messages.messages.size(), 1);
     QCOMPARE(m_messages.messages.at(0).title, QStringLiteral("帮助"));
     QVERIFY(m_messages.messages.at(0).text.contains(QStringLiteral("/dev/ttyUSB0")));
+    QVERIFY(m_messages.messages.at(0).text.contains(QStringLiteral("1.5 个停止位")));
     QVERIFY(m_messages.messages.at(0).text.contains(QStringLiteral("打开串口")));
 }
 
