@@ -13,12 +13,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
@@ -707,8 +710,22 @@ void MainWindow::showHelp()
 
 void MainWindow::openProductPage()
 {
-    // The project's page is its README; a browser that does not start is not an error here.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QStringLiteral(METERDESK_README_PATH)));
+    // The project's page is the README built into the program. A browser cannot read it from
+    // there, so it gets a copy in the cache folder. Neither a copy that cannot be written nor a
+    // browser that does not start is an error here.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    QDir().mkpath(folder);
+    const QString copy = folder + QStringLiteral("/README.md");
+    QFile readme(QStringLiteral(":/README.md"));
+    QFile out(copy);
+    if (readme.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        out.write(readme.readAll());
+    out.close();
+    const QUrl url = QUrl::fromLocalFile(copy);
+    if (m_urlOpener)
+        m_urlOpener(url);
+    else
+        QDesktopServices::openUrl(url);
 }
 
 void MainWindow::onIntervalChanged(QLineEdit *box, PollTimer *timer)

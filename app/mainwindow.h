@@ -4,6 +4,7 @@
 #include "trafficstate.h"
 
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 #include <functional>
 
@@ -31,6 +32,8 @@ public:
 
     // What "退出" does; by default it quits the application.
     void setExitHandler(std::function<void()> handler) { m_exitHandler = std::move(handler); }
+    // What "获取产品信息" does with the README's local copy; by default the desktop opens it.
+    void setUrlOpener(std::function<void(const QUrl &)> opener) { m_urlOpener = std::move(opener); }
 
     TrafficState &traffic() { return m_traffic; }
     SerialComm &port() { return m_comm; }
@@ -98,6 +101,7 @@ private:
     // Fires when the candidate frame under assembly would go stale.
     QTimer m_candidateTimer;
     std::function<void()> m_exitHandler;
+    std::function<void(const QUrl &)> m_urlOpener;
 
     // Settings page
     QComboBox *Combo1 = nullptr;

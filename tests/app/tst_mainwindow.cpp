@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSerialPort>
+#include <QStandardPaths>
 #include <QtTest>
 #include <memory>
 
@@ -49,6 +50,7 @@ private slots:
     void shouldFilterAPasteBeforeLimitingIt();
     void shouldShowHelpWithThePortTable();
     void shouldRunTheExitHandler();
+    void shouldOpenTheReadmeCarriedInTheProgram();
 
 private:
     void openCom1();
@@ -487,6 +489,21 @@ void TestMainWindow::shouldRunTheExitHandler()
     m_window->setExitHandler([&exits] { ++exits; });
     click("GlowButton8");
     QCOMPARE(exits, 1);
+}
+
+void TestMainWindow::shouldOpenTheReadmeCarriedInTheProgram()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QList<QUrl> opened;
+    m_window->setUrlOpener([&opened](const QUrl &url) { opened << url; });
+    click("GlowButton9");
+    QCOMPARE(opened.size(), 1);
+    QVERIFY(opened.at(0).isLocalFile());
+    QFile copy(opened.at(0).toLocalFile());
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QFile source(QStringLiteral(METERDESK_SOURCE_README));
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), source.readAll());
 }
 
 QTEST_MAIN(TestMainWindow)
