@@ -370,8 +370,7 @@ MainWindow::MainWindow(const PortMap &portMap, MessageBoxes &messages, QWidget *
     m_candidateTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_candidateTimer, &QTimer::timeout, this, &MainWindow::checkCandidate);
     connect(&m_comm, &SerialComm::OnComm, this, &MainWindow::onComm);
-    connect(&m_comm, &SerialComm::DeviceLost, this, &MainWindow::onDeviceLost,
-            Qt::QueuedConnection);
+    connect(&m_comm, &SerialComm::DeviceLost, this, &MainWindow::onDeviceLost);
 
     formLoad();
 }
@@ -609,6 +608,9 @@ void MainWindow::setSettingsListsEnabled(bool enabled)
 
 void MainWindow::onOpenClosePort()
 {
+    // A loss on its way is what this click meets: report it, and the port is closed.
+    if (m_comm.DeliverPendingLoss())
+        return;
     if (m_comm.PortOpen())
         closePort();
     else
@@ -664,8 +666,6 @@ void MainWindow::closePort()
 
 void MainWindow::onDeviceLost()
 {
-    if (!m_traffic.PortOpened)
-        return;
     const QString lostPort = Combo1->currentText();
     closePort();
     m_messages.show(QStringLiteral("通信端口") + lostPort + QStringLiteral("已断开！"), kErrorTitle,

@@ -44,6 +44,7 @@ private slots:
     void shouldFindAReplyBehindAFalseStartOnceTheLineIsQuiet();
     void shouldResetACounterOnClick();
     void shouldReturnToClosedStateWhenTheDeviceIsLost();
+    void shouldReportTheLossToAClickThatMeetsIt();
     void shouldStopBothPollingsOnOpenAndClose();
     void shouldSwitchPagesAndStopOnlyTheCj188Polling();
     void shouldFilterAPasteBeforeLimitingIt_data();
@@ -408,6 +409,22 @@ void TestMainWindow::shouldReturnToClosedStateWhenTheDeviceIsLost()
     click("GlowButton1");
     QCOMPARE(m_messages.messages.size(), 2);
     QCOMPARE(m_messages.messages.at(1).text, QStringLiteral("通信端口COM2 占用端口没打开！"));
+}
+
+void TestMainWindow::shouldReportTheLossToAClickThatMeetsIt()
+{
+    openCom1();
+    m_com1->closeMaster();
+    click("GlowButton1"); // the write fails: the loss is noticed, its report still on its way
+    QVERIFY(!m_window->port().PortOpen());
+    click("OpenCOomPort");
+
+    QCOMPARE(m_messages.messages.size(), 1);
+    QCOMPARE(m_messages.messages.at(0).text, QStringLiteral("通信端口COM1已断开！"));
+    QVERIFY(!m_window->traffic().PortOpened);
+    QCOMPARE(child<WindowButton>("OpenCOomPort")->Caption(), QStringLiteral("打开串口"));
+    QTest::qWait(100);
+    QCOMPARE(m_messages.messages.size(), 1);
 }
 
 void TestMainWindow::shouldStopBothPollingsOnOpenAndClose()
