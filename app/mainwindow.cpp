@@ -253,6 +253,20 @@ void showItem(QComboBox *list, const QString &text)
     list->setEditText(text);
 }
 
+// A list that is refilled each time it drops down.
+class RefreshingList : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override
+    {
+        if (beforeShowing)
+            beforeShowing();
+        QComboBox::showPopup();
+    }
+    std::function<void()> beforeShowing;
+};
+
 // An input box whose text `keep` filters and limits to `maxLength` characters.
 QLineEdit *textBox(QWidget *parent, const QString &name, const QString &text,
                    QString (*keep)(const QString &), int maxLength)
@@ -392,8 +406,9 @@ void MainWindow::buildLeftColumn()
     for (int i = 0; i < captions.size(); ++i)
         label(settings, QStringLiteral("Label%1").arg(9 + i), captions.at(i))->setFont(songTi(9));
 
-    auto list = [settings](const QString &name, const QStringList &items, const QString &text) {
-        auto *combo = named(new QComboBox(settings), name);
+    auto list = [settings](const QString &name, const QStringList &items, const QString &text,
+                           QComboBox *combo = nullptr) {
+        combo = named(combo ? combo : new QComboBox(settings), name);
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setFont(timesNewRoman(9));
@@ -402,7 +417,9 @@ void MainWindow::buildLeftColumn()
         showItem(combo, text);
         return combo;
     };
-    Combo1 = list(QStringLiteral("Combo1"), {}, QString());
+    auto *portList = new RefreshingList(settings);
+    portList->beforeShowing = [this] { refreshPortList(); };
+    Combo1 = list(QStringLiteral("Combo1"), {}, QString(), portList);
     Combo2 = list(QStringLiteral("Combo2"),
                   {"300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600",
                    "115200"},
@@ -592,6 +609,14 @@ void MainWindow::refillPortList()
     Combo1->setEditText(entries.value(0));
 }
 
+void MainWindow::refreshPortList()
+{
+    // The port list can only drop down while the port is closed, so probing is safe.
+    const QString shown = Combo1->currentText();
+    refillPortList();
+    showItem(Combo1, shown);
+}
+
 QString MainWindow::settingsText() const
 {
     return Combo2->currentText() + ',' + Combo3->currentText().mid(1, 1) + ',' +
@@ -668,6 +693,9 @@ void MainWindow::onDeviceLost()
 {
     const QString lostPort = Combo1->currentText();
     closePort();
+    // The lost port stays chosen: opening it again fails until it is back, rather than opening
+    // whatever port now comes first.
+    showItem(Combo1, lostPort);
     m_messages.show(QStringLiteral("通信端口") + lostPort + QStringLiteral("已断开！"), kErrorTitle,
                     MessageBoxes::Icon::Error, QMessageBox::Ok);
 }

@@ -76,6 +76,8 @@ private:
     void formLoad();
 
     void refillPortList();
+    // Probes the ports afresh, keeping the port list's text.
+    void refreshPortList();
     QString settingsText() const;
     void setSettingsListsEnabled(bool enabled);
     void onOpenClosePort();

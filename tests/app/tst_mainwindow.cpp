@@ -17,6 +17,16 @@
 
 using Icon = MessageBoxes::Icon;
 
+namespace {
+
+void showItemText(QComboBox *list, const QString &text)
+{
+    list->setCurrentIndex(list->findText(text));
+    QCOMPARE(list->currentText(), text);
+}
+
+} // namespace
+
 // The window against real pseudo-terminals: COM1 and COM5 free, COM2 held by another program,
 // COM3 mapped to a device that does not exist.
 class TestMainWindow : public WindowTest
@@ -45,6 +55,7 @@ private slots:
     void shouldResetACounterOnClick();
     void shouldReturnToClosedStateWhenTheDeviceIsLost();
     void shouldReportTheLossToAClickThatMeetsIt();
+    void shouldKeepAnUnpluggedPortChosenUntilItIsBack();
     void shouldStopBothPollingsOnOpenAndClose();
     void shouldSwitchPagesAndStopOnlyTheCj188Polling();
     void shouldFilterAPasteBeforeLimitingIt_data();
@@ -401,14 +412,14 @@ void TestMainWindow::shouldReturnToClosedStateWhenTheDeviceIsLost()
     QCOMPARE(child<LampWidget>("Shape1")->color(), QColor(0, 0, 0));
     QVERIFY(child<QComboBox>("Combo1")->isEnabled());
     QVERIFY(!child<PollTimer>("Timer1")->Enabled());
-    QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("COM2 占用"));
+    QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("COM1"));
 
     // Nothing else happens afterwards: no second message, and a command only warns.
     QTest::qWait(200);
     QCOMPARE(m_messages.messages.size(), 1);
     click("GlowButton1");
     QCOMPARE(m_messages.messages.size(), 2);
-    QCOMPARE(m_messages.messages.at(1).text, QStringLiteral("通信端口COM2 占用端口没打开！"));
+    QCOMPARE(m_messages.messages.at(1).text, QStringLiteral("通信端口COM1端口没打开！"));
 }
 
 void TestMainWindow::shouldReportTheLossToAClickThatMeetsIt()
@@ -425,6 +436,36 @@ void TestMainWindow::shouldReportTheLossToAClickThatMeetsIt()
     QCOMPARE(child<WindowButton>("OpenCOomPort")->Caption(), QStringLiteral("打开串口"));
     QTest::qWait(100);
     QCOMPARE(m_messages.messages.size(), 1);
+}
+
+void TestMainWindow::shouldKeepAnUnpluggedPortChosenUntilItIsBack()
+{
+    auto *list = child<QComboBox>("Combo1");
+    showItemText(list, QStringLiteral("COM5"));
+    click("OpenCOomPort");
+    QVERIFY(m_window->traffic().PortOpened);
+
+    m_com5->closeMaster(); // unplugged
+    QTRY_COMPARE(m_messages.messages.size(), 1);
+    QCOMPARE(list->currentText(), QStringLiteral("COM5"));
+    QVERIFY(list->findText(QStringLiteral("COM5")) < 0);
+    click("OpenCOomPort");
+    QCOMPARE(m_messages.messages.size(), 2);
+    QCOMPARE(m_messages.messages.at(1).text, QStringLiteral("通信端口COM5无法打开！"));
+    QVERIFY(!m_window->port().PortOpen());
+
+    // Plugged in again (under a new device node): it is listed when the list drops down.
+    m_com5 = std::make_unique<PtyPair>();
+    m_map.set(5, m_com5->slavePath());
+    m_window->port().setPortMap(m_map);
+    list->showPopup();
+    list->hidePopup();
+    QVERIFY(list->findText(QStringLiteral("COM5")) >= 0);
+    QCOMPARE(list->currentText(), QStringLiteral("COM5"));
+    click("OpenCOomPort");
+    QVERIFY(m_window->traffic().PortOpened);
+    QCOMPARE(m_window->port().devicePath(5), m_com5->slavePath());
+    QCOMPARE(m_messages.messages.size(), 2);
 }
 
 void TestMainWindow::shouldStopBothPollingsOnOpenAndClose()
