@@ -17,12 +17,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
@@ -231,27 +234,54 @@ void setBackground(QWidget *widget, const QColor &color)
     widget->setPalette(palette);
 }
 
-// Keeps only the characters `keep` lets through, every time the box's text changes. The cursor
-// stays after the last character typed.
-void installFilter(QLineEdit *box, QString (*keep)(const QString &))
+// Keeps only the characters `keep` lets through, at most `maxLength` of them, every time the
+// box's text changes. The filter runs before the limit, so that pasted separators do not use up
+// room meant for digits. The cursor stays after the last character typed.
+void installFilter(QLineEdit *box, QString (*keep)(const QString &), int maxLength)
 {
-    QObject::connect(box, &QLineEdit::textChanged, box, [box, keep](const QString &text) {
-        const QString kept = keep(text);
+    auto filter = [box, keep, maxLength](const QString &text) {
+        const QString kept = keep(text).left(maxLength);
         if (kept == text)
             return;
-        const int cursor = box->cursorPosition();
-        const int keptBeforeCursor = int(keep(text.left(cursor)).size());
+        const qsizetype keptBeforeCursor = keep(text.left(box->cursorPosition())).size();
         box->setText(kept);
-        box->setCursorPosition(keptBeforeCursor);
-    });
+        box->setCursorPosition(int(std::min<qsizetype>(keptBeforeCursor, maxLength)));
+    };
+    QObject::connect(box, &QLineEdit::textChanged, box, filter);
 }
 
-QLineEdit *textBox(QWidget *parent, const QString &name, const QString &text, int maxLength)
+// Shows `text` in an editable list, selecting its item when it has one, so that the arrow keys
+// move on from what is shown.
+void showItem(QComboBox *list, const QString &text)
+{
+    const int index = list->findText(text);
+    if (index >= 0)
+        list->setCurrentIndex(index);
+    list->setEditText(text);
+}
+
+// A list that is refilled each time it drops down.
+class RefreshingList : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override
+    {
+        if (beforeShowing)
+            beforeShowing();
+        QComboBox::showPopup();
+    }
+    std::function<void()> beforeShowing;
+};
+
+// An input box whose text `keep` filters and limits to `maxLength` characters.
+QLineEdit *textBox(QWidget *parent, const QString &name, const QString &text,
+                   QString (*keep)(const QString &), int maxLength)
 {
     auto *box = named(new QLineEdit(parent), name);
-    box->setMaxLength(maxLength);
     box->setText(text);
     box->setFont(songTi(12));
+    installFilter(box, keep, maxLength);
     return box;
 }
 
@@ -312,7 +342,8 @@ QString helpText()
         "COM1–COM4 = /dev/ttyS0–/dev/ttyS3\n"
         "COM5–COM12 = /dev/ttyUSB0–/dev/ttyUSB7\n"
         "COM13–COM20 = /dev/ttyACM0–/dev/ttyACM7\n"
-        "（鼠标停在端口列表的条目上可看到对应的设备。）");
+        "（鼠标停在端口列表的条目上可看到对应的设备。）\n"
+        "Linux 下串口不能设置 1.5 个停止位：选择“1.5”时打开串口会失败。");
 #endif
     return QStringLiteral(
                "选择端口\n"
@@ -327,7 +358,7 @@ QString helpText()
                "不知道地址时，只接一块表，点击“读表地址”。\n"
                "EN1434仪表：输入一次地址（十六进制两位，FE 为单表通用地址），点击“读表数据”；"
                "在“新表地址”中输入新地址后点击“修改地址”。\n"
-               "收到校验正确的读表应答时，“数据分析”区显示“校验通过！”。\n\n"
+               "收到所读仪表的读表应答，且校验和与结束符正确时，“数据分析”区显示“校验通过！”。\n\n"
                "连续读表\n"
                "输入间隔秒数，点击“开始”后按间隔自动读表，点击“停止”结束。\n\n"
                "点击“发送”或“接收”旁的计数可清零。");
@@ -356,9 +387,11 @@ MainWindow::MainWindow(const PortMap &portMap, MessageBoxes &messages, QWidget *
     applyLayout();
     describeControls();
 
+    m_candidateTimer.setSingleShot(true);
+    m_candidateTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_candidateTimer, &QTimer::timeout, this, &MainWindow::checkCandidate);
     connect(&m_comm, &SerialComm::OnComm, this, &MainWindow::onComm);
-    connect(&m_comm, &SerialComm::DeviceLost, this, &MainWindow::onDeviceLost,
-            Qt::QueuedConnection);
+    connect(&m_comm, &SerialComm::DeviceLost, this, &MainWindow::onDeviceLost);
 
     formLoad();
 }
@@ -380,17 +413,20 @@ void MainWindow::buildLeftColumn()
     for (int i = 0; i < captions.size(); ++i)
         label(settings, QStringLiteral("Label%1").arg(9 + i), captions.at(i))->setFont(songTi(9));
 
-    auto list = [settings](const QString &name, const QStringList &items, const QString &text) {
-        auto *combo = named(new QComboBox(settings), name);
+    auto list = [settings](const QString &name, const QStringList &items, const QString &text,
+                           QComboBox *combo = nullptr) {
+        combo = named(combo ? combo : new QComboBox(settings), name);
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setFont(timesNewRoman(9));
         setBackground(combo, bgr(kFormBack));
         combo->addItems(items);
-        combo->setEditText(text);
+        showItem(combo, text);
         return combo;
     };
-    Combo1 = list(QStringLiteral("Combo1"), {}, QString());
+    auto *portList = new RefreshingList(settings);
+    portList->beforeShowing = [this] { refreshPortList(); };
+    Combo1 = list(QStringLiteral("Combo1"), {}, QString(), portList);
     Combo2 = list(QStringLiteral("Combo2"),
                   {"300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600",
                    "115200"},
@@ -453,12 +489,9 @@ void MainWindow::buildCj188Page(QWidget *page)
     label(page, QStringLiteral("Label1"), QStringLiteral("仪表地址"));
     label(page, QStringLiteral("Label2"), QStringLiteral("厂商代码"));
     label(page, QStringLiteral("Label3"), QStringLiteral("仪表类型"));
-    Text1 = textBox(page, QStringLiteral("Text1"), QString(), 10);
-    Text3 = textBox(page, QStringLiteral("Text3"), QStringLiteral("33"), 2);
-    Text2 = textBox(page, QStringLiteral("Text2"), QStringLiteral("78"), 2);
-    installFilter(Text1, &KeepDigits);
-    installFilter(Text3, &KeepDigits);
-    installFilter(Text2, &KeepDigits);
+    Text1 = textBox(page, QStringLiteral("Text1"), QString(), &KeepDigits, 10);
+    Text3 = textBox(page, QStringLiteral("Text3"), QStringLiteral("33"), &KeepDigits, 2);
+    Text2 = textBox(page, QStringLiteral("Text2"), QStringLiteral("78"), &KeepDigits, 2);
 
     Combo7 = named(new QComboBox(page), QStringLiteral("Combo7"));
     Combo7->setEditable(true);
@@ -489,10 +522,8 @@ void MainWindow::buildMbusPage(QWidget *page)
 {
     label(page, QStringLiteral("Label8"), QStringLiteral("仪表地址"));
     label(page, QStringLiteral("Label6"), QStringLiteral("新表地址"));
-    Text6 = textBox(page, QStringLiteral("Text6"), QString(), 2);
-    Text7 = textBox(page, QStringLiteral("Text7"), QString(), 2);
-    installFilter(Text6, &KeepHexDigits);
-    installFilter(Text7, &KeepHexDigits);
+    Text6 = textBox(page, QStringLiteral("Text6"), QString(), &KeepHexDigits, 2);
+    Text7 = textBox(page, QStringLiteral("Text7"), QString(), &KeepHexDigits, 2);
 
     auto *readData = button(page, QStringLiteral("GlowButton17"));
     auto *changeAddress = button(page, QStringLiteral("GlowButton15"));
@@ -515,10 +546,10 @@ QLineEdit *MainWindow::buildPollingFrame(QWidget *page, const PollingNames &name
     auto *polling = frame(page, QString::fromUtf8(names.frame), QStringLiteral("连续读表"));
     auto *startButton = button(polling, QString::fromUtf8(names.start));
     auto *stopButton = button(polling, QString::fromUtf8(names.stop));
-    auto *interval = textBox(polling, QString::fromUtf8(names.interval), QStringLiteral("1"), 3);
+    auto *interval =
+        textBox(polling, QString::fromUtf8(names.interval), QStringLiteral("1"), &KeepDigits, 3);
     setBackground(interval, bgr(kIntervalWhite));
     label(polling, QString::fromUtf8(names.unit), QStringLiteral("秒"));
-    installFilter(interval, &KeepDigits);
     connect(interval, &QLineEdit::textChanged, this,
             [this, interval, timer] { onIntervalChanged(interval, this->*timer); });
     connect(startButton, &GlowButton::Click, this, start);
@@ -562,7 +593,7 @@ void MainWindow::formLoad()
 
     Combo3->addItems({QStringLiteral("无NONE"), QStringLiteral("奇ODD"), QStringLiteral("偶EVEN"),
                       QStringLiteral("标MARK"), QStringLiteral("空SPACE")});
-    Combo3->setEditText(QStringLiteral("偶EVEN"));
+    showItem(Combo3, QStringLiteral("偶EVEN"));
 
     m_cj188Page->setVisible(true);
     m_mbusPage->setVisible(false);
@@ -585,6 +616,14 @@ void MainWindow::refillPortList()
     Combo1->setEditText(entries.value(0));
 }
 
+void MainWindow::refreshPortList()
+{
+    // The port list can only drop down while the port is closed, so probing is safe.
+    const QString shown = Combo1->currentText();
+    refillPortList();
+    showItem(Combo1, shown);
+}
+
 QString MainWindow::settingsText() const
 {
     return Combo2->currentText() + ',' + Combo3->currentText().mid(1, 1) + ',' +
@@ -601,6 +640,9 @@ void MainWindow::setSettingsListsEnabled(bool enabled)
 
 void MainWindow::onOpenClosePort()
 {
+    // A loss on its way is what this click meets: report it, and the port is closed.
+    if (m_comm.DeliverPendingLoss())
+        return;
     if (m_comm.PortOpen())
         closePort();
     else
@@ -621,6 +663,7 @@ void MainWindow::openPort()
     if (m_comm.setPortOpen(true) != SerialComm::kNoError)
         return openFailed();
     m_traffic.PortOpened = true;
+    m_traffic.setBaudRate(LeadingNumber(Combo2->currentText()));
     setSettingsListsEnabled(false);
     Cj188StopPolling();
     MbusStopPolling();
@@ -655,10 +698,11 @@ void MainWindow::closePort()
 
 void MainWindow::onDeviceLost()
 {
-    if (!m_traffic.PortOpened)
-        return;
     const QString lostPort = Combo1->currentText();
     closePort();
+    // The lost port stays chosen: opening it again fails until it is back, rather than opening
+    // whatever port now comes first.
+    showItem(Combo1, lostPort);
     m_messages.show(QStringLiteral("通信端口") + lostPort + QStringLiteral("已断开！"), kErrorTitle,
                     MessageBoxes::Icon::Error, QMessageBox::Ok);
 }
@@ -671,6 +715,16 @@ void MainWindow::onComm()
     if (m_log)
         m_log->received(input);
     m_traffic.ReceiveNotification(input);
+    checkCandidate();
+}
+
+void MainWindow::checkCandidate()
+{
+    const int dueInMs = m_traffic.AbandonStaleCandidate();
+    if (dueInMs < 0)
+        m_candidateTimer.stop();
+    else
+        m_candidateTimer.start(dueInMs);
 }
 
 void MainWindow::showCj188Page()
@@ -694,8 +748,22 @@ void MainWindow::showHelp()
 
 void MainWindow::openProductPage()
 {
-    // The project's page is its README; a browser that does not start is not an error here.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QStringLiteral(METERDESK_README_PATH)));
+    // The project's page is the README built into the program. A browser cannot read it from
+    // there, so it gets a copy in the cache folder. Neither a copy that cannot be written nor a
+    // browser that does not start is an error here.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    QDir().mkpath(folder);
+    const QString copy = folder + QStringLiteral("/README.md");
+    QFile readme(QStringLiteral(":/README.md"));
+    QFile out(copy);
+    if (readme.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        out.write(readme.readAll());
+    out.close();
+    const QUrl url = QUrl::fromLocalFile(copy);
+    if (m_urlOpener)
+        m_urlOpener(url);
+    else
+        QDesktopServices::openUrl(url);
 }
 
 void MainWindow::onIntervalChanged(QLineEdit *box, PollTimer *timer)

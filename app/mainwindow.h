@@ -3,6 +3,8 @@
 #include "serialcomm.h"
 #include "trafficstate.h"
 
+#include <QTimer>
+#include <QUrl>
 #include <QWidget>
 #include <functional>
 
@@ -31,6 +33,8 @@ public:
 
     // What "退出" does; by default it quits the application.
     void setExitHandler(std::function<void()> handler) { m_exitHandler = std::move(handler); }
+    // What "获取产品信息" does with the README's local copy; by default the desktop opens it.
+    void setUrlOpener(std::function<void(const QUrl &)> opener) { m_urlOpener = std::move(opener); }
 
     // Every chunk sent and received goes to `log` too (nullptr: none); the window does not own it.
     void setTrafficLog(TrafficLog *log) { m_log = log; }
@@ -76,6 +80,8 @@ private:
     void formLoad();
 
     void refillPortList();
+    // Probes the ports afresh, keeping the port list's text.
+    void refreshPortList();
     QString settingsText() const;
     void setSettingsListsEnabled(bool enabled);
     void onOpenClosePort();
@@ -83,6 +89,8 @@ private:
     void openFailed();
     void closePort();
     void onComm();
+    // Gives up a stalled candidate frame when due and waits for the next one to stall.
+    void checkCandidate();
     void onDeviceLost();
     void showCj188Page();
     void showMbusPage();
@@ -96,8 +104,11 @@ private:
     MessageBoxes &m_messages;
     SerialComm m_comm;
     TrafficState m_traffic;
+    // Fires when the candidate frame under assembly would go stale.
+    QTimer m_candidateTimer;
     std::function<void()> m_exitHandler;
     TrafficLog *m_log = nullptr;
+    std::function<void(const QUrl &)> m_urlOpener;
 
     // Settings page
     QComboBox *Combo1 = nullptr;

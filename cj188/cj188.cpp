@@ -16,7 +16,8 @@ constexpr std::uint8_t kWildcardAddress = 0xAA;
 constexpr int kAddressBytes = 7; // A0..A6
 constexpr int kAddressDigits = 10;
 
-// Received frame: the L field sits at position 10 and the checksum right after the L data bytes.
+// Frame from its start byte: the address at positions 2 to 8, the L field at position 10 and the checksum right after the L data bytes.
+constexpr int kFirstAddressPos = 2;
 constexpr int kLengthPos = 10;
 constexpr int kFirstDataPos = 11;
 
@@ -34,13 +35,13 @@ QString trimSpaces(const QString &text)
     return text.mid(first, last - first);
 }
 
-// Writes a request into TxBuf from index 0. Every byte from the start byte on is added to the
-// shared CheckSum. A field whose conversion failed leaves the TxBuf byte as it was, and that old
-// byte is summed all the same.
+// Writes a request into TxBuf from index 0, summing every byte from the start byte on. A field
+// whose conversion failed leaves the TxBuf byte as it was, and that old byte is summed all the
+// same. The sum is the writer's own: a reply being received meanwhile keeps its own.
 class RequestWriter
 {
 public:
-    explicit RequestWriter(TrafficState &state) : m_state(state) { m_state.CheckSum = 0; }
+    explicit RequestWriter(TrafficState &state) : m_state(state) {}
 
     // FE FE FE 68 T: wake-up bytes (not summed), start byte and meter type.
     void putHead(const QString &meterType)
@@ -56,7 +57,7 @@ public:
     {
         if (value)
             m_state.TxBuf[m_index] = *value;
-        m_state.CheckSum += m_state.TxBuf[m_index];
+        m_sum += m_state.TxBuf[m_index];
         ++m_index;
     }
 
@@ -69,19 +70,36 @@ public:
     // CS (low eight bits of the sum) and the end byte.
     void putTail()
     {
-        m_state.TxBuf[m_index++] = m_state.CheckSumByte();
+        m_state.TxBuf[m_index++] = std::uint8_t(m_sum & 0xFF);
         m_state.TxBuf[m_index++] = kEnd;
     }
 
 private:
     TrafficState &m_state;
     int m_index = 0;
+    unsigned m_sum = 0;
 };
 
 // A manufacturer code box as one BCD byte: "33" -> 0x33, "" -> 0x00, "7" -> 0x07.
 std::optional<std::uint8_t> makerCodeByte(const QString &text)
 {
     return PairToByte(PadText(trimSpaces(text), 2, kPadLeft));
+}
+
+// Whether the frame in FrameBuf carries the address of the armed request (its echo does too). A
+// request address byte AA is a wildcard that any meter answers.
+bool carriesRequestedAddress(const TrafficState &state)
+{
+    const QByteArray &request = state.ArmedRequest();
+    const qsizetype start = request.indexOf(char(kStart));
+    if (start < 0 || request.size() < start + kFirstAddressPos + kAddressBytes)
+        return false;
+    for (int i = 0; i < kAddressBytes; ++i) {
+        const auto asked = std::uint8_t(request.at(start + kFirstAddressPos + i));
+        if (asked != kWildcardAddress && asked != state.FrameBuf[kFirstAddressPos + i])
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -112,9 +130,10 @@ void Cj188ReadAddress(TrafficState &state, const Cj188Fields &fields)
     state.SendFrame(SendArea::Cj188, kCj188LastIndex, std::nullopt);
 }
 
-// A frame is 68 T A0..A6 C L data CS: it is accepted when CS equals the sum of everything from the
-// start byte through the last data byte. Nothing else (end byte, control code) is examined.
+// A frame is 68 T A0..A6 C L data CS 16: it is accepted when CS equals the sum of everything from
+// the start byte through the last data byte, the end byte is 16 and the frame carries the address
+// of the request.
 void Cj188RecognizeReply(TrafficState &state)
 {
-    state.RecognizeFrame({kLengthPos, kFirstDataPos, -1});
+    state.RecognizeFrame({kLengthPos, kFirstDataPos, 0, nullptr, &carriesRequestedAddress});
 }

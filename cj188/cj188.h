@@ -22,5 +22,6 @@ void Cj188ReadData(TrafficState &state, const Cj188Fields &fields);
 // Builds the read-meter-address request (C 03, DI 810A, address all AA) and sends it without
 // arming the recognizer.
 void Cj188ReadAddress(TrafficState &state, const Cj188Fields &fields);
-// Hunts for a CJ/T 188 frame in the receive ring and sets FrameReady on a checked one.
+// Hunts for a CJ/T 188 frame in the receive ring and sets FrameReady on a checked one that
+// carries the address of the armed request.
 void Cj188RecognizeReply(TrafficState &state);

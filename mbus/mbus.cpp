@@ -13,7 +13,8 @@ constexpr std::uint8_t kLongStart = 0x68;
 constexpr std::uint8_t kStop = 0x16;
 constexpr std::uint8_t kReqUd2 = 0x5B;       // C field: REQ_UD2, FCV = 1, FCB = 0 (never toggled)
 constexpr std::uint8_t kSndUd = 0x53;        // C field: SND_UD, FCV = 1, FCB = 0
-constexpr std::uint8_t kPointToPoint = 0xFE; // answered by the one meter on the line
+constexpr std::uint8_t kSecondaryAddressing = 0xFD; // FD, FE and FF reach any meter
+constexpr std::uint8_t kPointToPoint = 0xFE;        // answered by the one meter on the line
 constexpr std::uint8_t kCiDataSend = 0x51;
 constexpr std::uint8_t kDifInt8 = 0x01;
 constexpr std::uint8_t kVifBusAddress = 0x7A;
@@ -22,51 +23,76 @@ constexpr std::uint8_t kVifBusAddress = 0x7A;
 // the last data byte; the CS byte sits at the second L plus 4.
 constexpr int kLengthPos = 2;
 constexpr int kSumStartPos = 4;
+// The A field of the short frame 10 C A CS 16.
+constexpr int kShortAddressPos = 2;
 
-// Stores a request byte at `index` of TxBuf and adds it to the running CheckSum.
-void putSummed(TrafficState &state, int index, std::uint8_t value)
+// Puts the sum of TxBuf[first..checksumIndex - 1] at checksumIndex, the stop byte after it.
+void putTail(TrafficState &state, int first, int checksumIndex)
 {
-    state.TxBuf[index] = value;
-    state.CheckSum += value;
+    state.TxBuf[checksumIndex] = SumByte(&state.TxBuf[first], checksumIndex - first);
+    state.TxBuf[checksumIndex + 1] = kStop;
+}
+
+// A long frame repeats its L field, has a second start byte, and L covers at least C, A and CI.
+bool fitsLongFrame(const std::uint8_t *frame, int pos)
+{
+    constexpr int kLeastLength = 3;
+    switch (pos) {
+    case kLengthPos:
+        return frame[kLengthPos] == frame[kLengthPos - 1] && frame[kLengthPos] >= kLeastLength;
+    case kLengthPos + 1:
+        return frame[pos] == kLongStart;
+    default:
+        return true;
+    }
+}
+
+// Whether the long frame in FrameBuf is an RSP_UD (any FCB/ACD/DFC bits) from the meter the
+// armed REQ_UD2 went to. Requests to FD (secondary addressing), FE (point to point) and FF
+// (broadcast) are answered under the meter's own address.
+bool answersRequest(const TrafficState &state)
+{
+    constexpr std::uint8_t kRspUd = 0x08;
+    constexpr std::uint8_t kRspUdMask = 0xCF;
+    if ((state.FrameBuf[kSumStartPos] & kRspUdMask) != kRspUd)
+        return false;
+    const QByteArray &request = state.ArmedRequest();
+    if (request.size() <= kShortAddressPos)
+        return false;
+    const auto asked = std::uint8_t(request.at(kShortAddressPos));
+    return asked >= kSecondaryAddressing || asked == state.FrameBuf[kSumStartPos + 1];
 }
 
 } // namespace
 
 void MbusReadData(TrafficState &state, const QString &addressText)
 {
-    state.CheckSum = 0;
     state.TxBuf[0] = kShortStart;
     state.TxBuf[1] = kReqUd2;
-    state.CheckSum = kReqUd2;
-    putSummed(state, 2, std::uint8_t(HexPairValue(addressText)));
-    state.TxBuf[3] = state.CheckSumByte();
-    state.TxBuf[4] = kStop;
+    state.TxBuf[kShortAddressPos] = std::uint8_t(HexPairValue(addressText));
+    putTail(state, 1, 3);
     state.SendFrame(SendArea::Mbus, kMbusReadDataLastIndex, kReplyMbus);
 }
 
 void MbusChangeAddress(TrafficState &state, const QString &newAddressText)
 {
-    state.CheckSum = 0;
     state.TxBuf[0] = kLongStart;
     state.TxBuf[1] = 0x06; // L: C, A, CI, DIF, VIF and the new address
     state.TxBuf[2] = 0x06;
     state.TxBuf[3] = kLongStart;
     state.TxBuf[4] = kSndUd;
-    state.CheckSum = kSndUd;
-    putSummed(state, 5, kPointToPoint);
-    putSummed(state, 6, kCiDataSend);
-    putSummed(state, 7, kDifInt8);
-    putSummed(state, 8, kVifBusAddress);
-    putSummed(state, 9, std::uint8_t(HexPairValue(newAddressText)));
-    state.TxBuf[10] = state.CheckSumByte();
-    state.TxBuf[11] = kStop;
+    state.TxBuf[5] = kPointToPoint;
+    state.TxBuf[6] = kCiDataSend;
+    state.TxBuf[7] = kDifInt8;
+    state.TxBuf[8] = kVifBusAddress;
+    state.TxBuf[9] = std::uint8_t(HexPairValue(newAddressText));
+    putTail(state, kSumStartPos, 10);
     state.SendFrame(SendArea::Mbus, kMbusChangeAddressLastIndex, std::nullopt);
 }
 
-// Only the checksum decides: the L bytes need not agree, and neither the second start byte nor
-// the stop byte is examined. The sum restarts at position 4, which is tested before the checksum
-// position, so a frame with L = 0 can never be accepted.
+// A candidate that is not a long frame is given up as soon as that shows; a long frame is accepted
+// when its checksum and stop byte are right and it is the RSP_UD of the meter asked.
 void MbusRecognizeReply(TrafficState &state)
 {
-    state.RecognizeFrame({kLengthPos, kSumStartPos, kSumStartPos});
+    state.RecognizeFrame({kLengthPos, kSumStartPos, kSumStartPos, &fitsLongFrame, &answersRequest});
 }

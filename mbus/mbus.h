@@ -13,5 +13,6 @@ void MbusReadData(TrafficState &state, const QString &addressText);
 // Builds SND_UD to FE setting the primary address from `newAddressText` and sends it without
 // arming the recognizer.
 void MbusChangeAddress(TrafficState &state, const QString &newAddressText);
-// Hunts for an M-Bus long frame in the receive ring and sets FrameReady on a checked one.
+// Hunts for an M-Bus long frame in the receive ring and sets FrameReady on a checked RSP_UD of
+// the meter the armed request went to.
 void MbusRecognizeReply(TrafficState &state);

@@ -339,6 +339,14 @@ void SerialComm::onErrorOccurred(int error)
     QMetaObject::invokeMethod(this, &SerialComm::finishDeviceLoss, Qt::QueuedConnection);
 }
 
+bool SerialComm::DeliverPendingLoss()
+{
+    if (!m_lossPending)
+        return false;
+    finishDeviceLoss();
+    return true;
+}
+
 void SerialComm::finishDeviceLoss()
 {
     // The owner may have closed the port in between; then there is nothing left to report.

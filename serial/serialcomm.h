@@ -106,6 +106,9 @@ public:
     int Output(const QByteArray &bytes);
     // Why the last OnComm was raised.
     int CommEvent() const { return m_commEvent; }
+    // Reports a device loss noticed but not yet reported (DeviceLost, with the port closed) now
+    // rather than from the event loop; true when there was one.
+    bool DeliverPendingLoss();
 
     // The device path behind a port number (empty when unmapped), for tooltips.
     QString devicePath(int port) const { return m_map.device(port); }
@@ -114,8 +117,8 @@ signals:
     // Raised with CommEvent 2 when bytes wait (RThreshold > 0), with 1 when output drained
     // (SThreshold > 0).
     void OnComm();
-    // The device disappeared while open (adapter pulled out). Raised once, from the event loop,
-    // when the port is already closed.
+    // The device disappeared while open (adapter pulled out). Raised once, when the port is
+    // already closed: from the event loop, or from DeliverPendingLoss or an open if sooner.
     void DeviceLost();
 
 private:

@@ -3,11 +3,28 @@
 #include "conversions.h"
 
 #include <algorithm>
-#include <cmath>
+#include <chrono>
 
 QString PortClosedText(const QString &portListText)
 {
     return QStringLiteral("通信端口") + portListText + QStringLiteral("端口没打开！");
+}
+
+std::uint8_t SumByte(const std::uint8_t *first, int count)
+{
+    unsigned sum = 0;
+    for (int i = 0; i < count; ++i)
+        sum += first[i];
+    return std::uint8_t(sum & 0xFF);
+}
+
+TrafficState::TrafficState(TrafficView *view)
+    : m_view(view), m_clock([] {
+          return std::int64_t(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::steady_clock::now().time_since_epoch())
+                                  .count());
+      })
+{
 }
 
 void TrafficState::setRecognizer(std::uint8_t mode, Recognizer recognizer)
@@ -32,8 +49,16 @@ void TrafficState::SendFrame(SendArea area, int lastIndex, std::optional<std::ui
     m_view->setTxCaption(QString::number(TxCount));
     m_view->writePort(bytes); // a write to a closed port fails; that is not reported again
 
-    if (replyMode)
+    if (replyMode) {
+        // Only bytes received after the request can answer it: a late or repeated answer to an
+        // earlier one, or a candidate it left half assembled, must not be taken for its reply.
+        DiscardTo(RxWritePos);
+        RxPeekPos = RxTakePos;
+        RxPending = 0;
+        FramePos = 0;
         ReplyMode = *replyMode;
+        m_armedRequest = bytes;
+    }
     AwaitingReply = true;
 }
 
@@ -41,11 +66,45 @@ void TrafficState::ReceiveNotification(const QByteArray &input)
 {
     RxCount += input.size();
     m_view->setRxCaption(QString::number(RxCount));
-    FrameReady = 0;
     ReadPortInput(input);
+    recognize();
+}
 
-    if (ReplyMode < m_recognizers.size() && m_recognizers[ReplyMode])
-        m_recognizers[ReplyMode](*this);
+int TrafficState::CandidatePauseMs(int baudRate)
+{
+    constexpr int kCharacters = 22;
+    constexpr int kBitsPerCharacter = 11; // start, 8 data, parity, stop
+    constexpr int kLeastMs = 50;
+    if (baudRate <= 0)
+        return kLeastMs;
+    const std::int64_t ms =
+        (std::int64_t(kCharacters) * kBitsPerCharacter * 1000 + baudRate - 1) / baudRate;
+    return int(std::max<std::int64_t>(ms, kLeastMs));
+}
+
+int TrafficState::AbandonStaleCandidate()
+{
+    const int pause = CandidatePauseMs(m_baudRate);
+    while (FramePos != 0 && recognizer()) {
+        const std::int64_t idle = m_clock() - m_lastReceiveMs;
+        if (idle < pause)
+            return int(pause - idle);
+        rejectCandidate();
+        recognize();
+    }
+    return -1;
+}
+
+TrafficState::Recognizer TrafficState::recognizer() const
+{
+    return ReplyMode < m_recognizers.size() ? m_recognizers[ReplyMode] : nullptr;
+}
+
+void TrafficState::recognize()
+{
+    FrameReady = 0;
+    if (const Recognizer run = recognizer())
+        run(*this);
 
     if (FrameReady == 1 && AwaitingReply && (ReplyMode == kReplyCj188 || ReplyMode == kReplyMbus)) {
         m_view->setAnalysisText(kChecksumPassedText);
@@ -59,6 +118,7 @@ void TrafficState::ReadPortInput(const QByteArray &input)
 {
     if (input.isEmpty())
         return;
+    m_lastReceiveMs = m_clock();
     m_view->appendReceiveText(HexTrafficText(input));
     for (const char c : input)
         storeByte(static_cast<std::uint8_t>(c));
@@ -113,40 +173,53 @@ void TrafficState::DiscardTo(std::int16_t target)
 void TrafficState::RecognizeFrame(const FrameLayout &layout)
 {
     constexpr std::uint8_t kStart = 0x68;
-    constexpr int kLastFramePos = kFrameBufSize - 2; // FramePos runs 0..255
+    constexpr std::uint8_t kEnd = 0x16;
     while (FrameReady == 0 && RxPending == 1) {
-        std::uint8_t b;
         if (FramePos == 0) {
-            b = TakeByte();
+            const std::uint8_t b = TakeByte();
             RxPeekPos = RxTakePos;
-            CheckSum = 0;
-            if (b != kStart)
+            if (b == kStart) {
+                FrameBuf[0] = b;
+                FramePos = 1;
+            }
+            continue;
+        }
+        const std::uint8_t b = ClsChar();
+        FrameBuf[FramePos] = b;
+        if (layout.fits && !layout.fits(FrameBuf.data(), FramePos)) {
+            rejectCandidate();
+            continue;
+        }
+        // The checksum byte and the end byte after it, once the length byte is in.
+        const int checksumPos = FrameBuf[layout.lengthPos] + layout.checksumOffset;
+        if (FramePos > layout.lengthPos && FramePos > layout.sumStartPos) {
+            if (FramePos == checksumPos &&
+                b != SumByte(&FrameBuf[layout.sumStartPos], checksumPos - layout.sumStartPos)) {
+                rejectCandidate();
                 continue;
-        } else {
-            b = ClsChar();
-            if (FramePos == layout.sumRestartPos) {
-                CheckSum = 0;
-            } else if (FramePos == FrameBuf[layout.lengthPos] + layout.checksumOffset) {
-                FramePos = 0;
-                if (b == CheckSumByte()) {
-                    DiscardTo(RxPeekPos); // what follows the checksum stays in the ring
-                    FrameReady = 1;
-                    return;
+            }
+            if (FramePos == checksumPos + 1) {
+                if (b != kEnd || (layout.belongs && !layout.belongs(*this))) {
+                    rejectCandidate();
+                    continue;
                 }
-                continue; // rejected
+                FramePos = 0;
+                DiscardTo(RxPeekPos); // what follows the end byte stays in the ring
+                FrameReady = 1;
+                return;
             }
         }
-        FrameBuf[FramePos] = b;
-        CheckSum += b;
-        if (++FramePos > kLastFramePos)
-            FramePos = 0; // outgrew FrameBuf: dropped like a rejected candidate
+        if (++FramePos == kFrameBufSize)
+            rejectCandidate(); // longer than any frame
     }
 }
 
-std::uint8_t TrafficState::CheckSumByte() const
+void TrafficState::rejectCandidate()
 {
-    const auto sum = static_cast<long long>(std::llround(CheckSum));
-    return static_cast<std::uint8_t>(((sum % 256) + 256) % 256);
+    // The hunt resumes at the byte after the candidate's start byte, at once: the bytes after it
+    // may hold the real frame.
+    FramePos = 0;
+    RxPending = RxTakePos != RxWritePos ? 1 : 0;
 }
 
 int TrafficState::RxUnconsumed() const

@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 // Which page's one-line send area shows a request.
@@ -47,28 +48,35 @@ public:
     virtual bool writePort(const QByteArray &bytes) = 0;
 };
 
-// The traffic state of the main window: send buffer, receive ring, reply state, counters and
-// the running checksum shared by request builders and reply recognizers, with the send step and
-// the receive path. Everything runs on the UI thread; nothing here is locked.
+// The low eight bits of the sum of `count` bytes from `first`: the checksum of both protocols.
+std::uint8_t SumByte(const std::uint8_t *first, int count);
+
+// The traffic state of the main window: send buffer, receive ring, reply state and counters, with
+// the send step and the receive path. Everything runs on the UI thread; nothing here is locked.
 class TrafficState
 {
 public:
     static constexpr int kTxBufSize = 257;
     static constexpr int kRingSize = 2049;
-    static constexpr int kFrameBufSize = 257;
+    // The longest frame either protocol can carry: CJ/T 188 with L = 255 (268 bytes through its
+    // end byte); an M-Bus long frame with L = 255 has 261.
+    static constexpr int kFrameBufSize = 268;
     static constexpr std::int16_t kLastRingIndex = kRingSize - 1;
 
     using Recognizer = void (*)(TrafficState &);
 
-    explicit TrafficState(TrafficView *view = nullptr) : m_view(view) {}
+    // Milliseconds on a monotonic clock.
+    using Clock = std::function<std::int64_t()>;
+
+    explicit TrafficState(TrafficView *view = nullptr);
 
     void setView(TrafficView *view) { m_view = view; }
     // Installs the recognizer that the receive path runs while ReplyMode equals `mode` (1 or 2).
     void setRecognizer(std::uint8_t mode, Recognizer recognizer);
 
     // The send step: shows TxBuf[0..lastIndex] in `area`, warns when the port is closed, empties
-    // the reply areas, counts and writes the bytes, arms `replyMode` when given, sets
-    // AwaitingReply.
+    // the reply areas, counts and writes the bytes, sets AwaitingReply. With a `replyMode` it arms
+    // that recognizer and discards every byte received before, with any frame under assembly.
     void SendFrame(SendArea area, int lastIndex, std::optional<std::uint8_t> replyMode);
 
     // The receive path for the bytes read in one port notification: counts exactly these bytes,
@@ -76,6 +84,19 @@ public:
     void ReceiveNotification(const QByteArray &input);
     // Shows `input` at the end of the receive area and stores it in RxRing.
     void ReadPortInput(const QByteArray &input);
+
+    // Replaces the clock that times received bytes (a steady clock by default).
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+    // The line speed, which sets how long a candidate frame may wait for its next byte.
+    void setBaudRate(int baudRate) { m_baudRate = baudRate; }
+    // How long a candidate may wait for its next byte: 22 characters at `baudRate`, at least
+    // 50 ms. Longer, and no meter is still sending it.
+    static int CandidatePauseMs(int baudRate);
+    // Gives up a candidate frame on which no byte has arrived for CandidatePauseMs and hunts on
+    // from the byte after its start, through the bytes already received, reporting a checked
+    // reply found there. Returns the milliseconds until a candidate still waiting goes stale, or
+    // -1 when none waits.
+    int AbandonStaleCandidate();
 
     // Ring primitives for the recognizers.
     // Returns the byte at RxTakePos, clears it there and advances RxTakePos.
@@ -90,17 +111,23 @@ public:
     {
         int lengthPos;      // the length byte
         int checksumOffset; // the checksum byte stands at FrameBuf[lengthPos] + checksumOffset
-        int sumRestartPos;  // the sum starts again here (tested first), or -1
+        int sumStartPos;    // the checksum covers the bytes from here up to the checksum byte
+        // Whether a candidate can still be a frame once FrameBuf[pos] is stored; none: always.
+        bool (*fits)(const std::uint8_t *frame, int pos) = nullptr;
+        // Whether the frame in FrameBuf, checksum and end byte right, answers ArmedRequest().
+        bool (*belongs)(const TrafficState &state) = nullptr;
     };
     // Hunts for a frame with the start byte 68 in the ring, assembling it in FrameBuf across
-    // notifications, and sets FrameReady when its checksum byte equals the sum. A start attempt
-    // consumes one byte; the rest of a candidate is only looked at until it is accepted, so after
-    // a rejection the hunt resumes at the byte after its start byte. On acceptance the frame is
-    // consumed up to and including the checksum byte.
+    // notifications, and sets FrameReady when its checksum byte equals the sum of the candidate's
+    // own bytes (so that nothing done meanwhile, such as building a request, can spoil it), the
+    // end byte 16 follows and `belongs` accepts it. A start attempt consumes one byte; the rest of
+    // a candidate is only looked at until it is accepted, so after a rejection the hunt resumes at
+    // once at the byte after its start byte. On acceptance the frame is consumed up to and
+    // including its end byte.
     void RecognizeFrame(const FrameLayout &layout);
 
-    // The low eight bits of the running sum, as compared with a checksum byte.
-    std::uint8_t CheckSumByte() const;
+    // The request that armed the recognizer, as written to the port.
+    const QByteArray &ArmedRequest() const { return m_armedRequest; }
     // Number of received bytes held in the ring and not yet consumed.
     int RxUnconsumed() const;
 
@@ -127,11 +154,18 @@ public:
     std::int64_t TxCount = 0;
     std::int64_t RxCount = 0;
     std::uint8_t ReplyMode = kReplyNone;
-    double CheckSum = 0;
 
 private:
+    Recognizer recognizer() const;
+    // Runs the recognizer of ReplyMode and reports a checked reply.
+    void recognize();
     void storeByte(std::uint8_t b);
+    void rejectCandidate();
 
     TrafficView *m_view = nullptr;
     std::array<Recognizer, 3> m_recognizers{};
+    QByteArray m_armedRequest;
+    Clock m_clock;
+    std::int64_t m_lastReceiveMs = 0;
+    int m_baudRate = 2400;
 };

@@ -12,10 +12,21 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSerialPort>
+#include <QStandardPaths>
 #include <QtTest>
 #include <memory>
 
 using Icon = MessageBoxes::Icon;
+
+namespace {
+
+void showItemText(QComboBox *list, const QString &text)
+{
+    list->setCurrentIndex(list->findText(text));
+    QCOMPARE(list->currentText(), text);
+}
+
+} // namespace
 
 // The window against real pseudo-terminals: COM1 and COM5 free, COM2 held by another program,
 // COM3 mapped to a device that does not exist.
@@ -30,6 +41,8 @@ private slots:
     void shouldLoadEveryButtonWithItsStoredSettings_data();
     void shouldLoadEveryButtonWithItsStoredSettings();
     void shouldWriteTheWindowDefinitionBackUnchanged();
+    void shouldMoveOnFromTheShownSettingWithTheDownArrow_data();
+    void shouldMoveOnFromTheShownSettingWithTheDownArrow();
     void shouldNameControlsForScreenReaders_data();
     void shouldNameControlsForScreenReaders();
     void shouldListFreeAndBusyPortsAndLeaveMissingOnesOut();
@@ -42,12 +55,18 @@ private slots:
     void shouldWriteTheFrameOnTheLine();
     void shouldShowAndCountEveryReceivedByte();
     void shouldKeepTheNewestTrafficOfALongStream();
+    void shouldFindAReplyBehindAFalseStartOnceTheLineIsQuiet();
     void shouldResetACounterOnClick();
     void shouldReturnToClosedStateWhenTheDeviceIsLost();
+    void shouldReportTheLossToAClickThatMeetsIt();
+    void shouldKeepAnUnpluggedPortChosenUntilItIsBack();
     void shouldStopBothPollingsOnOpenAndClose();
     void shouldSwitchPagesAndStopOnlyTheCj188Polling();
+    void shouldFilterAPasteBeforeLimitingIt_data();
+    void shouldFilterAPasteBeforeLimitingIt();
     void shouldShowHelpWithThePortTable();
     void shouldRunTheExitHandler();
+    void shouldOpenTheReadmeCarriedInTheProgram();
 
 private:
     void openCom1();
@@ -171,6 +190,25 @@ void TestMainWindow::shouldLoadEveryButtonWithItsStoredSettings()
 void TestMainWindow::shouldWriteTheWindowDefinitionBackUnchanged()
 {
     QCOMPARE(WriteStoredSettings(*m_window), WindowDefinitionText());
+}
+
+void TestMainWindow::shouldMoveOnFromTheShownSettingWithTheDownArrow_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QString>("next");
+    QTest::newRow("baud rate") << QByteArray("Combo2") << "4800";
+    QTest::newRow("parity") << QByteArray("Combo3") << "标MARK";
+    QTest::newRow("data bits: already the last") << QByteArray("Combo4") << "8";
+    QTest::newRow("stop bits") << QByteArray("Combo5") << "1.5";
+}
+
+void TestMainWindow::shouldMoveOnFromTheShownSettingWithTheDownArrow()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(QString, next);
+    auto *combo = child<QComboBox>(list.constData());
+    QTest::keyClick(combo, Qt::Key_Down);
+    QCOMPARE(combo->currentText(), next);
 }
 
 void TestMainWindow::shouldNameControlsForScreenReaders_data()
@@ -351,6 +389,17 @@ void TestMainWindow::shouldShowAndCountEveryReceivedByte()
     QCOMPARE(m_window->traffic().RxCount, 3003);
 }
 
+void TestMainWindow::shouldFindAReplyBehindAFalseStartOnceTheLineIsQuiet()
+{
+    openCom1();
+    click("GlowButton4");
+    click("GlowButton17"); // REQ_UD2 to 00
+    QCOMPARE(m_com1->read(5), QByteArray::fromHex("105B005B16"));
+    // A false start asking for 0x20 bytes of data, then the meter's reply.
+    QVERIFY(m_com1->write(QByteArray::fromHex("68202068") + QByteArray::fromHex("680303680800727A16")));
+    QTRY_COMPARE(text("RichTextBox3").section(QLatin1Char('\n'), 0, 0), QStringLiteral("校验通过！"));
+}
+
 void TestMainWindow::shouldKeepTheNewestTrafficOfALongStream()
 {
     openCom1();
@@ -413,14 +462,60 @@ void TestMainWindow::shouldReturnToClosedStateWhenTheDeviceIsLost()
     QCOMPARE(child<LampWidget>("Shape1")->color(), QColor(0, 0, 0));
     QVERIFY(child<QComboBox>("Combo1")->isEnabled());
     QVERIFY(!child<PollTimer>("Timer1")->Enabled());
-    QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("COM2 占用"));
+    QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("COM1"));
 
     // Nothing else happens afterwards: no second message, and a command only warns.
     QTest::qWait(200);
     QCOMPARE(m_messages.messages.size(), 1);
     click("GlowButton1");
     QCOMPARE(m_messages.messages.size(), 2);
-    QCOMPARE(m_messages.messages.at(1).text, QStringLiteral("通信端口COM2 占用端口没打开！"));
+    QCOMPARE(m_messages.messages.at(1).text, QStringLiteral("通信端口COM1端口没打开！"));
+}
+
+void TestMainWindow::shouldReportTheLossToAClickThatMeetsIt()
+{
+    openCom1();
+    m_com1->closeMaster();
+    click("GlowButton1"); // the write fails: the loss is noticed, its report still on its way
+    QVERIFY(!m_window->port().PortOpen());
+    click("OpenCOomPort");
+
+    QCOMPARE(m_messages.messages.size(), 1);
+    QCOMPARE(m_messages.messages.at(0).text, QStringLiteral("通信端口COM1已断开！"));
+    QVERIFY(!m_window->traffic().PortOpened);
+    QCOMPARE(child<GlowButton>("OpenCOomPort")->Caption(), QStringLiteral("打开串口"));
+    QTest::qWait(100);
+    QCOMPARE(m_messages.messages.size(), 1);
+}
+
+void TestMainWindow::shouldKeepAnUnpluggedPortChosenUntilItIsBack()
+{
+    auto *list = child<QComboBox>("Combo1");
+    showItemText(list, QStringLiteral("COM5"));
+    click("OpenCOomPort");
+    QVERIFY(m_window->traffic().PortOpened);
+
+    m_com5->closeMaster(); // unplugged
+    QTRY_COMPARE(m_messages.messages.size(), 1);
+    QCOMPARE(list->currentText(), QStringLiteral("COM5"));
+    QVERIFY(list->findText(QStringLiteral("COM5")) < 0);
+    click("OpenCOomPort");
+    QCOMPARE(m_messages.messages.size(), 2);
+    QCOMPARE(m_messages.messages.at(1).text, QStringLiteral("通信端口COM5无法打开！"));
+    QVERIFY(!m_window->port().PortOpen());
+
+    // Plugged in again (under a new device node): it is listed when the list drops down.
+    m_com5 = std::make_unique<PtyPair>();
+    m_map.set(5, m_com5->slavePath());
+    m_window->port().setPortMap(m_map);
+    list->showPopup();
+    list->hidePopup();
+    QVERIFY(list->findText(QStringLiteral("COM5")) >= 0);
+    QCOMPARE(list->currentText(), QStringLiteral("COM5"));
+    click("OpenCOomPort");
+    QVERIFY(m_window->traffic().PortOpened);
+    QCOMPARE(m_window->port().devicePath(5), m_com5->slavePath());
+    QCOMPARE(m_messages.messages.size(), 2);
 }
 
 void TestMainWindow::shouldStopBothPollingsOnOpenAndClose()
@@ -462,12 +557,37 @@ void TestMainWindow::shouldSwitchPagesAndStopOnlyTheCj188Polling()
     QVERIFY(child<PollTimer>("Timer2")->Enabled());
 }
 
+void TestMainWindow::shouldFilterAPasteBeforeLimitingIt_data()
+{
+    QTest::addColumn<QByteArray>("box");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("address with spaces") << QByteArray("Text1") << "0012 3456 78" << "0012345678";
+    QTest::newRow("address longer than ten digits")
+        << QByteArray("Text1") << "00-12-34-56-78-9" << "0012345678";
+    QTest::newRow("maker code") << QByteArray("Text3") << " 4 2" << "42";
+    QTest::newRow("M-Bus address") << QByteArray("Text6") << "0x 1f" << "01";
+    QTest::newRow("interval") << QByteArray("Text4") << "1 0 s" << "10";
+}
+
+void TestMainWindow::shouldFilterAPasteBeforeLimitingIt()
+{
+    QFETCH(QByteArray, box);
+    QFETCH(QString, pasted);
+    QFETCH(QString, expected);
+    auto *edit = child<QLineEdit>(box.constData());
+    edit->clear();
+    edit->insert(pasted); // what a paste does
+    QCOMPARE(edit->text(), expected);
+}
+
 void TestMainWindow::shouldShowHelpWithThePortTable()
 {
     click("GlowButton7");
     QCOMPARE(m_messages.messages.size(), 1);
     QCOMPARE(m_messages.messages.at(0).title, QStringLiteral("帮助"));
     QVERIFY(m_messages.messages.at(0).text.contains(QStringLiteral("/dev/ttyUSB0")));
+    QVERIFY(m_messages.messages.at(0).text.contains(QStringLiteral("1.5 个停止位")));
     QVERIFY(m_messages.messages.at(0).text.contains(QStringLiteral("打开串口")));
 }
 
@@ -477,6 +597,21 @@ void TestMainWindow::shouldRunTheExitHandler()
     m_window->setExitHandler([&exits] { ++exits; });
     click("GlowButton8");
     QCOMPARE(exits, 1);
+}
+
+void TestMainWindow::shouldOpenTheReadmeCarriedInTheProgram()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QList<QUrl> opened;
+    m_window->setUrlOpener([&opened](const QUrl &url) { opened << url; });
+    click("GlowButton9");
+    QCOMPARE(opened.size(), 1);
+    QVERIFY(opened.at(0).isLocalFile());
+    QFile copy(opened.at(0).toLocalFile());
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QFile source(QStringLiteral(METERDESK_SOURCE_README));
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), source.readAll());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -8,7 +8,7 @@
 namespace {
 
 // The simulated cold-water meter's reply, read on 2026-12-09 at 10:30:00.
-const QByteArray kWaterReply = Bytes({
+const QByteArray kSimWaterReply = Bytes({
     0xFE, 0xFE,                               // wake-up
     0x68, 0x10,                               // start, T: cold water
     0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, // A0..A6: 0012345678, maker 3378
@@ -79,7 +79,7 @@ void TestCj188Decoder::decodesReplies_data()
     QTest::addColumn<bool>("checked");
     QTest::addColumn<QStringList>("lines");
 
-    QTest::newRow("water meter") << kWaterReply << true << kWaterLines;
+    QTest::newRow("water meter") << kSimWaterReply << true << kWaterLines;
     QTest::newRow("heat meter") << kHeatMeterReply << true
                                 << QStringList{"结算日热量：45000.00 kWh",
                                                "当前热量：45678.90 kWh",
@@ -92,7 +92,7 @@ void TestCj188Decoder::decodesReplies_data()
                                                "实时时间：2026-12-09 10:30:00",
                                                "阀门状态：开",
                                                "电池电压：欠压"};
-    QByteArray badSum = kWaterReply;
+    QByteArray badSum = kSimWaterReply;
     badSum[badSum.size() - 2] = 0x26;
     QTest::newRow("wrong checksum still decodes, unchecked") << badSum << false << kWaterLines;
     QTest::newRow("gas meter, valve closed")
@@ -118,10 +118,10 @@ void TestCj188Decoder::decodesReplies_data()
         << true
         << QStringList{"当前累积流量：1234.56 m³", "结算日累积流量：无法解析，原始数据 00 00"};
     QTest::newRow("bytes after the last field")
-        << Reply(0x10, 0x81, kWaterReply.mid(13, 22) + Bytes({0xAB})) << true
+        << Reply(0x10, 0x81, kSimWaterReply.mid(13, 22) + Bytes({0xAB})) << true
         << kWaterLines + QStringList{"多余数据：无法解析，原始数据 AB"};
     QTest::newRow("frame cut before its checksum")
-        << kWaterReply.left(30) << false
+        << kSimWaterReply.left(30) << false
         << QStringList{"当前累积流量：1234.56 m³", "结算日累积流量：1200.00 m³",
                        "实时时间：无法解析，原始数据 00 30 10 09",
                        "无法解析：frame cut short: 17 of 22 data bytes"};
@@ -131,7 +131,7 @@ void TestCj188Decoder::decodesReplies_data()
                   0x49, 0x16})                                          // CS, end
         << true << QStringList{"表地址：0012345678"};
     QTest::newRow("meter type without a layout")
-        << Reply(0x40, 0x81, kWaterReply.mid(13, 22)) << true
+        << Reply(0x40, 0x81, kSimWaterReply.mid(13, 22)) << true
         << QStringList{"无法解析：meter type 40 has no known data layout"};
     QTest::newRow("error reply") << Reply(0x10, 0xC1, Bytes({0x1F, 0x90, 0x01, 0x00})) << true
                                  << QStringList{
@@ -254,12 +254,13 @@ void TestCj188Decoder::rebuildsTheRecognizedFrame()
     RecordingTrafficView view;
     TrafficState state(&view);
     state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
-    state.ReplyMode = kReplyCj188;
-    state.AwaitingReply = true;
-    state.ReceiveNotification(kWaterReply.left(20));
-    state.ReceiveNotification(kWaterReply.mid(20));
+    state.PortOpened = true;
+    Cj188ReadData(state, {QStringLiteral("冷水水表 - 10H"), QStringLiteral("12345678"),
+                          QStringLiteral("33"), QStringLiteral("78")});
+    state.ReceiveNotification(kSimWaterReply.left(20));
+    state.ReceiveNotification(kSimWaterReply.mid(20));
     QCOMPARE(view.analysisText, kChecksumPassedText);
-    QCOMPARE(Cj188CheckedFrame(state), kWaterReply.mid(2)); // without the wake-up bytes
+    QCOMPARE(Cj188CheckedFrame(state), kSimWaterReply.mid(2)); // without the wake-up bytes
 }
 
 QTEST_GUILESS_MAIN(TestCj188Decoder)

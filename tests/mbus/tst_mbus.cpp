@@ -25,6 +25,30 @@ const QByteArray kChangeAddressTo05 = Bytes({
     0x16,                   // stop
 });
 
+// An RSP_UD from address 1 with L = `length`: C A CI and length - 3 data bytes.
+QByteArray longReply(int length)
+{
+    QByteArray frame = Bytes({0x68, length, length, 0x68, 0x08, 0x01, 0x72});
+    for (int i = 3; i < length; ++i)
+        frame.append(char(i));
+    frame.append(SumOf(frame.mid(4)));
+    frame.append(char(0x16));
+    return frame;
+}
+
+QByteArray withStop(QByteArray frame, char stop)
+{
+    frame[frame.size() - 1] = stop;
+    return frame;
+}
+
+// The smallest RSP_UD with control field `c` from primary address `a`.
+QByteArray shortReply(int c, int a)
+{
+    QByteArray frame = Bytes({0x68, 0x03, 0x03, 0x68, c, a, 0x72});
+    return frame + SumOf(frame.mid(4)) + char(0x16);
+}
+
 void setUp(TrafficState &state)
 {
     state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
@@ -49,8 +73,9 @@ private slots:
     void changeAddressBuildsLongFrameAndKeepsReplyMode();
     void recognizesReply_data();
     void recognizesReply();
-    void requestBuiltMidFrameSpoilsThatFrame();
     void changeAddressAnswerIsNeverChecked();
+    void acceptsOnlyTheRspUdOfTheMeterAsked_data();
+    void acceptsOnlyTheRspUdOfTheMeterAsked();
 };
 
 void TestMbus::readDataBuildsShortFrame_data()
@@ -124,40 +149,48 @@ void TestMbus::recognizesReply_data()
     QTest::addColumn<qsizetype>("checksumIndex"); // of the reply reported, -1: none
     QTest::addColumn<QByteArray>("left");         // unconsumed in the ring at the end
 
-    const QByteArray stop = Bytes({0x16});
-    QTest::newRow("shortest RSP_UD; stop byte stays") << kShortReply << kShortReplyCs << stop;
-    QTest::newRow("RSP_UD with a record") << kHeatReply << kHeatReplyCs << stop;
+    const QByteArray none;
+    QTest::newRow("shortest RSP_UD") << kShortReply << kShortReplyCs << none;
+    QTest::newRow("RSP_UD with a record") << kHeatReply << kHeatReplyCs << none;
     QTest::newRow("noise before the reply is dropped")
-        << Bytes({0x00, 0xFF}) + kShortReply << kShortReplyCs + 2 << stop;
-    // After the rejection the second start byte opens a candidate with L = 01, which fails on
-    // the last byte received, so its bytes wait for a later notification.
+        << Bytes({0x00, 0xFF}) + kShortReply << kShortReplyCs + 2 << none;
     QTest::newRow("wrong checksum is rejected")
         << Bytes({0x68, 0x03, 0x03, 0x68, 0x08, 0x01, 0x72, 0x7C, 0x16}) << qsizetype(-1)
-        << Bytes({0x08, 0x01, 0x72, 0x7C, 0x16});
-    QTest::newRow("only the checksum counts: L bytes differ, no second start, no stop")
-        << Bytes({0x68, 0x05, 0x03, 0x00, 0x08, 0x01, 0x72, 0x7B, 0x00}) << kShortReplyCs
-        << Bytes({0x00});
+        << QByteArray();
+    // The checksum over C..CI would hold in each of these, but they are not long frames.
+    QTest::newRow("L bytes differ")
+        << Bytes({0x68, 0x05, 0x03, 0x68, 0x08, 0x01, 0x72, 0x7B, 0x16}) << qsizetype(-1)
+        << QByteArray();
+    QTest::newRow("fourth byte is not 68")
+        << Bytes({0x68, 0x03, 0x03, 0x00, 0x08, 0x01, 0x72, 0x7B, 0x16}) << qsizetype(-1)
+        << QByteArray();
+    // A truncated reply, then one with a wrong checksum: the candidate 68 08 01 68 03 03 ...
+    // spliced from both would pass its checksum.
+    QTest::newRow("truncated reply, then a bad one")
+        << Bytes({0x68, 0x03, 0x03, 0x68, 0x08, 0x01}) +
+               Bytes({0x68, 0x03, 0x03, 0x68, 0x08, 0x01, 0x72, 0x00, 0x16})
+        << qsizetype(-1) << QByteArray();
+    QTest::newRow("truncated reply, then a good one")
+        << Bytes({0x68, 0x03, 0x03, 0x68, 0x08, 0x01}) + kShortReply << kShortReplyCs + 6 << none;
     QTest::newRow("E5 acknowledgement is dropped")
         << Bytes({0xE5}) << qsizetype(-1) << QByteArray();
-    QTest::newRow("echo of the change-address request is accepted")
-        << kChangeAddressTo05 << qsizetype(10) << stop;
+    QTest::newRow("echo of the change-address request is not an RSP_UD")
+        << kChangeAddressTo05 << qsizetype(-1) << none;
+    QTest::newRow("stop byte other than 16 is rejected")
+        << withStop(kShortReply, 0x00) << qsizetype(-1) << none;
     QTest::newRow("echo of the read-data request is dropped")
         << Bytes({0x10, 0x5B, 0x01, 0x5C, 0x16}) << qsizetype(-1) << QByteArray();
-    // D0 is the sum of 68 00 00 68, but the sum restarts at position 4 before the checksum
-    // position is tested, so the candidate waits for more bytes.
     QTest::newRow("L = 0 is never accepted")
-        << Bytes({0x68, 0x00, 0x00, 0x68, 0xD0, 0x16}) << qsizetype(-1)
-        << Bytes({0x00, 0x00, 0x68, 0xD0, 0x16});
-    // L = FC puts the checksum at position 256, past FrameBuf's last position: the candidate is
-    // dropped although the byte there matches. The second start byte then opens one with L = 0.
-    const QByteArray longL =
-        Bytes({0x68, 0xFC, 0xFC, 0x68, 0x08}) + QByteArray(251, '\0') + Bytes({0x08});
-    QTest::newRow("L of 252 or more is never accepted") << longL << qsizetype(-1) << longL.mid(4);
+        << Bytes({0x68, 0x00, 0x00, 0x68, 0xD0, 0x16}) << qsizetype(-1) << QByteArray();
+    for (int length = 251; length <= 255; ++length) {
+        QTest::addRow("full-size reply, L = %d", length)
+            << longReply(length) << qsizetype(length + 4) << none;
+    }
     // The stray 68 takes its L from the byte two places on (03) and fails at the reply's CI.
     QTest::newRow("stray 68 ahead of the reply")
-        << Bytes({0x68}) + kShortReply << kShortReplyCs + 1 << stop;
+        << Bytes({0x68}) + kShortReply << kShortReplyCs + 1 << none;
     QTest::newRow("two replies: first reported, second stays unread")
-        << kShortReply + kHeatReply << kShortReplyCs << stop + kHeatReply;
+        << kShortReply + kHeatReply << kShortReplyCs << kHeatReply;
 }
 
 void TestMbus::recognizesReply()
@@ -179,24 +212,6 @@ void TestMbus::recognizesReply()
     }
 }
 
-void TestMbus::requestBuiltMidFrameSpoilsThatFrame()
-{
-    RecordingTrafficView view;
-    TrafficState state(&view);
-    setUp(state);
-    MbusReadData(state, QStringLiteral("01"));
-
-    state.ReceiveNotification(kShortReply.left(5));
-    MbusReadData(state, QStringLiteral("01")); // a poll tick sets CheckSum to 5C
-    state.ReceiveNotification(kShortReply.mid(5));
-    QCOMPARE(view.analysisWrites, 0);
-
-    state.ReceiveNotification(kShortReply);
-    QCOMPARE(view.analysisWrites, 1);
-    QCOMPARE(view.analysisText, kChecksumPassedText);
-    QCOMPARE(UnconsumedBytes(state), Bytes({0x16}));
-}
-
 void TestMbus::changeAddressAnswerIsNeverChecked()
 {
     RecordingTrafficView view;
@@ -212,6 +227,38 @@ void TestMbus::changeAddressAnswerIsNeverChecked()
     QCOMPARE(UnconsumedBytes(state), answers);
     QCOMPARE(state.ReplyMode, std::uint8_t(kReplyNone));
     QVERIFY(state.AwaitingReply);
+}
+
+void TestMbus::acceptsOnlyTheRspUdOfTheMeterAsked_data()
+{
+    QTest::addColumn<QString>("address"); // the REQ_UD2 went to
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("RSP_UD, FCB set") << "01" << shortReply(0x28, 0x01) << true;
+    QTest::newRow("RSP_UD, ACD and DFC set") << "01" << shortReply(0x38, 0x01) << true;
+    QTest::newRow("RSP_UD, DFC set") << "01" << shortReply(0x18, 0x01) << true;
+    QTest::newRow("not an RSP_UD: C 48") << "01" << shortReply(0x48, 0x01) << false;
+    QTest::newRow("not an RSP_UD: C 0A") << "01" << shortReply(0x0A, 0x01) << false;
+    QTest::newRow("another meter") << "01" << shortReply(0x08, 0x02) << false;
+    QTest::newRow("address 00") << "00" << shortReply(0x08, 0x00) << true;
+    QTest::newRow("point to point: any meter") << "FE" << shortReply(0x08, 0x09) << true;
+    QTest::newRow("broadcast: any meter") << "FF" << shortReply(0x08, 0x09) << true;
+    QTest::newRow("secondary addressing: any meter") << "FD" << shortReply(0x08, 0x09) << true;
+}
+
+void TestMbus::acceptsOnlyTheRspUdOfTheMeterAsked()
+{
+    QFETCH(QString, address);
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, accepted);
+
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+    MbusReadData(state, address);
+    state.ReceiveNotification(reply);
+    QCOMPARE(view.analysisWrites, accepted ? 1 : 0);
 }
 
 QTEST_APPLESS_MAIN(TestMbus)

@@ -357,8 +357,8 @@ void TestMbusDecoder::rebuildsTheRecognizedFrame()
     RecordingTrafficView view;
     TrafficState state(&view);
     state.setRecognizer(kReplyMbus, MbusRecognizeReply);
-    state.ReplyMode = kReplyMbus;
-    state.AwaitingReply = true;
+    state.PortOpened = true;
+    MbusReadData(state, QStringLiteral("00"));
     state.ReceiveNotification(Bytes({0x00, 0xE5}) + kSimulatorReply.left(30));
     state.ReceiveNotification(kSimulatorReply.mid(30));
     QCOMPARE(view.analysisText, kChecksumPassedText);

@@ -20,6 +20,30 @@ void placeRingIndexes(TrafficState &state, std::int16_t index)
     state.RxWritePos = state.RxTakePos = state.RxPeekPos = index;
 }
 
+// The meter commands of both pages, as the buttons run them.
+enum Command { kCj188ReadData, kCj188ReadAddress, kMbusReadData, kMbusChangeAddress };
+
+void run(TrafficState &state, int command)
+{
+    const Cj188Fields water{QStringLiteral("冷水水表 - 10H"), "12345678", "33", "78"};
+    switch (command) {
+    case kCj188ReadData:
+        return Cj188ReadData(state, water);
+    case kCj188ReadAddress:
+        return Cj188ReadAddress(state, water);
+    case kMbusReadData:
+        return MbusReadData(state, QStringLiteral("01"));
+    case kMbusChangeAddress:
+        return MbusChangeAddress(state, QStringLiteral("05"));
+    }
+}
+
+QByteArray withWrongChecksum(QByteArray reply, qsizetype checksumIndex)
+{
+    reply[checksumIndex] = char(reply[checksumIndex] ^ 0x01);
+    return reply;
+}
+
 } // namespace
 
 class TestTrafficState : public QObject
@@ -37,6 +61,16 @@ private slots:
     void frameIsAssembledAcrossRingWrap();
     void overrunDropsOldestUnconsumedBytes();
     void overrunAbandonsFrameUnderAssembly();
+    void bytesFromBeforeARequestNeverAnswerIt_data();
+    void bytesFromBeforeARequestNeverAnswerIt();
+    void candidatePauseFollowsTheBaudRate_data();
+    void candidatePauseFollowsTheBaudRate();
+    void stalledCandidateIsAbandoned_data();
+    void stalledCandidateIsAbandoned();
+    void randomBytesGiveNoVerdict_data();
+    void randomBytesGiveNoVerdict();
+    void requestSentMidReply_data();
+    void requestSentMidReply();
 };
 
 void TestTrafficState::sendFrameShowsWarnsClearsCountsWritesAndArms_data()
@@ -205,7 +239,7 @@ void TestTrafficState::frameIsAssembledAcrossRingWrap_data()
     QTest::addColumn<int>("start");
     QTest::newRow("write index wraps mid-frame") << 2030;
     QTest::newRow("start byte at the last index") << 2048;
-    QTest::newRow("checksum at the last index") << 2048 - int(kHeatReplyCs);
+    QTest::newRow("end byte at the last index") << 2048 - int(kHeatReplyCs + 1);
 }
 
 void TestTrafficState::frameIsAssembledAcrossRingWrap()
@@ -220,9 +254,9 @@ void TestTrafficState::frameIsAssembledAcrossRingWrap()
         MbusReadData(state, QStringLiteral("01"));
 
         QCOMPARE(FeedAndDescribe(state, view, kHeatReply, plan),
-                 ExpectedOutcome(plan, kHeatReplyCs, Bytes({0x16})));
+                 ExpectedOutcome(plan, kHeatReplyCs, QByteArray()));
         QCOMPARE(state.RxTakePos,
-                 std::int16_t((start + kHeatReplyCs + 1) % TrafficState::kRingSize));
+                 std::int16_t((start + kHeatReply.size()) % TrafficState::kRingSize));
     }
 }
 
@@ -264,6 +298,194 @@ void TestTrafficState::overrunAbandonsFrameUnderAssembly()
     QCOMPARE(state.FramePos, std::int16_t(0));
     QVERIFY(UnconsumedBytes(state).isEmpty());
     QCOMPARE(state.ReplyMode, std::uint8_t(kReplyCj188));
+}
+
+void TestTrafficState::bytesFromBeforeARequestNeverAnswerIt_data()
+{
+    QTest::addColumn<int>("firstCommand");
+    QTest::addColumn<QByteArray>("before"); // received after the first command
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<qsizetype>("checksumIndex"); // of the reply reported, -1: none
+
+    const QByteArray badWater = withWrongChecksum(kWaterReply, kWaterReplyCs);
+    const QByteArray shortReply = Bytes({0x68, 0x03, 0x03, 0x68, 0x08, 0x01, 0x72, 0x7B, 0x16});
+    const QByteArray badShortReply = withWrongChecksum(shortReply, 7);
+    const QByteArray truncated = shortReply.left(6);
+    QTest::newRow("read-address answer, then a bad read-data reply")
+        << int(kCj188ReadAddress) << kAddressReply << int(kCj188ReadData) << badWater
+        << qsizetype(-1);
+    QTest::newRow("read-address answer, then a good read-data reply")
+        << int(kCj188ReadAddress) << kAddressReply << int(kCj188ReadData) << kWaterReply
+        << kWaterReplyCs;
+    QTest::newRow("meter answered twice, then a bad reply")
+        << int(kMbusReadData) << shortReply + shortReply << int(kMbusReadData) << badShortReply
+        << qsizetype(-1);
+    QTest::newRow("truncated reply, then a bad one")
+        << int(kMbusReadData) << truncated << int(kMbusReadData) << badShortReply << qsizetype(-1);
+    QTest::newRow("truncated reply, then a good one")
+        << int(kMbusReadData) << truncated << int(kMbusReadData) << shortReply << qsizetype(7);
+    QTest::newRow("half a CJ/T 188 reply, then a bad one")
+        << int(kCj188ReadData) << kWaterReply.left(20) << int(kCj188ReadData) << badWater
+        << qsizetype(-1);
+}
+
+void TestTrafficState::bytesFromBeforeARequestNeverAnswerIt()
+{
+    QFETCH(int, firstCommand);
+    QFETCH(QByteArray, before);
+    QFETCH(int, command);
+    QFETCH(QByteArray, reply);
+    QFETCH(qsizetype, checksumIndex);
+
+    for (const FeedPlan &plan : FeedPlans(reply.size())) {
+        RecordingTrafficView view;
+        TrafficState state(&view);
+        setUp(state);
+        run(state, firstCommand);
+        state.ReceiveNotification(before);
+        run(state, command);
+
+        QCOMPARE(FeedAndDescribe(state, view, reply, plan),
+                 ExpectedOutcome(plan, checksumIndex, QByteArray()));
+    }
+}
+
+void TestTrafficState::candidatePauseFollowsTheBaudRate_data()
+{
+    QTest::addColumn<int>("baudRate");
+    QTest::addColumn<int>("pauseMs");
+    QTest::newRow("300: 22 characters of 11 bits") << 300 << 807;
+    QTest::newRow("2400, rounded up") << 2400 << 101;
+    QTest::newRow("9600: at least 50 ms") << 9600 << 50;
+}
+
+void TestTrafficState::candidatePauseFollowsTheBaudRate()
+{
+    QFETCH(int, baudRate);
+    QFETCH(int, pauseMs);
+    QCOMPARE(TrafficState::CandidatePauseMs(baudRate), pauseMs);
+}
+
+void TestTrafficState::stalledCandidateIsAbandoned_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QByteArray>("stream"); // a false start, then a good reply
+
+    // The false start's L (34, from the reply's address) asks for more bytes than ever come.
+    QTest::newRow("CJ/T 188") << int(kCj188ReadData) << Bytes({0x68, 0x00, 0x20}) + kWaterReply;
+    QTest::newRow("M-Bus") << int(kMbusReadData)
+                           << Bytes({0x68, 0x20, 0x20, 0x68, 0x08}) + kHeatReply;
+}
+
+void TestTrafficState::stalledCandidateIsAbandoned()
+{
+    QFETCH(int, command);
+    QFETCH(QByteArray, stream);
+
+    std::int64_t now = 1000;
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+    state.setClock([&now] { return now; });
+    state.setBaudRate(2400); // a pause of 101 ms
+    run(state, command);
+    QCOMPARE(state.AbandonStaleCandidate(), -1);
+
+    state.ReceiveNotification(stream.chopped(1));
+    now += 60;
+    state.ReceiveNotification(stream.right(1)); // the pause starts again
+    QCOMPARE(state.AbandonStaleCandidate(), 101);
+    now += 100;
+    QCOMPARE(state.AbandonStaleCandidate(), 1);
+    QCOMPARE(view.analysisWrites, 0);
+
+    now += 1;
+    QCOMPARE(state.AbandonStaleCandidate(), -1);
+    QCOMPARE(view.analysisWrites, 1);
+    QCOMPARE(view.analysisText, kChecksumPassedText);
+    QVERIFY(UnconsumedBytes(state).isEmpty());
+}
+
+void TestTrafficState::randomBytesGiveNoVerdict_data()
+{
+    QTest::addColumn<QString>("mbusAddress"); // empty: a CJ/T 188 request
+
+    QTest::newRow("CJ/T 188") << QString();
+    QTest::newRow("M-Bus to 01") << QStringLiteral("01");
+    QTest::newRow("M-Bus to FE, any meter") << QStringLiteral("FE");
+}
+
+void TestTrafficState::randomBytesGiveNoVerdict()
+{
+    QFETCH(QString, mbusAddress);
+
+    // A meter at the wrong baud rate or a noisy line: a checksum alone passes once in 256
+    // candidates.
+    RecordingTrafficView view;
+    TrafficState state(&view);
+    setUp(state);
+    if (mbusAddress.isEmpty())
+        run(state, kCj188ReadData);
+    else
+        MbusReadData(state, mbusAddress);
+    QRandomGenerator random(7);
+    constexpr qsizetype kNoise = 256 * 1024;
+    for (qsizetype fed = 0; fed < kNoise;) {
+        QByteArray chunk(random.bounded(1, 4096), Qt::Uninitialized);
+        for (char &c : chunk)
+            c = char(random.bounded(256));
+        state.ReceiveNotification(chunk);
+        fed += chunk.size();
+    }
+    QCOMPARE(view.analysisWrites, 0);
+    QVERIFY(state.AwaitingReply);
+}
+
+void TestTrafficState::requestSentMidReply_data()
+{
+    QTest::addColumn<int>("armingCommand");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("midCommand");
+    QTest::addColumn<bool>("accepted");
+
+    // A new read-data request gives up the reply to the last one.
+    QTest::newRow("CJ/T 188 reply, read-data request in between")
+        << int(kCj188ReadData) << kWaterReply << int(kCj188ReadData) << false;
+    QTest::newRow("M-Bus reply, read-data request in between")
+        << int(kMbusReadData) << kHeatReply << int(kMbusReadData) << false;
+    QTest::newRow("CJ/T 188 reply, read-address request in between")
+        << int(kCj188ReadData) << kWaterReply << int(kCj188ReadAddress) << true;
+    QTest::newRow("CJ/T 188 reply with a wrong checksum, read-address request in between")
+        << int(kCj188ReadData) << withWrongChecksum(kWaterReply, kWaterReplyCs)
+        << int(kCj188ReadAddress) << false;
+    QTest::newRow("M-Bus reply, change-address request in between")
+        << int(kMbusReadData) << kHeatReply << int(kMbusChangeAddress) << true;
+    QTest::newRow("M-Bus reply with a wrong checksum, change-address request in between")
+        << int(kMbusReadData) << withWrongChecksum(kHeatReply, kHeatReplyCs)
+        << int(kMbusChangeAddress) << false;
+}
+
+void TestTrafficState::requestSentMidReply()
+{
+    QFETCH(int, armingCommand);
+    QFETCH(QByteArray, reply);
+    QFETCH(int, midCommand);
+    QFETCH(bool, accepted);
+
+    // The request goes out after the reply's start byte and before its checksum byte.
+    const qsizetype start = reply.indexOf('\x68');
+    const qsizetype checksumIndex = reply.size() - 2;
+    for (qsizetype split = start + 1; split <= checksumIndex; ++split) {
+        RecordingTrafficView view;
+        TrafficState state(&view);
+        setUp(state);
+        run(state, armingCommand);
+        state.ReceiveNotification(reply.left(split));
+        run(state, midCommand);
+        state.ReceiveNotification(reply.mid(split));
+        QVERIFY2(view.analysisWrites == (accepted ? 1 : 0), qPrintable(QString::number(split)));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestTrafficState)
