@@ -329,7 +329,12 @@ QString helpText()
 } // namespace
 
 MainWindow::MainWindow(const PortMap &portMap, MessageBoxes &messages, QWidget *parent)
-    : QWidget(parent), m_messages(messages), m_comm(portMap)
+    : MainWindow([portMap] { return portMap; }, messages, parent)
+{
+}
+
+MainWindow::MainWindow(PortMapSource portMaps, MessageBoxes &messages, QWidget *parent)
+    : QWidget(parent), m_messages(messages), m_portMaps(std::move(portMaps)), m_comm(PortMap::empty())
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral(" "));
@@ -391,6 +396,10 @@ void MainWindow::buildLeftColumn()
     Combo3 = list(QStringLiteral("Combo3"), {}, QStringLiteral("偶EVEN"));
     Combo4 = list(QStringLiteral("Combo4"), {"6", "7", "8"}, QStringLiteral("8"));
     Combo5 = list(QStringLiteral("Combo5"), {"1", "1.5", "2"}, QStringLiteral("1"));
+    // The list shows the device behind the port it shows, as each entry does when dropped down.
+    connect(Combo1, &QComboBox::currentTextChanged, this, [this](const QString &text) {
+        Combo1->setToolTip(m_comm.devicePath(LeadingNumber(text.mid(3, 2))));
+    });
 
     Shape1 = named(new LampWidget(bgr(kLampClosed), settings), QStringLiteral("Shape1"));
     named(new LampWidget(bgr(kLampSent), settings), QStringLiteral("Shape2"));
@@ -569,6 +578,7 @@ void MainWindow::formLoad()
 void MainWindow::refillPortList()
 {
     Combo1->clear();
+    m_comm.setPortMap(m_portMaps());
     const QStringList entries = ProbePorts(m_comm);
     for (const QString &entry : entries) {
         Combo1->addItem(entry);
