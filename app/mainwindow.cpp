@@ -305,7 +305,16 @@ QString helpText()
         "COM1–COM4 = /dev/ttyS0–/dev/ttyS3\n"
         "COM5–COM12 = /dev/ttyUSB0–/dev/ttyUSB7\n"
         "COM13–COM20 = /dev/ttyACM0–/dev/ttyACM7\n"
-        "（鼠标停在端口列表的条目上可看到对应的设备。）");
+        "（鼠标停在端口列表的条目上可看到对应的设备。）\n\n"
+        "端口映射文件\n"
+        "其他设备（如 /dev/ttyUSB8、/dev/ttyAMA0）也可放在任一端口号上："
+        "在映射文件中每行写一个“COMn=设备”（n 为 1–20），例如：\n"
+        "COM5=/dev/serial/by-id/usb-FTDI_A10K1234-if00-port0\n"
+        "本用户：~/.config/MeterDesk/ports.ini\n"
+        "所有用户：/etc/xdg/MeterDesk/ports.ini\n"
+        "以 # 开头的行是注释。启动时和每次关闭串口后重新读取；有错误的行在终端上报告。\n"
+        "只用于本次运行：meterdesk --port COM5=/dev/ttyAMA0\n"
+        "查看各端口的设备和状态：meterdesk --list-ports");
 #endif
     return QStringLiteral(
                "选择端口\n"
