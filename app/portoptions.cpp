@@ -76,11 +76,16 @@ int ListPortsMain(int argc, char *argv[])
     return 0;
 }
 
+std::function<PortMap()> PortMapSourceOver(QList<PortMapping> mappings)
+{
+    auto loader = std::make_shared<PortMapLoader>(std::move(mappings));
+    return [loader] { return loader->loadAndReport(writeError); };
+}
+
 std::function<PortMap()> PortMapFromCommandLine(const QCommandLineParser &parser)
 {
     const PortOptions options = ReadPortOptions(parser);
     for (const QString &problem : options.problems)
         writeError(problem);
-    auto loader = std::make_shared<PortMapLoader>(options.mappings);
-    return [loader] { return loader->loadAndReport(writeError); };
+    return PortMapSourceOver(options.mappings);
 }
