@@ -1,10 +1,9 @@
 #include "portmaploader.h"
 #include "ptypair.h"
 #include "windowtest.h"
+#include "writefile.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -17,19 +16,10 @@ private slots:
     void shouldListAndOpenADeviceMappedThroughTheFile();
 
 private:
-    void writeUserMap(const QByteArray &text);
     QStringList portList();
 
     QTemporaryDir m_config;
 };
-
-void TestPortMapWindow::writeUserMap(const QByteArray &text)
-{
-    QFile file(PortMapLoader::userFile());
-    QVERIFY(QDir().mkpath(QFileInfo(file).path()));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(text), text.size());
-}
 
 QStringList TestPortMapWindow::portList()
 {
@@ -48,7 +38,8 @@ void TestPortMapWindow::shouldListAndOpenADeviceMappedThroughTheFile()
     PtyPair adapter;
     PtyPair laterAdapter;
     QVERIFY(adapter.isOpen() && laterAdapter.isOpen());
-    writeUserMap("# the bench adapter\nCOM5=" + adapter.slavePath().toUtf8() + "\n");
+    QVERIFY(WriteFile(PortMapLoader::userFile(),
+                      "# the bench adapter\nCOM5=" + adapter.slavePath().toUtf8() + "\n"));
 
     PortMapLoader loader({}, PortMap::empty());
     QStringList reported;
@@ -70,8 +61,9 @@ void TestPortMapWindow::shouldListAndOpenADeviceMappedThroughTheFile()
 
     // The file is read again at the probe after closing: an added line shows without a restart,
     // and a faulty one is reported without stopping anything.
-    writeUserMap("COM5=" + adapter.slavePath().toUtf8() + "\nCOM7=" +
-                 laterAdapter.slavePath().toUtf8() + "\nCOM21=/dev/ttyUSB0\n");
+    QVERIFY(WriteFile(PortMapLoader::userFile(), "COM5=" + adapter.slavePath().toUtf8() +
+                                                     "\nCOM7=" + laterAdapter.slavePath().toUtf8() +
+                                                     "\nCOM21=/dev/ttyUSB0\n"));
     click("OpenCOomPort");
     QVERIFY(!m_window->traffic().PortOpened);
     QCOMPARE(portList(), QStringList({"COM5", "COM7"}));

@@ -1,4 +1,5 @@
 #include "portmaploader.h"
+#include "writefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,17 +13,14 @@ class TestPortMap : public QObject
 private slots:
     void init();
 
-    void shouldReadAnAssignmentOrSayWhyNot_data();
-    void shouldReadAnAssignmentOrSayWhyNot();
-    void shouldReportEachFaultyLineByFileAndLine();
+    void shouldReadGoodLinesAndReportEachFaultyOneByFileAndLine();
     void shouldLayerCommandLineOverUserOverSystemOverBuiltIn();
     void shouldReportAProblemOnceWhileItLasts();
 
 private:
-    // Writes `text` as the map file of a configuration folder below the temporary tree.
-    QString writeMap(const QString &folder, const QByteArray &text);
-    // A file standing in for a device, so that the mapping does not count as missing.
-    QString device(const QString &name);
+    // Writes the map file of a configuration folder below the temporary tree, mapping each of
+    // `ports` to a file "<folder><n>" that stands in for a device (so that none is missing).
+    QString writeMap(const QString &folder, std::initializer_list<int> ports);
 
     std::unique_ptr<QTemporaryDir> m_tree;
 };
@@ -36,92 +34,71 @@ void TestPortMap::init()
             (m_tree->filePath("site") + u':' + m_tree->filePath("vendor")).toLocal8Bit());
 }
 
-QString TestPortMap::writeMap(const QString &folder, const QByteArray &text)
+QString TestPortMap::writeMap(const QString &folder, std::initializer_list<int> ports)
 {
+    QByteArray text;
+    for (int port : ports) {
+        const QString device = m_tree->filePath(folder + QString::number(port));
+        WriteFile(device, {});
+        text += QStringLiteral("COM%1=%2\n").arg(port).arg(device).toUtf8();
+    }
     const QString path = m_tree->filePath(folder + QStringLiteral("/MeterDesk/ports.ini"));
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+    if (!WriteFile(path, text))
         qFatal("cannot write %s", qPrintable(path));
     return path;
 }
 
-QString TestPortMap::device(const QString &name)
+void TestPortMap::shouldReadGoodLinesAndReportEachFaultyOneByFileAndLine()
 {
-    const QString path = m_tree->filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot create %s", qPrintable(path));
-    return path;
-}
+    // Each line with what it must give: a mapping "n=DEVICE", nothing, or a fault (a word only
+    // the message for that kind of fault contains).
+    const QList<std::pair<QString, QString>> lines = {
+        {"# adapters on the bench\r", ""},
+        {"", ""},
+        {"  ; the Pi's own port", ""},
+        {"COM5=/dev/ttyUSB3\r", "5=/dev/ttyUSB3"},
+        {"  com12 =  /dev/serial/by-id/usb-FTDI_A10K-if00-port0 ",
+         "12=/dev/serial/by-id/usb-FTDI_A10K-if00-port0"},
+        {"COM20=/dev/a=b", "20=/dev/a=b"},
+        {"[ports]", "fault: not a port mapping"},
+        {"TTY5=/dev/ttyUSB0", "fault: not a port name"},
+        {"COM=/dev/ttyUSB0", "fault: not a port name"},
+        {"COM+5=/dev/ttyUSB0", "fault: not a port name"},
+        {"COM5a=/dev/ttyUSB0", "fault: not a port name"},
+        {"COM0=/dev/ttyUSB0", "fault: outside"},
+        {"COM21=/dev/ttyUSB0", "fault: outside"},
+        {"COM99999999999=/dev/ttyUSB0", "fault: outside"},
+        {"COM6=  ", "fault: no device"},
+        {"COM5=/dev/serial/by-id/usb-A", "5=/dev/serial/by-id/usb-A"},
+    };
+    QString text;
+    QStringList expectedMappings;
+    QStringList expectedFaults;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        text += lines.at(i).first + u'\n';
+        const QString origin = QStringLiteral("ports.ini:%1").arg(i + 1);
+        if (lines.at(i).second.startsWith(QStringLiteral("fault: ")))
+            expectedFaults << origin + QStringLiteral(": ") + lines.at(i).second.mid(7);
+        else if (!lines.at(i).second.isEmpty())
+            expectedMappings << lines.at(i).second + QStringLiteral(" (") + origin + u')';
+    }
+    // The repeated COM5 keeps the later line, and the repetition is reported there.
+    expectedMappings.removeFirst();
+    expectedFaults << QStringLiteral("ports.ini:%1: mapped again").arg(lines.size());
 
-void TestPortMap::shouldReadAnAssignmentOrSayWhyNot_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("port");
-    QTest::addColumn<QString>("device");
-    // A word only the message for this kind of fault contains; empty for a good assignment.
-    QTest::addColumn<QString>("fault");
-
-    QTest::newRow("plain") << "COM5=/dev/ttyUSB0" << 5 << "/dev/ttyUSB0" << "";
-    QTest::newRow("blanks, lower case, a stable name")
-        << "  com12 =  /dev/serial/by-id/usb-FTDI_A10K-if00-port0 " << 12
-        << "/dev/serial/by-id/usb-FTDI_A10K-if00-port0" << "";
-    QTest::newRow("leading zero") << "COM07=/dev/ttyAMA0" << 7 << "/dev/ttyAMA0" << "";
-    QTest::newRow("last port") << "COM20=/dev/ttyS9" << 20 << "/dev/ttyS9" << "";
-    QTest::newRow("equals sign inside the device") << "COM1=/dev/a=b" << 1 << "/dev/a=b" << "";
-    QTest::newRow("no equals sign") << "COM5 /dev/ttyUSB0" << 0 << "" << "not a port mapping";
-    QTest::newRow("no port name") << "=/dev/ttyUSB0" << 0 << "" << "not a port name";
-    QTest::newRow("other name") << "TTY5=/dev/ttyUSB0" << 0 << "" << "not a port name";
-    QTest::newRow("no number") << "COM=/dev/ttyUSB0" << 0 << "" << "not a port name";
-    QTest::newRow("signed number") << "COM+5=/dev/ttyUSB0" << 0 << "" << "not a port name";
-    QTest::newRow("number and letters") << "COM5a=/dev/ttyUSB0" << 0 << "" << "not a port name";
-    QTest::newRow("zero") << "COM0=/dev/ttyUSB0" << 0 << "" << "outside";
-    QTest::newRow("above 20") << "COM21=/dev/ttyUSB0" << 0 << "" << "outside";
-    QTest::newRow("beyond int") << "COM99999999999=/dev/x" << 0 << "" << "outside";
-    QTest::newRow("no device") << "COM5=  " << 0 << "" << "no device";
-}
-
-void TestPortMap::shouldReadAnAssignmentOrSayWhyNot()
-{
-    QFETCH(QString, text);
-    QFETCH(int, port);
-    QFETCH(QString, device);
-    QFETCH(QString, fault);
-
-    const PortAssignment assignment = ParsePortAssignment(text);
-    QCOMPARE(assignment.port, port);
-    QCOMPARE(assignment.device, device);
-    if (fault.isEmpty())
-        QVERIFY2(assignment.problem.isEmpty(), qPrintable(assignment.problem));
-    else
-        QVERIFY2(assignment.problem.contains(fault), qPrintable(assignment.problem));
-}
-
-void TestPortMap::shouldReportEachFaultyLineByFileAndLine()
-{
-    const QString text = QStringLiteral("# adapters on the bench\r\n"
-                                        "\r\n"
-                                        "COM5=/dev/ttyUSB3\r\n"
-                                        "  ; the Pi's own port\n"
-                                        "COM2=/dev/ttyAMA0\n"
-                                        "[ports]\n"
-                                        "COM30=/dev/ttyUSB4\n"
-                                        "COM5=/dev/serial/by-id/usb-A\n");
     const PortMappings read = ParsePortMapText(text, QStringLiteral("ports.ini"));
-
-    QCOMPARE(read.mappings.size(), 2);
-    QCOMPARE(read.mappings.at(0).port, 2);
-    QCOMPARE(read.mappings.at(0).device, QStringLiteral("/dev/ttyAMA0"));
-    QCOMPARE(read.mappings.at(0).origin, QStringLiteral("ports.ini:5"));
-    QCOMPARE(read.mappings.at(1).port, 5);
-    QCOMPARE(read.mappings.at(1).device, QStringLiteral("/dev/serial/by-id/usb-A"));
-    QCOMPARE(read.mappings.at(1).origin, QStringLiteral("ports.ini:8"));
-
-    QCOMPARE(read.problems.size(), 3);
-    QVERIFY(read.problems.at(0).startsWith(QStringLiteral("ports.ini:6: \"[ports]\" is not")));
-    QCOMPARE(read.problems.at(1), QStringLiteral("ports.ini:7: COM30 is outside COM1 to COM20"));
-    QVERIFY(read.problems.at(2).startsWith(QStringLiteral("ports.ini:8: COM5 is mapped again")));
+    QStringList mappings;
+    for (const PortMapping &m : read.mappings)
+        mappings << QStringLiteral("%1=%2 (%3)").arg(m.port).arg(m.device, m.origin);
+    QCOMPARE(mappings, expectedMappings);
+    QCOMPARE(read.problems.size(), expectedFaults.size());
+    for (qsizetype i = 0; i < expectedFaults.size(); ++i) {
+        const QString origin = expectedFaults.at(i).section(QStringLiteral(": "), 0, 0);
+        const QString kind = expectedFaults.at(i).section(QStringLiteral(": "), 1);
+        QVERIFY2(read.problems.at(i).startsWith(origin + QStringLiteral(": ")) &&
+                     read.problems.at(i).contains(kind),
+                 qPrintable(read.problems.at(i) + QStringLiteral(" <> ") + expectedFaults.at(i)));
+    }
 
     // A map file that exists but cannot be read is one problem, naming it.
     const QString folder = m_tree->filePath(QStringLiteral("folder-not-file.ini"));
@@ -130,9 +107,6 @@ void TestPortMap::shouldReportEachFaultyLineByFileAndLine()
     QVERIFY(unreadable.mappings.isEmpty());
     QCOMPARE(unreadable.problems.size(), 1);
     QVERIFY(unreadable.problems.at(0).startsWith(folder + QStringLiteral(": cannot be read")));
-    // An absent file is no fault: the files are optional.
-    const PortMappings absent = ReadPortMapFile(m_tree->filePath(QStringLiteral("none.ini")));
-    QVERIFY(absent.mappings.isEmpty() && absent.problems.isEmpty());
 }
 
 void TestPortMap::shouldLayerCommandLineOverUserOverSystemOverBuiltIn()
@@ -140,27 +114,24 @@ void TestPortMap::shouldLayerCommandLineOverUserOverSystemOverBuiltIn()
     PortMap builtIn = PortMap::empty();
     for (int port = 1; port <= 6; ++port)
         builtIn.set(port, QStringLiteral("/dev/built-in%1").arg(port));
-    writeMap("vendor", "COM2=" + device("vendor2").toUtf8() + "\nCOM3=" +
-                           device("vendor3").toUtf8() + "\nCOM4=" + device("vendor4").toUtf8() +
-                           "\nCOM5=" + device("vendor5").toUtf8() + "\n");
-    writeMap("site", "COM3=" + device("site3").toUtf8() + "\nCOM4=" + device("site4").toUtf8() +
-                         "\nCOM5=" + device("site5").toUtf8() + "\n");
-    const QString userFile =
-        writeMap("home", "COM4=" + device("user4").toUtf8() + "\nCOM5=" +
-                             device("user5").toUtf8() + "\nCOM8=" + device("user8").toUtf8() + "\n");
+    // XDG_CONFIG_DIRS lists "site" before "vendor": site wins.
+    writeMap("vendor", {2, 3, 4, 5});
+    writeMap("site", {3, 4, 5});
+    const QString userFile = writeMap("home", {4, 5, 8});
     QCOMPARE(PortMapLoader::userFile(), userFile);
+    const QString cli = m_tree->filePath("cli5");
+    QVERIFY(WriteFile(cli, {}));
 
-    const PortMapLoader loader({{5, device("cli5"), QStringLiteral("--port COM5=cli5")}}, builtIn);
-    const LoadedPortMap loaded = loader.load();
+    const LoadedPortMap loaded =
+        PortMapLoader({{5, cli, QStringLiteral("--port COM5=cli5")}}, builtIn).load();
 
     QVERIFY2(loaded.problems.isEmpty(), qPrintable(loaded.problems.join(u'\n')));
-    QCOMPARE(loaded.map.device(1), QStringLiteral("/dev/built-in1"));
-    QCOMPARE(loaded.map.device(2), m_tree->filePath("vendor2"));
-    QCOMPARE(loaded.map.device(3), m_tree->filePath("site3"));
-    QCOMPARE(loaded.map.device(4), m_tree->filePath("user4"));
-    QCOMPARE(loaded.map.device(5), m_tree->filePath("cli5"));
-    QCOMPARE(loaded.map.device(6), QStringLiteral("/dev/built-in6"));
-    QCOMPARE(loaded.map.device(8), m_tree->filePath("user8"));
+    const QStringList expected = {"/dev/built-in1",       m_tree->filePath("vendor2"),
+                                  m_tree->filePath("site3"), m_tree->filePath("home4"),
+                                  cli,                    "/dev/built-in6",
+                                  QString(),              m_tree->filePath("home8")};
+    for (int port = 1; port <= 8; ++port)
+        QCOMPARE(loaded.map.device(port), expected.at(port - 1));
     QCOMPARE(loaded.origins.value(1), QString());
     QCOMPARE(loaded.origins.value(4), userFile + QStringLiteral(":1"));
     QCOMPARE(loaded.origins.value(5), QStringLiteral("--port COM5=cli5"));
@@ -169,7 +140,8 @@ void TestPortMap::shouldLayerCommandLineOverUserOverSystemOverBuiltIn()
 void TestPortMap::shouldReportAProblemOnceWhileItLasts()
 {
     const QString missing = m_tree->filePath(QStringLiteral("adapter"));
-    const QString userFile = writeMap("home", "COM9=" + missing.toUtf8() + "\n");
+    const QString userFile = PortMapLoader::userFile();
+    QVERIFY(WriteFile(userFile, "COM9=" + missing.toUtf8() + "\n"));
     PortMapLoader loader({}, PortMap::empty());
     QStringList reported;
     const auto report = [&reported](const QString &line) { reported << line; };
@@ -182,7 +154,7 @@ void TestPortMap::shouldReportAProblemOnceWhileItLasts()
     loader.loadAndReport(report);
     QCOMPARE(reported.size(), 1);
 
-    device(QStringLiteral("adapter"));
+    QVERIFY(WriteFile(missing, {}));
     loader.loadAndReport(report);
     QFile::remove(missing);
     loader.loadAndReport(report);
