@@ -343,7 +343,8 @@ MainWindow::MainWindow(const PortMap &portMap, MessageBoxes &messages, QWidget *
 }
 
 MainWindow::MainWindow(PortMapSource portMaps, MessageBoxes &messages, QWidget *parent)
-    : QWidget(parent), m_messages(messages), m_portMaps(std::move(portMaps)), m_comm(PortMap::empty())
+    : QWidget(parent), m_messages(messages), m_portMaps(std::move(portMaps)),
+      m_comm(PortMap::empty())
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral(" "));

@@ -26,7 +26,8 @@ PortAssignment ParsePortAssignment(QStringView text)
 {
     const qsizetype equals = text.indexOf(u'=');
     if (equals < 0)
-        return failed(QStringLiteral("\"%1\" is not a port mapping; %2").arg(text.trimmed(), kExpectedForm));
+        return failed(
+            QStringLiteral("\"%1\" is not a port mapping; %2").arg(text.trimmed(), kExpectedForm));
     const QStringView name = text.left(equals).trimmed();
     const QString device = text.mid(equals + 1).trimmed().toString();
 

@@ -44,7 +44,8 @@ void TestPortOptions::shouldListEachPortWithItsStateWithoutAWindowSystem()
     QCOMPARE(meterdesk.exitStatus(), QProcess::NormalExit);
     QCOMPARE(meterdesk.exitCode(), 0);
 
-    const QStringList lines = QString::fromLocal8Bit(meterdesk.readAllStandardOutput()).split(u'\n');
+    const QStringList lines =
+        QString::fromLocal8Bit(meterdesk.readAllStandardOutput()).split(u'\n');
     const QStringList expected = {
         "COM5  free           " + freeAdapter.slavePath() + "  (from " + userFile + ":1)",
         "COM6  busy           " + busyAdapter.slavePath() + "  (from --port " + busyMapping + ")",
@@ -53,13 +54,14 @@ void TestPortOptions::shouldListEachPortWithItsStateWithoutAWindowSystem()
     for (const QString &line : expected)
         QVERIFY2(lines.contains(line), qPrintable(lines.join(u'\n')));
     // The built-in table fills the other numbers: every port has its line.
-    QCOMPARE(lines.filter(QRegularExpression("^COM\\d+ +(free|busy|missing|no permission) ")).size(),
-             20);
+    QCOMPARE(
+        lines.filter(QRegularExpression("^COM\\d+ +(free|busy|missing|no permission) ")).size(),
+        20);
 
     // One line for each fault, naming where it was written.
     QStringList faults;
-    for (const QString &line : QString::fromLocal8Bit(meterdesk.readAllStandardError())
-                                   .split(u'\n', Qt::SkipEmptyParts))
+    for (const QString &line :
+         QString::fromLocal8Bit(meterdesk.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts))
         faults << line.section(QStringLiteral(": "), 0, 0);
     faults.sort();
     QCOMPARE(faults, QStringList({"--port COM0=/dev/ttyS0", userFile + ":2", userFile + ":3"}));

@@ -126,10 +126,14 @@ void TestPortMap::shouldLayerCommandLineOverUserOverSystemOverBuiltIn()
         PortMapLoader({{5, cli, QStringLiteral("--port COM5=cli5")}}, builtIn).load();
 
     QVERIFY2(loaded.problems.isEmpty(), qPrintable(loaded.problems.join(u'\n')));
-    const QStringList expected = {"/dev/built-in1",       m_tree->filePath("vendor2"),
-                                  m_tree->filePath("site3"), m_tree->filePath("home4"),
-                                  cli,                    "/dev/built-in6",
-                                  QString(),              m_tree->filePath("home8")};
+    const QStringList expected = {"/dev/built-in1",
+                                  m_tree->filePath("vendor2"),
+                                  m_tree->filePath("site3"),
+                                  m_tree->filePath("home4"),
+                                  cli,
+                                  "/dev/built-in6",
+                                  QString(),
+                                  m_tree->filePath("home8")};
     for (int port = 1; port <= 8; ++port)
         QCOMPARE(loaded.map.device(port), expected.at(port - 1));
     QCOMPARE(loaded.origins.value(1), QString());

@@ -10,5 +10,6 @@ inline bool WriteFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return QDir().mkpath(QFileInfo(path).path()) &&
-           file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+           file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
