@@ -21,18 +21,6 @@ constexpr int kDragScrollInterval = 50; // ms between rows while a drag holds ou
 constexpr int kPaintInterval = 16;      // ms from an append to its repaint: one 60 Hz frame
 constexpr int kGlyphOverhang = 2;       // pixels a glyph may reach left of its cell
 
-// Characters after which a row may break.
-bool isBreakSpace(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == QChar(0x3000);
-}
-
-// Control characters take no room and are not drawn (a tab is drawn as a space).
-bool isControl(QChar c)
-{
-    return c.unicode() < 0x20 || c.unicode() == 0x7f;
-}
-
 } // namespace
 
 TrafficTextArea::TrafficTextArea(QWidget *parent) : QAbstractScrollArea(parent)
@@ -43,7 +31,8 @@ TrafficTextArea::TrafficTextArea(QWidget *parent) : QAbstractScrollArea(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     resetMetrics();
-    m_layoutWidth = wrapWidth();
+    m_layout.setAdvance(fontAdvance());
+    m_layout.setWidth(wrapWidth());
 }
 
 TrafficTextArea::~TrafficTextArea() = default;
@@ -61,14 +50,14 @@ QFont TrafficTextArea::defaultFont()
 
 void TrafficTextArea::setText(const QString &text)
 {
-    if (text == m_text)
+    if (text == m_layout.text())
         return;
     m_paintTimer.stop(); // the whole view is repainted below
-    m_text = text;
     m_anchor = m_cursor = 0;
-    restartLayout();
-    if (exceedsBound())
-        dropOldest(false);
+    const int top = topCharacter();
+    const TrafficLayout::Cut cut = m_layout.setText(text);
+    if (cut.characters > 0)
+        afterCut(cut, top, false);
     updateScrollBar();
     verticalScrollBar()->setValue(0);
     viewport()->update();
@@ -80,20 +69,17 @@ void TrafficTextArea::appendText(const QString &text)
     if (text.isEmpty())
         return;
     if (!m_paintTimer.isActive()) {
-        // The open row keeps its characters up to its last space; after that, words may move to
-        // the next row and new characters follow. Rows above it are final.
-        const bool hasBreak = m_wrap && m_open.breakAfter > m_rowStarts.back();
         m_pending = PendingAppends{};
         m_pending.row = rowCount() - 1;
-        m_pending.left = hasBreak ? m_open.width - m_open.tailWidth : m_open.width;
+        m_pending.left = m_layout.settledWidth();
         m_pending.followEnd = showsEnd();
         m_paintTimer.start(kPaintInterval, this);
     }
 
-    m_text.append(text);
-    layoutPending();
-    if (exceedsBound()) {
-        const int droppedRows = dropOldest(m_pending.followEnd);
+    const int top = topCharacter();
+    const TrafficLayout::Cut cut = m_layout.append(text);
+    if (cut.characters > 0) {
+        const int droppedRows = afterCut(cut, top, m_pending.followEnd);
         if (droppedRows < 0) {
             m_pending.wholeView = true;
         } else if (m_pending.row >= droppedRows) {
@@ -151,74 +137,38 @@ void TrafficTextArea::clear()
 void TrafficTextArea::setMaximumLength(int characters)
 {
     characters = std::max(0, characters);
-    if (characters == m_maximumLength)
+    if (characters == maximumLength())
         return;
-    m_maximumLength = characters;
-    if (!exceedsBound())
+    if (characters == 0 || characters >= m_layout.text().size()) {
+        m_layout.setMaximumLength(characters);
         return;
+    }
     showPendingAppends();
-    dropOldest(showsEnd());
+    const bool followEnd = showsEnd();
+    const int top = topCharacter();
+    afterCut(m_layout.setMaximumLength(characters), top, followEnd);
     viewport()->update();
     emit textChanged();
 }
 
-// Where to cut inside a row: at `from` at the earliest, just after the first space or line
-// break before `to` if there is one (for hex traffic: before a whole byte), and never between
-// the halves of a surrogate pair.
-int TrafficTextArea::cutInsideRow(int from, int to) const
+// Keeps the selection and the view on their characters after the layout dropped the oldest
+// ones, or the view at the end when `followEnd`; `topCharacter` stood at the top of the view
+// before the cut. Returns how many rows went from above a view that shows the same pixels as
+// before, or -1 when the view changed; the caller repaints.
+int TrafficTextArea::afterCut(const TrafficLayout::Cut &cut, int topCharacter, bool followEnd)
 {
-    for (int i = from; i < to; ++i) {
-        const QChar c = m_text.at(i);
-        if (isBreakSpace(c) || c == u'\n')
-            return i + 1;
-    }
-    if (from > 0 && from < m_text.size() && m_text.at(from).isLowSurrogate() &&
-        m_text.at(from - 1).isHighSurrogate())
-        return from + 1;
-    return from;
-}
-
-// Drops the oldest characters down to three quarters of the bound. Whole rows go where that
-// keeps at least half of it: the rows after them broke where a layout of the kept text alone
-// would break them, so only their starts move. Rows long next to the bound are cut inside and
-// the rest, under three quarters of the bound, is laid out again. The view keeps showing the
-// same characters (or the end, when `followEnd`). Returns how many rows went from above a view
-// that shows the same pixels as before, or -1 when the view changed; the caller repaints.
-int TrafficTextArea::dropOldest(bool followEnd)
-{
-    const int size = int(m_text.size());
-    const int keep = m_maximumLength - m_maximumLength / 4;
     QScrollBar *bar = verticalScrollBar();
-    int cut = 0;
-    int value = 0;
-    int droppedRows = -1;
-    const auto firstKept = std::lower_bound(m_rowStarts.begin(), m_rowStarts.end(), size - keep);
-    if (firstKept != m_rowStarts.end() && *firstKept <= size - keep / 2) {
-        cut = *firstKept;
-        droppedRows = int(firstKept - m_rowStarts.begin());
-        m_rowStarts.erase(m_rowStarts.begin(), firstKept);
-        for (int &start : m_rowStarts)
-            start -= cut;
-        m_open.laidOut -= cut;
-        m_open.breakAfter = std::max(-1, m_open.breakAfter - cut);
-        m_text.remove(0, cut);
-        value = bar->value() - droppedRows * m_rowHeight;
-    } else {
-        const int topCharacter = m_rowStarts[rowAt(0)];
-        cut = cutInsideRow(size - keep, size - keep / 2);
-        m_text.remove(0, cut);
-        restartLayout();
-        const auto row = std::upper_bound(m_rowStarts.begin(), m_rowStarts.end(),
-                                          std::max(0, topCharacter - cut));
-        value = int(row - m_rowStarts.begin() - 1) * m_rowHeight;
-    }
+    int droppedRows = cut.rows;
+    const int value =
+        cut.rows >= 0 ? bar->value() - cut.rows * m_rowHeight
+                      : m_layout.rowOf(std::max(0, topCharacter - cut.characters)) * m_rowHeight;
 
-    if (hasSelection() && std::min(m_anchor, m_cursor) < cut) {
+    if (hasSelection() && std::min(m_anchor, m_cursor) < cut.characters) {
         m_anchor = m_cursor = 0; // part of the selected text is gone
         droppedRows = -1;
     } else {
-        m_anchor = std::max(0, m_anchor - cut);
-        m_cursor = std::max(0, m_cursor - cut);
+        m_anchor = std::max(0, m_anchor - cut.characters);
+        m_cursor = std::max(0, m_cursor - cut.characters);
     }
 
     const QScopedValueRollback hold(m_holdPixels, true);
@@ -229,23 +179,22 @@ int TrafficTextArea::dropOldest(bool followEnd)
 
 void TrafficTextArea::setWrap(bool wrap)
 {
-    if (wrap == m_wrap)
+    if (wrap == wraps())
         return;
-    m_wrap = wrap;
     setVerticalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    relayout();
+    relayout([this, wrap] { m_layout.setWrap(wrap); });
 }
 
 QString TrafficTextArea::selectedText() const
 {
     const int start = std::min(m_anchor, m_cursor);
-    return m_text.mid(start, std::max(m_anchor, m_cursor) - start);
+    return m_layout.text().mid(start, std::max(m_anchor, m_cursor) - start);
 }
 
 void TrafficTextArea::selectAll()
 {
     setCursorPosition(0, false);
-    setCursorPosition(int(m_text.size()), true);
+    setCursorPosition(int(m_layout.text().size()), true);
 }
 
 void TrafficTextArea::copy() const
@@ -275,46 +224,12 @@ void TrafficTextArea::resetMetrics()
     const QFontMetrics intMetrics(m_drawFont, viewport());
     m_rowHeight = std::max(1, intMetrics.lineSpacing());
     m_ascent = intMetrics.ascent();
-
-    const QFontMetricsF metrics(m_drawFont, viewport());
-    const qreal spaceAdvance = metrics.horizontalAdvance(QStringLiteral(" "));
-    for (int c = 0; c < int(m_asciiAdvance.size()); ++c) {
-        const QChar ch(c);
-        if (ch == u'\t')
-            m_asciiAdvance[c] = spaceAdvance;
-        else if (isControl(ch))
-            m_asciiAdvance[c] = 0;
-        else
-            m_asciiAdvance[c] = metrics.horizontalAdvance(QString(ch));
-    }
-    m_otherAdvance.clear();
 }
 
-// Advance of the character at `index`; a surrogate pair counts as one character of length 2.
-qreal TrafficTextArea::advanceOf(int index, int *length) const
+TrafficLayout::Advance TrafficTextArea::fontAdvance() const
 {
-    const QChar c = m_text.at(index);
-    *length = 1;
-    if (c.unicode() < m_asciiAdvance.size())
-        return m_asciiAdvance[c.unicode()];
-
-    char32_t codePoint = c.unicode();
-    if (c.isHighSurrogate() && index + 1 < m_text.size() && m_text.at(index + 1).isLowSurrogate()) {
-        codePoint = QChar::surrogateToUcs4(c, m_text.at(index + 1));
-        *length = 2;
-    }
-    const auto cached = m_otherAdvance.constFind(codePoint);
-    if (cached != m_otherAdvance.cend())
-        return *cached;
-
-    const QChar::Category category = QChar::category(codePoint);
-    qreal advance = 0;
-    if (category != QChar::Mark_NonSpacing && category != QChar::Mark_Enclosing) {
-        const QFontMetricsF metrics(m_drawFont, viewport());
-        advance = metrics.horizontalAdvance(m_text.mid(index, *length));
-    }
-    m_otherAdvance.insert(codePoint, advance);
-    return advance;
+    const QFontMetricsF metrics(m_drawFont, viewport());
+    return [metrics](char32_t c) { return metrics.horizontalAdvance(QString::fromUcs4(&c, 1)); };
 }
 
 int TrafficTextArea::wrapWidth() const
@@ -322,97 +237,37 @@ int TrafficTextArea::wrapWidth() const
     return viewport()->width() - 2 * kTextMargin;
 }
 
-void TrafficTextArea::restartLayout()
+int TrafficTextArea::topCharacter() const
 {
-    m_rowStarts.assign(1, 0);
-    m_open = OpenRow{};
-    m_layoutWidth = wrapWidth();
-    layoutPending();
+    return m_layout.rowStarts()[rowAt(0)];
 }
 
-// Lays out everything again (new width, font or mode), keeping the first visible character at
-// the top, or the end in view when the end was shown.
-void TrafficTextArea::relayout()
+// Lets `change` lay out everything again (new width, font or mode), keeping the first visible
+// character at the top, or the end in view when the end was shown.
+void TrafficTextArea::relayout(const std::function<void()> &change)
 {
     showPendingAppends();
     QScrollBar *bar = verticalScrollBar();
     const bool followEnd = bar->value() >= bar->maximum();
-    const int topCharacter = m_rowStarts[rowAt(0)];
+    const int top = topCharacter();
 
-    restartLayout();
+    change();
     updateScrollBar();
-    if (followEnd) {
-        bar->setValue(bar->maximum());
-    } else {
-        const auto row = std::upper_bound(m_rowStarts.begin(), m_rowStarts.end(), topCharacter);
-        bar->setValue(int(row - m_rowStarts.begin() - 1) * m_rowHeight);
-    }
+    bar->setValue(followEnd ? bar->maximum() : m_layout.rowOf(top) * m_rowHeight);
     viewport()->update();
-}
-
-// Places the characters not yet laid out into rows, continuing the open row. Each character is
-// visited once: a word moving to the next row takes its width along in `tailWidth`.
-void TrafficTextArea::layoutPending()
-{
-    const qreal limit = m_wrap ? qreal(m_layoutWidth) : std::numeric_limits<qreal>::infinity();
-    const int size = int(m_text.size());
-    int i = m_open.laidOut;
-    while (i < size) {
-        const QChar c = m_text.at(i);
-        if (c.isHighSurrogate() && i + 1 == size)
-            break; // the low half may still arrive with the next append
-        if (c == u'\n') {
-            if (m_wrap) {
-                m_rowStarts.push_back(i + 1);
-                m_open = OpenRow{};
-            }
-            ++i;
-            continue;
-        }
-        int length = 1;
-        const qreal advance = advanceOf(i, &length);
-        if (isBreakSpace(c)) {
-            // Spaces never wrap: they may hang past the edge, and the next row starts after them.
-            m_open.width += advance;
-            m_open.breakAfter = i + length;
-            m_open.tailWidth = 0;
-        } else if (advance > 0) {
-            if (m_open.width + advance > limit && i > m_rowStarts.back()) {
-                if (m_open.breakAfter > m_rowStarts.back()) {
-                    m_rowStarts.push_back(m_open.breakAfter);
-                    m_open.width = m_open.tailWidth;
-                }
-                // A word wider than a row breaks at the character.
-                if (m_open.width + advance > limit && i > m_rowStarts.back()) {
-                    m_rowStarts.push_back(i);
-                    m_open.width = 0;
-                }
-                m_open.breakAfter = -1;
-            }
-            m_open.width += advance;
-            m_open.tailWidth += advance;
-        }
-        i += length;
-    }
-    m_open.laidOut = i;
 }
 
 int TrafficTextArea::rowTop(int row) const
 {
-    if (!m_wrap)
+    if (!wraps())
         return (viewport()->height() - m_rowHeight) / 2;
     return kTextMargin + row * m_rowHeight - verticalScrollBar()->value();
-}
-
-int TrafficTextArea::rowEnd(int row) const
-{
-    return row + 1 < rowCount() ? m_rowStarts[row + 1] : int(m_text.size());
 }
 
 // The row under viewport height `y`, clamped to the existing rows.
 int TrafficTextArea::rowAt(int y) const
 {
-    if (!m_wrap)
+    if (!wraps())
         return 0;
     const int contentY = y + verticalScrollBar()->value() - kTextMargin;
     if (contentY < 0)
@@ -424,41 +279,18 @@ int TrafficTextArea::rowAt(int y) const
 // start, below it the end; zero-width characters stay with the character before them.
 int TrafficTextArea::positionAt(const QPoint &point) const
 {
-    const int row = rowAt(point.y());
-    if (m_wrap && point.y() < rowTop(0))
+    if (wraps() && point.y() < rowTop(0))
         return 0;
-    if (m_wrap && point.y() >= rowTop(rowCount()))
-        return int(m_text.size());
-
-    const int start = m_rowStarts[row];
-    int end = rowEnd(row);
-    if (end > start && m_text.at(end - 1) == u'\n')
-        --end; // past the end of a row that ends in a line break means before the break
-    qreal x = kTextMargin;
-    int i = start;
-    while (i < end) {
-        int length = 1;
-        qreal advance = advanceOf(i, &length);
-        int next = i + length;
-        while (next < end && m_text.at(next) != u'\n') {
-            int nextLength = 1;
-            if (advanceOf(next, &nextLength) != 0)
-                break;
-            next += nextLength;
-        }
-        if (point.x() < x + advance / 2)
-            return i;
-        x += advance;
-        i = next;
-    }
-    return end;
+    if (wraps() && point.y() >= rowTop(rowCount()))
+        return int(m_layout.text().size());
+    return m_layout.positionAt(rowAt(point.y()), point.x() - kTextMargin);
 }
 
 void TrafficTextArea::updateScrollBar()
 {
     QScrollBar *bar = verticalScrollBar();
     const int page = viewport()->height();
-    const int content = m_wrap ? 2 * kTextMargin + rowCount() * m_rowHeight : 0;
+    const int content = wraps() ? 2 * kTextMargin + rowCount() * m_rowHeight : 0;
     bar->setRange(0, std::max(0, content - page));
     bar->setPageStep(page);
     bar->setSingleStep(m_rowHeight);
@@ -483,6 +315,7 @@ void TrafficTextArea::paintEvent(QPaintEvent *event)
     const QColor highlight = palette().color(QPalette::Highlight);
     const QColor highlightedText = palette().color(QPalette::HighlightedText);
     const qreal right = area.right() + 1;
+    const QString &text = m_layout.text();
 
     QPainter painter(viewport());
     painter.setFont(m_drawFont);
@@ -493,14 +326,14 @@ void TrafficTextArea::paintEvent(QPaintEvent *event)
         const int top = rowTop(row);
         if (top > area.bottom())
             break;
-        const int end = rowEnd(row);
+        const int end = m_layout.rowEnd(row);
         qreal x = kTextMargin;
-        int i = m_rowStarts[row];
+        int i = rowStarts()[row];
         // Characters well left of the area are skipped; the one just before it is still drawn
         // so that a glyph reaching past its cell keeps its pixels.
         while (i < end) {
             int length = 1;
-            const qreal advance = advanceOf(i, &length);
+            const qreal advance = m_layout.advanceOf(i, &length);
             if (x + advance >= area.left() - m_rowHeight / 2)
                 break;
             x += advance;
@@ -526,17 +359,17 @@ void TrafficTextArea::paintEvent(QPaintEvent *event)
                 runSelected = selected;
             }
             int length = 1;
-            const qreal advance = advanceOf(i, &length);
-            const QChar c = m_text.at(i);
+            const qreal advance = m_layout.advanceOf(i, &length);
+            const QChar c = text.at(i);
             if (c == u'\t')
                 run += u' ';
-            else if (!isControl(c))
-                run += QStringView(m_text).mid(i, length);
+            else if (!TrafficLayout::isControl(c))
+                run += QStringView(text).mid(i, length);
             x += advance;
             i += length;
         }
         flushRun();
-        if (!m_wrap)
+        if (!wraps())
             break;
     }
 }
@@ -547,9 +380,10 @@ void TrafficTextArea::resizeEvent(QResizeEvent *event)
     // text wraps at has changed.
     QAbstractScrollArea::resizeEvent(event);
     showPendingAppends();
-    if (m_wrap && wrapWidth() != m_layoutWidth) {
-        relayout();
+    if (wraps() && wrapWidth() != m_layout.width()) {
+        relayout([this] { m_layout.setWidth(wrapWidth()); });
     } else {
+        m_layout.setWidth(wrapWidth()); // the strip's one row does not depend on the width
         QScrollBar *bar = verticalScrollBar();
         const bool followEnd = bar->value() >= bar->maximum();
         updateScrollBar();
@@ -563,7 +397,7 @@ void TrafficTextArea::changeEvent(QEvent *event)
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         resetMetrics();
-        relayout();
+        relayout([this] { m_layout.setAdvance(fontAdvance()); });
     }
 }
 
@@ -657,10 +491,11 @@ void TrafficTextArea::mouseDoubleClickEvent(QMouseEvent *event)
     // Selects the run of non-space characters around the click, e.g. one hex byte. The press
     // that came with the double click started no drag, so its release must not change this.
     m_dragging = false;
-    const int size = int(m_text.size());
-    const auto isWordChar = [this](int i) {
-        const QChar c = m_text.at(i);
-        return !isBreakSpace(c) && c != u'\n';
+    const QString &text = m_layout.text();
+    const int size = int(text.size());
+    const auto isWordChar = [&text](int i) {
+        const QChar c = text.at(i);
+        return !TrafficLayout::isBreakSpace(c) && c != u'\n';
     };
     int start = positionAt(event->position().toPoint());
     int end = start;
@@ -683,7 +518,7 @@ void TrafficTextArea::contextMenuEvent(QContextMenuEvent *event)
 void TrafficTextArea::updateDragScroll(const QPoint &point)
 {
     const bool outside = point.y() < 0 || point.y() >= viewport()->height();
-    if (m_wrap && outside)
+    if (wraps() && outside)
         m_dragScrollTimer.start(kDragScrollInterval, this);
     else
         m_dragScrollTimer.stop();

@@ -1,24 +1,23 @@
 #pragma once
 
+#include "trafficlayout.h"
+
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
-#include <QHash>
 #include <QString>
-#include <array>
 #include <vector>
 
 class QMenu;
 
 // A read-only plain text area for serial traffic. The text is kept exactly as given: the area
-// never inserts line breaks, it only wraps rows on screen. Rows are computed incrementally, so an
-// append costs time in proportion to the appended text, and only the visible rows are painted.
+// never inserts line breaks, it only wraps rows on screen. Rows come from a TrafficLayout (see
+// there for how rows break and how a maximum length drops the oldest rows), so an append costs
+// time in proportion to the appended text, and only the visible rows are painted.
 //
-// Wrapping area (the default): rows break after the last space that fits; spaces may hang past
-// the right edge; a run without spaces breaks at the character; a "\n" in the text starts a new
-// row. A vertical scroll bar is always shown, so the wrap width never depends on the content.
-// One-line strip (setWrap(false)): a single row, centred vertically, without scroll bars, that
-// shows the start of the text; whatever lies past the right edge is clipped (it can still be
-// selected and copied).
+// Wrapping area (the default): a vertical scroll bar is always shown, so the wrap width never
+// depends on the content. One-line strip (setWrap(false)): a single row, centred vertically,
+// without scroll bars, that shows the start of the text; whatever lies past the right edge is
+// clipped (it can still be selected and copied).
 //
 // The user selects with the mouse (press and drag, shift+click extends, double-click takes the
 // run between spaces, e.g. one byte) and copies with the copy shortcut or the context menu;
@@ -29,12 +28,6 @@ class QMenu;
 // Appends are shown at most once per screen frame: text() and the rows change at once, while the
 // repaint and the scroll bar's range and following of the end wait for a short timer, so that a
 // line delivering many small pieces costs one paint per frame. Everything else repaints at once.
-//
-// With a maximum length set, the area keeps only the newest text: once an append passes the
-// bound, the oldest whole rows go, down to about three quarters of the bound, so that the cut
-// runs once per quarter of the bound and the remaining rows keep their breaks. Only where rows
-// are long next to the bound (the one-line strip, a bound of a few rows) is the cut made inside
-// a row, after a space where one is near, and the rest laid out again.
 class TrafficTextArea : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -49,7 +42,7 @@ public:
     static QFont defaultFont();
 
     // The whole text, exactly as set and appended (its newest part under a maximum length).
-    QString text() const { return m_text; }
+    QString text() const { return m_layout.text(); }
     // Replaces the whole text, clears the selection and shows the first row. The same text again
     // changes nothing.
     void setText(const QString &text);
@@ -58,18 +51,18 @@ public:
     void appendText(const QString &text);
     // Empties the area.
     void clear();
-    bool isEmpty() const { return m_text.isEmpty(); }
+    bool isEmpty() const { return m_layout.text().isEmpty(); }
 
     // Keeps text() at most `characters` long by dropping its oldest characters; 0 (the default)
     // keeps everything. A selection stays on its characters, or is cleared once any of them is
     // dropped; the view stays on the same rows, or at the end when it showed the end. A bound
     // below the current length applies at once; setText() keeps the tail of a longer text.
     void setMaximumLength(int characters);
-    int maximumLength() const { return m_maximumLength; }
+    int maximumLength() const { return m_layout.maximumLength(); }
 
     // true: wrapping area with a vertical scroll bar; false: one-line strip.
     void setWrap(bool wrap);
-    bool wraps() const { return m_wrap; }
+    bool wraps() const { return m_layout.wraps(); }
 
     // The selected characters, exactly as they stand in text(); empty without a selection.
     QString selectedText() const;
@@ -82,8 +75,8 @@ public:
     QMenu *createStandardContextMenu();
 
     // Index in text() of the first character of every row, in order; the first is always 0.
-    const std::vector<int> &rowStarts() const { return m_rowStarts; }
-    int rowCount() const { return int(m_rowStarts.size()); }
+    const std::vector<int> &rowStarts() const { return m_layout.rowStarts(); }
+    int rowCount() const { return m_layout.rowCount(); }
 
 signals:
     // The text has changed: set, appended to or cleared.
@@ -113,46 +106,26 @@ private:
         bool followEnd = false; // the view showed the end: scroll to the new end
     };
 
-    // Where the open (last) row stands after the characters laid out so far.
-    struct OpenRow
-    {
-        int laidOut = 0;     // characters of m_text already placed into rows
-        qreal width = 0;     // width of the open row
-        int breakAfter = -1; // index just after the row's last space, -1 if none
-        qreal tailWidth = 0; // width of the characters after that space
-    };
-
     void resetMetrics();
-    qreal advanceOf(int index, int *length) const;
-    void relayout();
-    void restartLayout();
-    void layoutPending();
-    bool exceedsBound() const { return m_maximumLength > 0 && m_text.size() > m_maximumLength; }
-    int cutInsideRow(int from, int to) const;
-    int dropOldest(bool followEnd);
+    TrafficLayout::Advance fontAdvance() const;
+    int topCharacter() const;
+    void relayout(const std::function<void()> &change);
+    int afterCut(const TrafficLayout::Cut &cut, int topCharacter, bool followEnd);
     bool showsEnd() const;
     void showPendingAppends();
     int wrapWidth() const;
     int rowTop(int row) const;
-    int rowEnd(int row) const;
     int rowAt(int y) const;
     int positionAt(const QPoint &point) const;
     void updateScrollBar();
     void setCursorPosition(int position, bool keepAnchor);
     void updateDragScroll(const QPoint &point);
 
-    QString m_text;
-    int m_maximumLength = 0;
-    bool m_wrap = true;
-    std::vector<int> m_rowStarts{0};
-    OpenRow m_open;
-    int m_layoutWidth = 0;
+    TrafficLayout m_layout;
 
     QFont m_drawFont;
     int m_rowHeight = 1;
     int m_ascent = 0;
-    mutable std::array<qreal, 128> m_asciiAdvance{};
-    mutable QHash<char32_t, qreal> m_otherAdvance;
 
     int m_anchor = 0;
     int m_cursor = 0;

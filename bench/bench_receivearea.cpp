@@ -14,6 +14,7 @@
 // running in between as it does for serial notifications, and the figure is the process's CPU
 // time: the share of one core the display costs while a meter streams. One run per case.
 
+#include "paintcounter.h"
 #include "traffictextarea.h"
 
 #include <QApplication>
@@ -45,21 +46,6 @@ struct Outcome
     double wallMs = 0;
     int paints = 0;
     int bytesDone = 0; // less than the burst when the time budget ran out
-};
-
-// Counts the paint events a viewport receives.
-class PaintCounter : public QObject
-{
-public:
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++count;
-        return false;
-    }
 };
 
 QString trafficText(const QByteArray &bytes)

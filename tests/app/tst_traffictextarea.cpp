@@ -1,3 +1,4 @@
+#include "paintcounter.h"
 #include "traffictextarea.h"
 
 #include <QClipboard>
@@ -30,21 +31,6 @@ QString hexBytes(int count, int first = 0)
     return text;
 }
 
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject
-{
-public:
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++count;
-        return false;
-    }
-};
-
 } // namespace
 
 class TestTrafficTextArea : public QObject
@@ -54,31 +40,24 @@ private slots:
     void init();
     void cleanup();
 
-    void appendsEqualOneConcatenation_data();
-    void appendsEqualOneConcatenation();
-    void wrapsAfterLastSpaceThatFits_data();
-    void wrapsAfterLastSpaceThatFits();
-    void chineseWrapsAndCopiesByCharacter();
-    void resizeRewrapsLikeFreshLayout();
-    void oneLineStripNeverWraps();
-    void followsEndOnlyWhenShowingIt();
-    void scrollingBeforeAppendsShowDecidesFollowing_data();
-    void scrollingBeforeAppendsShowDecidesFollowing();
-    void dragSelectionCopiesExactSubstring_data();
-    void dragSelectionCopiesExactSubstring();
-    void contextMenuCopiesAndSelectsAll();
-    void clearEmptiesAndSignalsOnce();
-    void selectionIsPaintedBehindSelectedSpaces();
-    void wordMovedByAppendLeavesNoStalePixels();
-    void screenCatchesUpWithAppends_data();
-    void screenCatchesUpWithAppends();
-    void appendsPaintAtMostOncePerFrame_data();
-    void appendsPaintAtMostOncePerFrame();
-    void boundKeepsNewestTextInWholeRows_data();
-    void boundKeepsNewestTextInWholeRows();
-    void boundKeepsSelectionOnItsCharacters_data();
-    void boundKeepsSelectionOnItsCharacters();
-    void boundAppliesToSetTextAndLowering();
+    void shouldRewrapWhenResized();
+    void shouldShowOneRowWithoutScrollBarAsAStrip();
+    void shouldFollowTheEndOnlyWhenShowingIt();
+    void shouldFollowTheEndWhereTheUserScrolledBeforeAppendsShow_data();
+    void shouldFollowTheEndWhereTheUserScrolledBeforeAppendsShow();
+    void shouldCopyExactlyWhatTheMouseSelected_data();
+    void shouldCopyExactlyWhatTheMouseSelected();
+    void shouldCopyAndSelectAllFromTheContextMenu();
+    void shouldSignalEachChangeOnce();
+    void shouldPaintTheSelectionBehindSelectedSpaces();
+    void shouldLeaveNoStalePixelsWhenAnAppendMovesAWord();
+    void shouldShowTheStateOnceAppendsArePainted_data();
+    void shouldShowTheStateOnceAppendsArePainted();
+    void shouldPaintAppendsAtMostOncePerFrame_data();
+    void shouldPaintAppendsAtMostOncePerFrame();
+    void shouldKeepTheSelectionOnItsCharactersUnderABound_data();
+    void shouldKeepTheSelectionOnItsCharactersUnderABound();
+    void shouldApplyTheBoundToSetTextAndToALowerBound();
 
 private:
     // Sizes the area so that exactly `columns` characters of the monospace font fit in a row.
@@ -161,115 +140,7 @@ QImage TestTrafficTextArea::freshViewport() const
     return m_area->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-void TestTrafficTextArea::appendsEqualOneConcatenation_data()
-{
-    QTest::addColumn<QStringList>("pieces");
-    QTest::addColumn<int>("columns");
-
-    QStringList bytes;
-    for (int i = 0; i < 1000; ++i)
-        bytes << hexBytes(1, i);
-    QTest::newRow("thousand single bytes") << bytes << 23;
-
-    QStringList uneven;
-    const QString burst = hexBytes(700);
-    for (int at = 0, size = 1; at < burst.size(); at += size, size = size % 97 + 7)
-        uneven << burst.mid(at, size);
-    QTest::newRow("pieces split mid-byte") << uneven << 23;
-
-    QTest::newRow("line breaks kept as given")
-        << QStringList{"68 10\r\n", "AA\n", "\n", "16 "} << 23;
-    QTest::newRow("chinese one by one") << QStringList{"校", "验", "通", "过", "！", " OK"} << 23;
-    const QString emoji = QStringLiteral("A😀B");
-    // One column: a pair laid out as two characters would take two rows.
-    QTest::newRow("surrogate pair split between appends")
-        << QStringList{emoji.left(2), emoji.mid(2, 1), emoji.mid(3)} << 1;
-    QTest::newRow("empty pieces") << QStringList{"", "68 ", "", "16 "} << 23;
-}
-
-void TestTrafficTextArea::appendsEqualOneConcatenation()
-{
-    QFETCH(QStringList, pieces);
-    QFETCH(int, columns);
-    setColumns(columns);
-    QSignalSpy changed(m_area, &TrafficTextArea::textChanged);
-    for (const QString &piece : pieces)
-        m_area->appendText(piece);
-
-    const QString whole = pieces.join(QString());
-    QCOMPARE(m_area->text(), whole);
-    QCOMPARE(m_area->text().count(u'\n'), whole.count(u'\n'));
-    QCOMPARE(changed.size(), int(pieces.size() - pieces.count(QString())));
-
-    // Rows built piece by piece are the rows of the whole text laid out at once.
-    TrafficTextArea fresh;
-    fresh.setFont(m_area->font());
-    fresh.resize(m_area->size());
-    fresh.show();
-    fresh.setText(whole);
-    QCOMPARE(fresh.viewport()->width(), m_area->viewport()->width());
-    QCOMPARE(rowStartsOf(*m_area), rowStartsOf(fresh));
-}
-
-void TestTrafficTextArea::wrapsAfterLastSpaceThatFits_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("columns");
-    QTest::addColumn<RowStarts>("rows");
-
-    const QString frame = QStringLiteral("68 10 AA 16 ");
-    QTest::newRow("all fits") << frame << 12 << RowStarts{0};
-    QTest::newRow("trailing space hangs") << frame << 11 << RowStarts{0};
-    QTest::newRow("break after third byte") << frame << 8 << RowStarts{0, 9};
-    QTest::newRow("two bytes and space fit") << frame << 6 << RowStarts{0, 6};
-    QTest::newRow("space past edge hangs") << frame << 5 << RowStarts{0, 6};
-    QTest::newRow("one byte per row") << frame << 4 << RowStarts{0, 3, 6, 9};
-    QTest::newRow("narrower than a byte") << frame << 1 << RowStarts{0, 1, 3, 4, 6, 7, 9, 10};
-    QTest::newRow("run without spaces") << "0123456789" << 4 << RowStarts{0, 4, 8};
-    QTest::newRow("long word starts a new row") << "AB 0123456789" << 4 << RowStarts{0, 3, 7, 11};
-    QTest::newRow("several spaces hang") << "AB    CD" << 3 << RowStarts{0, 6};
-    QTest::newRow("line break starts a row") << "68\r\n10 " << 20 << RowStarts{0, 4};
-    QTest::newRow("line break at the edge") << "0123\n45" << 4 << RowStarts{0, 5};
-    QTest::newRow("empty") << "" << 4 << RowStarts{0};
-}
-
-void TestTrafficTextArea::wrapsAfterLastSpaceThatFits()
-{
-    QFETCH(QString, text);
-    QFETCH(int, columns);
-    QFETCH(RowStarts, rows);
-    setColumns(columns);
-    m_area->setText(text);
-    QCOMPARE(rowStartsOf(*m_area), rows);
-}
-
-void TestTrafficTextArea::chineseWrapsAndCopiesByCharacter()
-{
-    const QString text = QStringLiteral("校验通过！");
-    const QFontMetricsF metrics(m_area->font());
-    const qreal wide = metrics.horizontalAdvance(text.at(0));
-    for (const QChar c : text)
-        if (metrics.horizontalAdvance(c) != wide)
-            QSKIP("no font with equal advances for these characters");
-    const int chrome = m_area->width() - m_area->viewport()->width();
-    m_area->resize(chrome + 2 * TrafficTextArea::kTextMargin + int(2.5 * wide), 100);
-    m_area->setText(text);
-    QCOMPARE(rowStartsOf(*m_area), (RowStarts{0, 2, 4}));
-
-    // From a quarter into "验" (row 0) to a quarter into "过" (row 1).
-    const int rowHeight = QFontMetrics(m_area->font()).lineSpacing();
-    const auto cell = [&](int row, int column) {
-        return QPoint(TrafficTextArea::kTextMargin + int((column + 0.25) * wide),
-                      TrafficTextArea::kTextMargin + row * rowHeight + rowHeight / 2);
-    };
-    QTest::mousePress(m_area->viewport(), Qt::LeftButton, {}, cell(0, 1));
-    QTest::mouseMove(m_area->viewport(), cell(1, 1));
-    QTest::mouseRelease(m_area->viewport(), Qt::LeftButton, {}, cell(1, 1));
-    QTest::keyClick(m_area, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("验通"));
-}
-
-void TestTrafficTextArea::resizeRewrapsLikeFreshLayout()
+void TestTrafficTextArea::shouldRewrapWhenResized()
 {
     const QString text = hexBytes(40);
     setColumns(60);
@@ -284,7 +155,7 @@ void TestTrafficTextArea::resizeRewrapsLikeFreshLayout()
     QCOMPARE(m_area->text(), text);
 }
 
-void TestTrafficTextArea::oneLineStripNeverWraps()
+void TestTrafficTextArea::shouldShowOneRowWithoutScrollBarAsAStrip()
 {
     setColumns(4);
     m_area->setWrap(false);
@@ -297,7 +168,7 @@ void TestTrafficTextArea::oneLineStripNeverWraps()
     QVERIFY(m_area->verticalScrollBar()->isVisible());
 }
 
-void TestTrafficTextArea::followsEndOnlyWhenShowingIt()
+void TestTrafficTextArea::shouldFollowTheEndOnlyWhenShowingIt()
 {
     QScrollBar *bar = m_area->verticalScrollBar();
     setColumns(30);
@@ -318,7 +189,7 @@ void TestTrafficTextArea::followsEndOnlyWhenShowingIt()
     QCOMPARE(bar->value(), 0);
 }
 
-void TestTrafficTextArea::scrollingBeforeAppendsShowDecidesFollowing_data()
+void TestTrafficTextArea::shouldFollowTheEndWhereTheUserScrolledBeforeAppendsShow_data()
 {
     QTest::addColumn<bool>("startAtEnd");
     QTest::addColumn<bool>("scrollToEnd"); // where the user scrolls before the appends show
@@ -329,7 +200,7 @@ void TestTrafficTextArea::scrollingBeforeAppendsShowDecidesFollowing_data()
     QTest::newRow("stayed at the end") << true << true << true;
 }
 
-void TestTrafficTextArea::scrollingBeforeAppendsShowDecidesFollowing()
+void TestTrafficTextArea::shouldFollowTheEndWhereTheUserScrolledBeforeAppendsShow()
 {
     QFETCH(bool, startAtEnd);
     QFETCH(bool, scrollToEnd);
@@ -348,7 +219,7 @@ void TestTrafficTextArea::scrollingBeforeAppendsShowDecidesFollowing()
     QCOMPARE(bar->value(), follows ? bar->maximum() : scrolled);
 }
 
-void TestTrafficTextArea::dragSelectionCopiesExactSubstring_data()
+void TestTrafficTextArea::shouldCopyExactlyWhatTheMouseSelected_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QPointF>("from"); // (column, row) where the mouse is pressed
@@ -384,7 +255,7 @@ void TestTrafficTextArea::dragSelectionCopiesExactSubstring_data()
         << bytes << QPointF(7.8, 1) << QPointF() << Gesture::DoubleClick << "05";
 }
 
-void TestTrafficTextArea::dragSelectionCopiesExactSubstring()
+void TestTrafficTextArea::shouldCopyExactlyWhatTheMouseSelected()
 {
     QFETCH(QString, text);
     QFETCH(QPointF, from);
@@ -419,7 +290,7 @@ void TestTrafficTextArea::dragSelectionCopiesExactSubstring()
     QCOMPARE(QGuiApplication::clipboard()->text(), copied.isEmpty() ? "before" : copied);
 }
 
-void TestTrafficTextArea::contextMenuCopiesAndSelectsAll()
+void TestTrafficTextArea::shouldCopyAndSelectAllFromTheContextMenu()
 {
     const QString text = hexBytes(5) + "校验通过！";
     m_area->setText(text);
@@ -440,7 +311,7 @@ void TestTrafficTextArea::contextMenuCopiesAndSelectsAll()
     QCOMPARE(QGuiApplication::clipboard()->text(), text);
 }
 
-void TestTrafficTextArea::clearEmptiesAndSignalsOnce()
+void TestTrafficTextArea::shouldSignalEachChangeOnce()
 {
     m_area->setText(hexBytes(200));
     m_area->selectAll();
@@ -455,11 +326,14 @@ void TestTrafficTextArea::clearEmptiesAndSignalsOnce()
     m_area->clear();
     QCOMPARE(changed.size(), 1);
 
+    m_area->appendText(QString());
     m_area->appendText(QStringLiteral("68 "));
-    QCOMPARE(m_area->text(), QStringLiteral("68 "));
+    m_area->appendText(QStringLiteral("10 "));
+    QCOMPARE(m_area->text(), QStringLiteral("68 10 "));
+    QCOMPARE(changed.size(), 3);
 }
 
-void TestTrafficTextArea::selectionIsPaintedBehindSelectedSpaces()
+void TestTrafficTextArea::shouldPaintTheSelectionBehindSelectedSpaces()
 {
     setColumns(30);
     m_area->setText(QStringLiteral("68 10 AA "));
@@ -484,7 +358,7 @@ void TestTrafficTextArea::selectionIsPaintedBehindSelectedSpaces()
     QCOMPARE(spaceCells(), (QList<QColor>{highlight, highlight, highlight}));
 }
 
-void TestTrafficTextArea::wordMovedByAppendLeavesNoStalePixels()
+void TestTrafficTextArea::shouldLeaveNoStalePixelsWhenAnAppendMovesAWord()
 {
     setColumns(5);
     m_area->setText(QStringLiteral("68 10"));
@@ -510,7 +384,7 @@ void TestTrafficTextArea::wordMovedByAppendLeavesNoStalePixels()
     QTRY_VERIFY(!blank(1, 0, 3));
 }
 
-void TestTrafficTextArea::screenCatchesUpWithAppends_data()
+void TestTrafficTextArea::shouldShowTheStateOnceAppendsArePainted_data()
 {
     QTest::addColumn<int>("bound");
     QTest::addColumn<qreal>("rowsAboveEnd"); // where the view is put; 0 follows the end
@@ -533,7 +407,7 @@ void TestTrafficTextArea::screenCatchesUpWithAppends_data()
 // Whatever the appends did (new rows, rows dropped above or under the view, the view following
 // the end), the screen shows the area's state once the frame is painted: no stale pixels. A view
 // that followed the end still does; one on rows that were kept still shows them.
-void TestTrafficTextArea::screenCatchesUpWithAppends()
+void TestTrafficTextArea::shouldShowTheStateOnceAppendsArePainted()
 {
     QFETCH(int, bound);
     QFETCH(qreal, rowsAboveEnd);
@@ -576,7 +450,7 @@ void TestTrafficTextArea::screenCatchesUpWithAppends()
     }
 }
 
-void TestTrafficTextArea::appendsPaintAtMostOncePerFrame_data()
+void TestTrafficTextArea::shouldPaintAppendsAtMostOncePerFrame_data()
 {
     QTest::addColumn<bool>("eventLoopBetweenAppends");
 
@@ -585,7 +459,7 @@ void TestTrafficTextArea::appendsPaintAtMostOncePerFrame_data()
     QTest::newRow("event loop after every append") << true;
 }
 
-void TestTrafficTextArea::appendsPaintAtMostOncePerFrame()
+void TestTrafficTextArea::shouldPaintAppendsAtMostOncePerFrame()
 {
     QFETCH(bool, eventLoopBetweenAppends);
     QScrollBar *bar = m_area->verticalScrollBar();
@@ -615,80 +489,7 @@ void TestTrafficTextArea::appendsPaintAtMostOncePerFrame()
              qPrintable(QStringLiteral("%1 paints, %2 allowed").arg(paints.count).arg(allowed)));
 }
 
-void TestTrafficTextArea::boundKeepsNewestTextInWholeRows_data()
-{
-    QTest::addColumn<QString>("stream");
-    QTest::addColumn<int>("pieceLength");
-    QTest::addColumn<int>("bound");
-    QTest::addColumn<int>("columns");
-    QTest::addColumn<bool>("wrap");
-    // Whether every cut must fall just after a space or line break. Rows of at least one byte
-    // ("XX ") break only after a space or at a line break, and the cut is made at a row start,
-    // so the kept hex text starts with a whole byte. Rows narrower than a byte break inside
-    // bytes, so there the cut may too.
-    QTest::addColumn<bool>("cutAfterSpace");
-
-    const QString hex = hexBytes(600);
-    QString frames;
-    for (int i = 0; i < 60; ++i)
-        frames += hexBytes(4 + i % 9, i) + "\r\n";
-
-    QTest::newRow("single bytes") << hex << 3 << 300 << 23 << true << true;
-    QTest::newRow("pieces split mid-byte") << hex << 7 << 300 << 23 << true << true;
-    QTest::newRow("pieces over a quarter of the bound") << hex << 100 << 300 << 23 << true << true;
-    QTest::newRow("pieces over the bound") << hex << 200 << 90 << 23 << true << true;
-    QTest::newRow("bound of about one row") << hex << 3 << 25 << 23 << true << true;
-    QTest::newRow("bound shorter than a row") << hex << 3 << 22 << 60 << true << true;
-    QTest::newRow("rows narrower than a byte") << hex << 5 << 100 << 1 << true << false;
-    QTest::newRow("frames ending in line breaks") << frames << 5 << 200 << 23 << true << true;
-    QTest::newRow("one-line strip") << hex << 3 << 101 << 23 << false << true;
-    // Pieces of three halves split the pairs between appends; an odd bound could cut one.
-    QTest::newRow("surrogate pairs without spaces")
-        << QStringLiteral("😀").repeated(150) << 3 << 11 << 23 << true << false;
-}
-
-void TestTrafficTextArea::boundKeepsNewestTextInWholeRows()
-{
-    QFETCH(QString, stream);
-    QFETCH(int, pieceLength);
-    QFETCH(int, bound);
-    QFETCH(int, columns);
-    QFETCH(bool, wrap);
-    QFETCH(bool, cutAfterSpace);
-    setColumns(columns);
-    m_area->setWrap(wrap);
-    m_area->setMaximumLength(bound);
-    TrafficTextArea fresh;
-    fresh.setFont(m_area->font());
-    fresh.setWrap(wrap);
-    fresh.resize(m_area->size());
-    fresh.show();
-
-    int cuts = 0;
-    for (int at = 0; at < stream.size(); at += pieceLength) {
-        const qsizetype before = m_area->text().size();
-        const QString piece = stream.mid(at, pieceLength);
-        m_area->appendText(piece);
-        const QString whole = stream.left(at + piece.size());
-        const QString kept = m_area->text();
-        QVERIFY2(whole.endsWith(kept), qPrintable(kept));
-        QVERIFY(kept.size() <= bound);
-        QVERIFY(kept.size() >= std::min<qsizetype>(whole.size(), bound / 3));
-        QVERIFY(kept.isEmpty() || !kept.front().isLowSurrogate());
-        if (kept.size() < before + piece.size())
-            ++cuts;
-        if (cutAfterSpace && kept.size() < whole.size()) {
-            const QChar last = whole.at(whole.size() - kept.size() - 1);
-            QVERIFY2(last == u' ' || last == u'\n', qPrintable(kept));
-        }
-        fresh.setText(kept);
-        QCOMPARE(rowStartsOf(*m_area), rowStartsOf(fresh));
-    }
-    // Each cut leaves room for at least a quarter of the bound before the next.
-    QVERIFY2(cuts <= 1 + stream.size() / (bound / 4), qPrintable(QString::number(cuts)));
-}
-
-void TestTrafficTextArea::boundKeepsSelectionOnItsCharacters_data()
+void TestTrafficTextArea::shouldKeepTheSelectionOnItsCharactersUnderABound_data()
 {
     QTest::addColumn<int>("fromRow");
     QTest::addColumn<int>("toRow");
@@ -701,7 +502,7 @@ void TestTrafficTextArea::boundKeepsSelectionOnItsCharacters_data()
     QTest::newRow("across the cut") << 4 << 6 << false;
 }
 
-void TestTrafficTextArea::boundKeepsSelectionOnItsCharacters()
+void TestTrafficTextArea::shouldKeepTheSelectionOnItsCharactersUnderABound()
 {
     QFETCH(int, fromRow);
     QFETCH(int, toRow);
@@ -721,7 +522,7 @@ void TestTrafficTextArea::boundKeepsSelectionOnItsCharacters()
     QCOMPARE(m_area->selectedText(), kept ? selected : QString());
 }
 
-void TestTrafficTextArea::boundAppliesToSetTextAndLowering()
+void TestTrafficTextArea::shouldApplyTheBoundToSetTextAndToALowerBound()
 {
     setColumns(23);
     const QString text = hexBytes(200);

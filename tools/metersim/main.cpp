@@ -4,9 +4,9 @@
 // standard error as "RX <hex>" / "TX <hex>" lines. SIGINT or SIGTERM ends it with status 0.
 
 #include "conversions.h"
+#include "metersimoptions.h"
 #include "metersimulator.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -29,8 +29,6 @@
 
 namespace {
 
-// Pause between the pieces of a reply under --split.
-constexpr int kPieceGapMs = 20;
 // Bytes that made no request are logged once the line has been quiet this long.
 constexpr int kIdleMs = 100;
 // ... or once this many have piled up.
@@ -338,173 +336,6 @@ private:
     QTimer m_idle;
 };
 
-struct Options
-{
-    QString device;
-    qint32 baudRate = 2400;
-    QSerialPort::Parity parity = QSerialPort::EvenParity;
-    QString link;
-    MeterCj188Config cj188;
-    MeterMbusConfig mbus;
-    MeterFaults faults;
-    int pieceSize = 0;
-    bool echo = false;
-};
-
-std::optional<QSerialPort::Parity> ParityFromLetter(const QString &letter)
-{
-    const QString l = letter.toUpper();
-    if (l == u"N")
-        return QSerialPort::NoParity;
-    if (l == u"E")
-        return QSerialPort::EvenParity;
-    if (l == u"O")
-        return QSerialPort::OddParity;
-    if (l == u"M")
-        return QSerialPort::MarkParity;
-    if (l == u"S")
-        return QSerialPort::SpaceParity;
-    return std::nullopt;
-}
-
-// One to `maxSize` decimal digits.
-bool IsDigits(const QString &text, int maxSize)
-{
-    if (text.isEmpty() || text.size() > maxSize)
-        return false;
-    for (const QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
-}
-
-// Reads the command line into `options`; false with a message in `error` on a bad value.
-bool ParseOptions(QCommandLineParser &parser, const QStringList &arguments, Options &options,
-                  QString *error)
-{
-    const QCommandLineOption device(QStringLiteral("device"),
-                                    QStringLiteral("Use the serial device PATH instead of a new "
-                                                   "pseudo-terminal."),
-                                    QStringLiteral("PATH"));
-    const QCommandLineOption baud(QStringLiteral("baud"),
-                                  QStringLiteral("Baud rate of --device (default 2400)."),
-                                  QStringLiteral("N"));
-    const QCommandLineOption parity(QStringLiteral("parity"),
-                                    QStringLiteral("Parity of --device: N, E, O, M or S "
-                                                   "(default E); 8 data bits, 1 stop bit."),
-                                    QStringLiteral("P"));
-    const QCommandLineOption link(QStringLiteral("link"),
-                                  QStringLiteral("Also make a symbolic link PATH to the device, "
-                                                 "removed on exit."),
-                                  QStringLiteral("PATH"));
-    const QCommandLineOption cjType(QStringLiteral("cj188-type"),
-                                    QStringLiteral("CJ/T 188 meter type, hexadecimal: 10-19 "
-                                                   "water, 20-29 heat (default 10)."),
-                                    QStringLiteral("HH"));
-    const QCommandLineOption cjAddress(QStringLiteral("cj188-address"),
-                                       QStringLiteral("CJ/T 188 meter address, up to ten digits "
-                                                      "(default 0012345678)."),
-                                       QStringLiteral("DIGITS"));
-    const QCommandLineOption cjMaker(QStringLiteral("cj188-maker"),
-                                     QStringLiteral("CJ/T 188 manufacturer code, up to four "
-                                                    "digits (default 3378)."),
-                                     QStringLiteral("DIGITS"));
-    const QCommandLineOption mbusAddress(QStringLiteral("mbus-address"),
-                                         QStringLiteral("M-Bus primary address 0-250, decimal "
-                                                        "(default 0)."),
-                                         QStringLiteral("N"));
-    const QCommandLineOption mbusId(QStringLiteral("mbus-id"),
-                                    QStringLiteral("M-Bus identification number, up to eight "
-                                                   "digits (default 12345678)."),
-                                    QStringLiteral("DIGITS"));
-    const QCommandLineOption split(QStringLiteral("split"),
-                                   QStringLiteral("Write replies in pieces of N bytes, %1 ms "
-                                                  "apart.")
-                                       .arg(kPieceGapMs),
-                                   QStringLiteral("N"));
-    const QCommandLineOption noise(QStringLiteral("noise"),
-                                   QStringLiteral("Send a few noise bytes before every reply."));
-    const QCommandLineOption badChecksum(QStringLiteral("bad-checksum"),
-                                         QStringLiteral("Send replies with a wrong checksum."));
-    const QCommandLineOption silent(QStringLiteral("silent"),
-                                    QStringLiteral("Never answer (requests are still logged)."));
-    const QCommandLineOption echo(QStringLiteral("echo"),
-                                  QStringLiteral("Echo every received byte before answering, "
-                                                 "like an RS-485 adapter with local echo."));
-    parser.setApplicationDescription(
-        QStringLiteral("Simulated CJ/T 188 and M-Bus (EN 13757-2/-3) meter. Prints the device "
-                       "to open as the first line, logs RX/TX lines on standard error, runs "
-                       "until SIGINT or SIGTERM."));
-    parser.addHelpOption();
-    parser.addOptions({device, baud, parity, link, cjType, cjAddress, cjMaker, mbusAddress, mbusId,
-                       split, noise, badChecksum, silent, echo});
-    if (!parser.parse(arguments)) {
-        *error = parser.errorText();
-        return false;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        *error = QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first());
-        return false;
-    }
-    const auto invalid = [&](const QCommandLineOption &option) {
-        *error = QStringLiteral("invalid value for --%1: %2")
-                     .arg(option.names().first(), parser.value(option));
-        return false;
-    };
-
-    options.device = parser.value(device);
-    options.link = parser.value(link);
-    bool ok = true;
-    if (parser.isSet(baud)) {
-        options.baudRate = parser.value(baud).toInt(&ok);
-        if (!ok || options.baudRate <= 0)
-            return invalid(baud);
-    }
-    if (parser.isSet(parity)) {
-        const auto p = ParityFromLetter(parser.value(parity));
-        if (!p)
-            return invalid(parity);
-        options.parity = *p;
-    }
-    if (parser.isSet(cjType)) {
-        const QString text = parser.value(cjType);
-        const uint type = text.toUInt(&ok, 16);
-        if (!ok || text.size() != 2 || !Cj188TypeSupported(std::uint8_t(type)))
-            return invalid(cjType);
-        options.cj188.type = std::uint8_t(type);
-    }
-    const QString address =
-        parser.isSet(cjAddress) ? parser.value(cjAddress) : QStringLiteral("0012345678");
-    const QString maker = parser.isSet(cjMaker) ? parser.value(cjMaker) : QStringLiteral("3378");
-    if (!IsDigits(address, 10))
-        return invalid(cjAddress);
-    if (!IsDigits(maker, 4))
-        return invalid(cjMaker);
-    options.cj188.address = Cj188AddressField(address, maker);
-    if (parser.isSet(mbusAddress)) {
-        const uint address = parser.value(mbusAddress).toUInt(&ok, 10);
-        if (!ok || address > MeterMbus::kLastPrimaryAddress)
-            return invalid(mbusAddress);
-        options.mbus.primaryAddress = std::uint8_t(address);
-    }
-    if (parser.isSet(mbusId)) {
-        const QString text = parser.value(mbusId);
-        if (!IsDigits(text, 8))
-            return invalid(mbusId);
-        options.mbus.identification = text.toUInt();
-    }
-    if (parser.isSet(split)) {
-        options.pieceSize = parser.value(split).toInt(&ok);
-        if (!ok || options.pieceSize < 1)
-            return invalid(split);
-    }
-    options.faults.noise = parser.isSet(noise);
-    options.faults.badChecksum = parser.isSet(badChecksum);
-    options.faults.silent = parser.isSet(silent);
-    options.echo = parser.isSet(echo);
-    return true;
-}
-
 // Makes `link` point at `target`. A symbolic link left behind by an earlier run is replaced;
 // any other file is left alone and reported.
 bool CreateLink(const QString &target, const QString &link, QString *error)
@@ -531,6 +362,22 @@ void RemoveLink(const QString &target, const QString &link)
         QFile::remove(link);
 }
 
+// Reads the command line into `options`; the exit status instead when the simulator is not to
+// run: 0 after printing the help text, 2 after reporting a bad option.
+std::optional<int> ReadCommandLine(MeterSimOptions &options)
+{
+    QString error;
+    if (!ParseMeterSimOptions(QCoreApplication::arguments(), options, &error)) {
+        std::fprintf(stderr, "metersim: %s\n", qPrintable(error));
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(qPrintable(MeterSimHelpText()), stdout);
+        return 0;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -538,17 +385,10 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("metersim"));
 
-    QCommandLineParser parser;
-    Options options;
+    MeterSimOptions options;
+    if (const std::optional<int> status = ReadCommandLine(options))
+        return *status;
     QString error;
-    if (!ParseOptions(parser, QCoreApplication::arguments(), options, &error)) {
-        std::fprintf(stderr, "metersim: %s\n", qPrintable(error));
-        return 2;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
-    }
     if (!InstallSignalPipe(&error)) {
         std::fprintf(stderr, "metersim: %s\n", qPrintable(error));
         return 1;
