@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
+
 namespace {
 
 const QString kExpectedForm = QStringLiteral("expected COMn=DEVICE, for example COM5=/dev/ttyUSB0");
@@ -31,9 +33,9 @@ PortAssignment ParsePortAssignment(QStringView text)
     const QStringView name = text.left(equals).trimmed();
     const QString device = text.mid(equals + 1).trimmed().toString();
 
-    const QStringView number = name.mid(3);
-    if (!name.startsWith(u"COM", Qt::CaseInsensitive) || number.isEmpty() ||
-        !std::all_of(number.begin(), number.end(), isAsciiDigit))
+    const QStringView number =
+        name.startsWith(u"COM", Qt::CaseInsensitive) ? name.sliced(3) : QStringView();
+    if (number.isEmpty() || !std::all_of(number.begin(), number.end(), isAsciiDigit))
         return failed(QStringLiteral("\"%1\" is not a port name; %2").arg(name, kExpectedForm));
     bool ok = false;
     const int port = number.toInt(&ok);
@@ -88,5 +90,6 @@ PortMappings ReadPortMapFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {{}, {path + QStringLiteral(": cannot be read: ") + file.errorString()}};
+    // UTF-8; a byte-order mark that some editors write first is dropped by the conversion.
     return ParsePortMapText(QString::fromUtf8(file.readAll()), path);
 }

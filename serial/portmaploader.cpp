@@ -26,10 +26,10 @@ void apply(LoadedPortMap &loaded, const PortMappings &layer)
         loaded.map.set(mapping.port, mapping.device);
         loaded.origins.insert(mapping.port, mapping.origin);
         if (deviceMissing(mapping.device))
-            loaded.problems << mapping.origin + QStringLiteral(": ") + mapping.device +
-                                   QStringLiteral(" does not exist (COM%1 is not listed until it "
-                                                  "does)")
-                                       .arg(mapping.port);
+            loaded.problems << QStringLiteral("%1: %2 does not exist (COM%3 is not listed until "
+                                              "it does)")
+                                   .arg(mapping.origin, mapping.device)
+                                   .arg(mapping.port);
     }
 }
 

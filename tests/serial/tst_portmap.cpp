@@ -36,7 +36,8 @@ void TestPortMap::init()
 
 QString TestPortMap::writeMap(const QString &folder, std::initializer_list<int> ports)
 {
-    QByteArray text;
+    // Starting with a byte-order mark, as some editors write UTF-8.
+    QByteArray text = "\xEF\xBB\xBF";
     for (int port : ports) {
         const QString device = m_tree->filePath(folder + QString::number(port));
         WriteFile(device, {});
