@@ -71,6 +71,8 @@ void TestPortMapWindow::shouldListAndOpenADeviceMappedThroughTheFile()
     QVERIFY2(reported.at(0).startsWith(PortMapLoader::userFile() + QStringLiteral(":3: ")),
              qPrintable(reported.at(0)));
     QVERIFY(m_messages.messages.isEmpty());
+    // The window asks `loader` at every probe: it must not outlive it.
+    m_window.reset();
 }
 
 QTEST_MAIN(TestPortMapWindow)
