@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "messageboxes.h"
 #include "meterdeskversion.h"
+#include "portoptions.h"
 #include "trafficlog.h"
 
 #include <QApplication>
@@ -11,6 +12,9 @@
 
 int main(int argc, char *argv[])
 {
+    if (ListPortsRequested(argc, argv))
+        return ListPortsMain(argc, argv);
+
     QCoreApplication::setApplicationName(QStringLiteral("meterdesk"));
     QCoreApplication::setApplicationVersion(QStringLiteral(METERDESK_VERSION));
 
@@ -27,6 +31,7 @@ int main(int argc, char *argv[])
         QStringLiteral("log"), QStringLiteral("Append every chunk sent and received to FILE."),
         QStringLiteral("FILE"));
     options.addOption(logOption);
+    AddPortOptions(options);
 
     // --version answers before the window system is reached, so that it works without a
     // display; Qt's own options (-platform, -style, ...) are not known yet here.
@@ -51,7 +56,7 @@ int main(int argc, char *argv[])
     }
 
     WidgetMessageBoxes messages;
-    MainWindow window(PortMap::platformDefault(), messages);
+    MainWindow window(PortMapFromCommandLine(options), messages);
     messages.setParent(&window);
     window.setTrafficLog(log.isOpen() ? &log : nullptr);
     window.show();

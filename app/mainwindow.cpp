@@ -342,7 +342,16 @@ QString helpText()
         "COM1–COM4 = /dev/ttyS0–/dev/ttyS3\n"
         "COM5–COM12 = /dev/ttyUSB0–/dev/ttyUSB7\n"
         "COM13–COM20 = /dev/ttyACM0–/dev/ttyACM7\n"
-        "（鼠标停在端口列表的条目上可看到对应的设备。）\n"
+        "（鼠标停在端口列表的条目上可看到对应的设备。）\n\n"
+        "端口映射文件\n"
+        "其他设备（如 /dev/ttyUSB8、/dev/ttyAMA0）也可放在任一端口号上："
+        "在映射文件中每行写一个“COMn=设备”（n 为 1–20），例如：\n"
+        "COM5=/dev/serial/by-id/usb-FTDI_A10K1234-if00-port0\n"
+        "本用户：~/.config/MeterDesk/ports.ini\n"
+        "所有用户：/etc/xdg/MeterDesk/ports.ini\n"
+        "以 # 开头的行是注释。启动时和每次关闭串口后重新读取；有错误的行在终端上报告。\n"
+        "只用于本次运行：meterdesk --port COM5=/dev/ttyAMA0\n"
+        "查看各端口的设备和状态：meterdesk --list-ports\n\n"
         "Linux 下串口不能设置 1.5 个停止位：选择“1.5”时打开串口会失败。");
 #endif
     return QStringLiteral(
@@ -367,7 +376,13 @@ QString helpText()
 } // namespace
 
 MainWindow::MainWindow(const PortMap &portMap, MessageBoxes &messages, QWidget *parent)
-    : QWidget(parent), m_messages(messages), m_comm(portMap)
+    : MainWindow([portMap] { return portMap; }, messages, parent)
+{
+}
+
+MainWindow::MainWindow(PortMapSource portMaps, MessageBoxes &messages, QWidget *parent)
+    : QWidget(parent), m_messages(messages), m_portMaps(std::move(portMaps)),
+      m_comm(PortMap::empty())
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral(" "));
@@ -434,6 +449,10 @@ void MainWindow::buildLeftColumn()
     Combo3 = list(QStringLiteral("Combo3"), {}, QStringLiteral("偶EVEN"));
     Combo4 = list(QStringLiteral("Combo4"), {"6", "7", "8"}, QStringLiteral("8"));
     Combo5 = list(QStringLiteral("Combo5"), {"1", "1.5", "2"}, QStringLiteral("1"));
+    // The list shows the device behind the port it shows, as each entry does when dropped down.
+    connect(Combo1, &QComboBox::currentTextChanged, this, [this](const QString &text) {
+        Combo1->setToolTip(m_comm.devicePath(LeadingNumber(text.mid(3, 2))));
+    });
 
     Shape1 = named(new LampWidget(bgr(kLampClosed), settings), QStringLiteral("Shape1"));
     named(new LampWidget(bgr(kLampSent), settings), QStringLiteral("Shape2"));
@@ -607,6 +626,7 @@ void MainWindow::formLoad()
 void MainWindow::refillPortList()
 {
     Combo1->clear();
+    m_comm.setPortMap(m_portMaps());
     const QStringList entries = ProbePorts(m_comm);
     for (const QString &entry : entries) {
         Combo1->addItem(entry);

@@ -26,8 +26,14 @@ class MainWindow : public QWidget, private TrafficView
 {
     Q_OBJECT
 public:
-    // `portMap` says which device stands behind COM1 to COM20; `messages` shows (or records)
-    // every modal message.
+    // Gives the map of devices behind COM1 to COM20; asked before every probe of the port list,
+    // so that a changed map shows at the next probe.
+    using PortMapSource = std::function<PortMap()>;
+
+    // `portMaps` says which device stands behind each port; `messages` shows (or records) every
+    // modal message.
+    MainWindow(PortMapSource portMaps, MessageBoxes &messages, QWidget *parent = nullptr);
+    // A window whose port map never changes.
     MainWindow(const PortMap &portMap, MessageBoxes &messages, QWidget *parent = nullptr);
     ~MainWindow() override;
 
@@ -102,6 +108,7 @@ private:
     void stopPolling(PollTimer *timer, QLineEdit *intervalBox);
 
     MessageBoxes &m_messages;
+    PortMapSource m_portMaps;
     SerialComm m_comm;
     TrafficState m_traffic;
     // Fires when the candidate frame under assembly would go stale.

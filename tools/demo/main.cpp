@@ -4,6 +4,7 @@
 
 #include "mainwindow.h"
 #include "messageboxes.h"
+#include "portoptions.h"
 
 #include <QApplication>
 #include <QDir>
@@ -64,8 +65,9 @@ int main(int argc, char *argv[])
     err << "meterdesk-demo: simulated meter on COM1 = " << device << '\n';
     err.flush();
 
-    PortMap ports = PortMap::platformDefault();
-    ports.set(1, device);
+    // The technician's port map applies as in meterdesk, except that COM1 is the simulated meter.
+    const std::function<PortMap()> ports =
+        PortMapSourceOver({{1, device, QStringLiteral("the simulated meter")}});
     WidgetMessageBoxes messages;
     int status = 0;
     {
