@@ -13,7 +13,6 @@
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <algorithm>
-#include <limits>
 
 namespace {
 
@@ -309,69 +308,73 @@ void TrafficTextArea::setCursorPosition(int position, bool keepAnchor)
 void TrafficTextArea::paintEvent(QPaintEvent *event)
 {
     const QRect area = event->rect();
-    const int selectionStart = std::min(m_anchor, m_cursor);
-    const int selectionEnd = std::max(m_anchor, m_cursor);
-    const QColor textColor = palette().color(QPalette::Text);
-    const QColor highlight = palette().color(QPalette::Highlight);
-    const QColor highlightedText = palette().color(QPalette::HighlightedText);
-    const qreal right = area.right() + 1;
-    const QString &text = m_layout.text();
-
     QPainter painter(viewport());
     painter.setFont(m_drawFont);
     painter.setLayoutDirection(Qt::LeftToRight);
-
-    // Each visible row is drawn as runs of equal selection state, placed by the cached advances.
     for (int row = rowAt(area.top()); row < rowCount(); ++row) {
         const int top = rowTop(row);
         if (top > area.bottom())
             break;
-        const int end = m_layout.rowEnd(row);
-        qreal x = kTextMargin;
-        int i = rowStarts()[row];
-        // Characters well left of the area are skipped; the one just before it is still drawn
-        // so that a glyph reaching past its cell keeps its pixels.
-        while (i < end) {
-            int length = 1;
-            const qreal advance = m_layout.advanceOf(i, &length);
-            if (x + advance >= area.left() - m_rowHeight / 2)
-                break;
-            x += advance;
-            i += length;
-        }
-        qreal runX = x;
-        bool runSelected = false;
-        QString run;
-        const auto flushRun = [&] {
-            if (runSelected && x > runX)
-                painter.fillRect(QRectF(runX, top, x - runX, m_rowHeight), highlight);
-            if (!run.isEmpty()) {
-                painter.setPen(runSelected ? highlightedText : textColor);
-                painter.drawText(QPointF(runX, top + m_ascent), run);
-                run.clear();
-            }
-            runX = x;
-        };
-        while (i < end && x <= right) {
-            const bool selected = i >= selectionStart && i < selectionEnd;
-            if (selected != runSelected) {
-                flushRun();
-                runSelected = selected;
-            }
-            int length = 1;
-            const qreal advance = m_layout.advanceOf(i, &length);
-            const QChar c = text.at(i);
-            if (c == u'\t')
-                run += u' ';
-            else if (!TrafficLayout::isControl(c))
-                run += QStringView(text).mid(i, length);
-            x += advance;
-            i += length;
-        }
-        flushRun();
+        paintRow(painter, row, top, area);
         if (!wraps())
             break;
     }
+}
+
+// Draws the part of `row` within `area` as runs of equal selection state, placed by the cached
+// advances.
+void TrafficTextArea::paintRow(QPainter &painter, int row, int top, const QRect &area)
+{
+    const int selectionStart = std::min(m_anchor, m_cursor);
+    const int selectionEnd = std::max(m_anchor, m_cursor);
+    const QColor &textColor = palette().color(QPalette::Text);
+    const QColor &highlight = palette().color(QPalette::Highlight);
+    const QColor &highlightedText = palette().color(QPalette::HighlightedText);
+    const qreal right = area.right() + 1;
+    const QString &text = m_layout.text();
+    const int end = m_layout.rowEnd(row);
+    qreal x = kTextMargin;
+    int i = rowStarts()[row];
+    // Characters well left of the area are skipped; the one just before it is still drawn so
+    // that a glyph reaching past its cell keeps its pixels.
+    while (i < end) {
+        int length = 1;
+        const qreal advance = m_layout.advanceOf(i, &length);
+        if (x + advance >= area.left() - m_rowHeight / 2)
+            break;
+        x += advance;
+        i += length;
+    }
+    qreal runX = x;
+    bool runSelected = false;
+    QString run;
+    const auto flushRun = [&] {
+        if (runSelected && x > runX)
+            painter.fillRect(QRectF(runX, top, x - runX, m_rowHeight), highlight);
+        if (!run.isEmpty()) {
+            painter.setPen(runSelected ? highlightedText : textColor);
+            painter.drawText(QPointF(runX, top + m_ascent), run);
+            run.clear();
+        }
+        runX = x;
+    };
+    while (i < end && x <= right) {
+        const bool selected = i >= selectionStart && i < selectionEnd;
+        if (selected != runSelected) {
+            flushRun();
+            runSelected = selected;
+        }
+        int length = 1;
+        const qreal advance = m_layout.advanceOf(i, &length);
+        const QChar c = text.at(i);
+        if (c == u'\t')
+            run += u' ';
+        else if (!TrafficLayout::isControl(c))
+            run += QStringView(text).mid(i, length);
+        x += advance;
+        i += length;
+    }
+    flushRun();
 }
 
 void TrafficTextArea::resizeEvent(QResizeEvent *event)

@@ -8,6 +8,7 @@
 #include <vector>
 
 class QMenu;
+class QPainter;
 
 // A read-only plain text area for serial traffic. The text is kept exactly as given: the area
 // never inserts line breaks, it only wraps rows on screen. Rows come from a TrafficLayout (see
@@ -118,6 +119,7 @@ private:
     int rowAt(int y) const;
     int positionAt(const QPoint &point) const;
     void updateScrollBar();
+    void paintRow(QPainter &painter, int row, int top, const QRect &area);
     void setCursorPosition(int position, bool keepAnchor);
     void updateDragScroll(const QPoint &point);
 

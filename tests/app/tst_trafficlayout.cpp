@@ -1,3 +1,4 @@
+#include "hexbytes.h"
 #include "trafficlayout.h"
 
 #include <QtTest>
@@ -26,15 +27,6 @@ TrafficLayout layoutOf(const QString &text, int columns, bool wrap = true)
 RowStarts rowsOf(const TrafficLayout &layout)
 {
     return RowStarts(layout.rowStarts().begin(), layout.rowStarts().end());
-}
-
-// Traffic text for `count` bytes counting up from `first`: "00 01 02 ".
-QString hexBytes(int count, int first = 0)
-{
-    QString text;
-    for (int i = 0; i < count; ++i)
-        text += QString::asprintf("%02X ", (first + i) & 0xff);
-    return text;
 }
 
 } // namespace

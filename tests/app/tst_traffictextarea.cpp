@@ -1,3 +1,4 @@
+#include "hexbytes.h"
 #include "paintcounter.h"
 #include "traffictextarea.h"
 
@@ -22,15 +23,6 @@ QList<int> rowStartsOf(const TrafficTextArea &area)
     return QList<int>(area.rowStarts().begin(), area.rowStarts().end());
 }
 
-// Traffic text for `count` bytes counting up from `first`: "00 01 02 ".
-QString hexBytes(int count, int first = 0)
-{
-    QString text;
-    for (int i = 0; i < count; ++i)
-        text += QString::asprintf("%02X ", (first + i) & 0xff);
-    return text;
-}
-
 } // namespace
 
 class TestTrafficTextArea : public QObject
@@ -40,6 +32,7 @@ private slots:
     void init();
     void cleanup();
 
+    void shouldMeasureWideCharactersWithTheFont();
     void shouldRewrapWhenResized();
     void shouldShowOneRowWithoutScrollBarAsAStrip();
     void shouldFollowTheEndOnlyWhenShowingIt();
@@ -48,7 +41,7 @@ private slots:
     void shouldCopyExactlyWhatTheMouseSelected_data();
     void shouldCopyExactlyWhatTheMouseSelected();
     void shouldCopyAndSelectAllFromTheContextMenu();
-    void shouldSignalEachChangeOnce();
+    void shouldEmptyOnClearAndSignalEachChangeOnce();
     void shouldPaintTheSelectionBehindSelectedSpaces();
     void shouldLeaveNoStalePixelsWhenAnAppendMovesAWord();
     void shouldShowTheStateOnceAppendsArePainted_data();
@@ -138,6 +131,33 @@ QImage TestTrafficTextArea::shownViewport() const
 QImage TestTrafficTextArea::freshViewport() const
 {
     return m_area->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+void TestTrafficTextArea::shouldMeasureWideCharactersWithTheFont()
+{
+    const QString text = QStringLiteral("校验通过！");
+    const QFontMetricsF metrics(m_area->font());
+    const qreal wide = metrics.horizontalAdvance(text.at(0));
+    for (const QChar c : text)
+        if (metrics.horizontalAdvance(c) != wide)
+            QSKIP("no font with equal advances for these characters");
+    const int chrome = m_area->width() - m_area->viewport()->width();
+    m_area->resize(chrome + 2 * TrafficTextArea::kTextMargin + int(2.5 * wide), 100);
+    m_area->setText(text);
+    // Two characters and a half fit a row.
+    QCOMPARE(rowStartsOf(*m_area), (RowStarts{0, 2, 4}));
+
+    // From a quarter into "验" (row 0) to a quarter into "过" (row 1).
+    const int rowHeight = QFontMetrics(m_area->font()).lineSpacing();
+    const auto cell = [&](int row, int column) {
+        return QPoint(TrafficTextArea::kTextMargin + int((column + 0.25) * wide),
+                      TrafficTextArea::kTextMargin + row * rowHeight + rowHeight / 2);
+    };
+    QTest::mousePress(m_area->viewport(), Qt::LeftButton, {}, cell(0, 1));
+    QTest::mouseMove(m_area->viewport(), cell(1, 1));
+    QTest::mouseRelease(m_area->viewport(), Qt::LeftButton, {}, cell(1, 1));
+    QTest::keyClick(m_area, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("验通"));
 }
 
 void TestTrafficTextArea::shouldRewrapWhenResized()
@@ -311,7 +331,7 @@ void TestTrafficTextArea::shouldCopyAndSelectAllFromTheContextMenu()
     QCOMPARE(QGuiApplication::clipboard()->text(), text);
 }
 
-void TestTrafficTextArea::shouldSignalEachChangeOnce()
+void TestTrafficTextArea::shouldEmptyOnClearAndSignalEachChangeOnce()
 {
     m_area->setText(hexBytes(200));
     m_area->selectAll();

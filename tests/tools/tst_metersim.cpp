@@ -209,26 +209,26 @@ class TestMeterSim : public QObject
 {
     Q_OBJECT
 private slots:
-    void answersOverThePseudoTerminal_data();
-    void answersOverThePseudoTerminal();
-    void lineIsRawForAnyClient();
-    void ignoresWhatIsNotForIt_data();
-    void ignoresWhatIsNotForIt();
-    void faultSwitches_data();
-    void faultSwitches();
-    void splitRepliesArriveInPieces();
-    void silentNeverAnswers();
-    void logsRequestsAndReplies();
-    void linkFollowsTheTerminal();
-    void exitsCleanlyOnSignal_data();
-    void exitsCleanlyOnSignal();
-    void keepsServingAfterThePeerCloses();
-    void servesAnExistingDevice();
+    void shouldAnswerOverThePseudoTerminal_data();
+    void shouldAnswerOverThePseudoTerminal();
+    void shouldKeepTheLineRawForAnyClient();
+    void shouldIgnoreWhatIsNotForIt_data();
+    void shouldIgnoreWhatIsNotForIt();
+    void shouldBendRepliesAsTheFaultSwitchesSay_data();
+    void shouldBendRepliesAsTheFaultSwitchesSay();
+    void shouldSendSplitRepliesInPieces();
+    void shouldNeverAnswerWhenSilent();
+    void shouldLogEachRequestAndReplyOnOneLine();
+    void shouldLinkToTheTerminalWhileRunning();
+    void shouldExitCleanlyOnSignal_data();
+    void shouldExitCleanlyOnSignal();
+    void shouldKeepServingAfterThePeerCloses();
+    void shouldServeAnExistingDevice();
     void shouldExitWithAMessageWhenItCannotStart_data();
     void shouldExitWithAMessageWhenItCannotStart();
 };
 
-void TestMeterSim::answersOverThePseudoTerminal_data()
+void TestMeterSim::shouldAnswerOverThePseudoTerminal_data()
 {
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QByteArray>("request");
@@ -253,7 +253,7 @@ void TestMeterSim::answersOverThePseudoTerminal_data()
     QTest::newRow("set primary address") << QStringList() << kSetAddress5 << 1 << Hex("E5") << -1;
 }
 
-void TestMeterSim::answersOverThePseudoTerminal()
+void TestMeterSim::shouldAnswerOverThePseudoTerminal()
 {
     QFETCH(QStringList, options);
     QFETCH(QByteArray, request);
@@ -276,7 +276,7 @@ void TestMeterSim::answersOverThePseudoTerminal()
 // A client that does not set the line up itself still gets every byte through unchanged: no
 // line buffering, no CR/LF translation either way, 03 and 04 not taken as interrupt and
 // end-of-file characters.
-void TestMeterSim::lineIsRawForAnyClient()
+void TestMeterSim::shouldKeepTheLineRawForAnyClient()
 {
     MeterSim sim;
     QVERIFY(sim.start({"--cj188-address", "0304", "--cj188-maker", "0000"}));
@@ -295,7 +295,7 @@ void TestMeterSim::lineIsRawForAnyClient()
     QVERIFY(ChecksumHolds(reply, 4));
 }
 
-void TestMeterSim::ignoresWhatIsNotForIt_data()
+void TestMeterSim::shouldIgnoreWhatIsNotForIt_data()
 {
     QTest::addColumn<QByteArray>("request");
 
@@ -309,7 +309,7 @@ void TestMeterSim::ignoresWhatIsNotForIt_data()
 }
 
 // Whatever it ignores, it answers the next request as if nothing had come before.
-void TestMeterSim::ignoresWhatIsNotForIt()
+void TestMeterSim::shouldIgnoreWhatIsNotForIt()
 {
     QFETCH(QByteArray, request);
 
@@ -322,7 +322,7 @@ void TestMeterSim::ignoresWhatIsNotForIt()
     QCOMPARE(HexLine(line.read(kCj188AddressReply.size())), HexLine(kCj188AddressReply));
 }
 
-void TestMeterSim::faultSwitches_data()
+void TestMeterSim::shouldBendRepliesAsTheFaultSwitchesSay_data()
 {
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QByteArray>("request");
@@ -351,7 +351,7 @@ void TestMeterSim::faultSwitches_data()
         << QStringList{"--split", "7", "--echo"} << kReqUd2 << kRspUdSize << kReqUd2 << 4 << true;
 }
 
-void TestMeterSim::faultSwitches()
+void TestMeterSim::shouldBendRepliesAsTheFaultSwitchesSay()
 {
     QFETCH(QStringList, options);
     QFETCH(QByteArray, request);
@@ -373,7 +373,7 @@ void TestMeterSim::faultSwitches()
     QCOMPARE(ChecksumHolds(reply, sumFrom), checksumHolds);
 }
 
-void TestMeterSim::splitRepliesArriveInPieces()
+void TestMeterSim::shouldSendSplitRepliesInPieces()
 {
     MeterSim sim;
     QVERIFY(sim.start({"--split", "4"}));
@@ -390,7 +390,7 @@ void TestMeterSim::splitRepliesArriveInPieces()
     QVERIFY(sim.waitForLogLine(QStringLiteral("TX ") + HexLine(reply)));
 }
 
-void TestMeterSim::silentNeverAnswers()
+void TestMeterSim::shouldNeverAnswerWhenSilent()
 {
     MeterSim sim;
     QVERIFY(sim.start({"--silent"}));
@@ -407,7 +407,7 @@ void TestMeterSim::silentNeverAnswers()
     QVERIFY(!sim.log().contains(QStringLiteral("TX")));
 }
 
-void TestMeterSim::logsRequestsAndReplies()
+void TestMeterSim::shouldLogEachRequestAndReplyOnOneLine()
 {
     MeterSim sim;
     QVERIFY(sim.start({}));
@@ -430,7 +430,7 @@ void TestMeterSim::logsRequestsAndReplies()
     QCOMPARE(lines.size(), 4);
 }
 
-void TestMeterSim::linkFollowsTheTerminal()
+void TestMeterSim::shouldLinkToTheTerminalWhileRunning()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -450,7 +450,7 @@ void TestMeterSim::linkFollowsTheTerminal()
     QVERIFY(!QFileInfo::exists(link));
 }
 
-void TestMeterSim::exitsCleanlyOnSignal_data()
+void TestMeterSim::shouldExitCleanlyOnSignal_data()
 {
     QTest::addColumn<int>("signal");
     QTest::addColumn<bool>("connected");
@@ -461,7 +461,7 @@ void TestMeterSim::exitsCleanlyOnSignal_data()
     QTest::newRow("SIGINT, line open") << int(SIGINT) << true;
 }
 
-void TestMeterSim::exitsCleanlyOnSignal()
+void TestMeterSim::shouldExitCleanlyOnSignal()
 {
     QFETCH(int, signal);
     QFETCH(bool, connected);
@@ -476,7 +476,7 @@ void TestMeterSim::exitsCleanlyOnSignal()
     QCOMPARE(sim.process().exitCode(), 0);
 }
 
-void TestMeterSim::keepsServingAfterThePeerCloses()
+void TestMeterSim::shouldKeepServingAfterThePeerCloses()
 {
     MeterSim sim;
     QVERIFY(sim.start({}));
@@ -505,7 +505,7 @@ void TestMeterSim::keepsServingAfterThePeerCloses()
     QCOMPARE(sim.process().exitCode(), 0);
 }
 
-void TestMeterSim::servesAnExistingDevice()
+void TestMeterSim::shouldServeAnExistingDevice()
 {
     // Our own pseudo-terminal stands in for a serial device.
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
