@@ -42,6 +42,10 @@ constexpr quint32 kIntervalWhite = 0xFFFFFF;
 // streaming for hours between two commands cannot use up the memory.
 constexpr int kReceiveAreaCharacters = 3 * 1024 * 1024;
 
+// The received counter's face changes together with the receive area's text; this is its limit
+// when no new text comes with it (longer than the area waits between frames while streaming).
+constexpr int kCaptionDelayMs = 120;
+
 const QString kOpenCaption = QStringLiteral("打开串口");
 const QString kCloseCaption = QStringLiteral("关闭串口");
 const QString kOpenFailedTitle = QStringLiteral("错误提示 (0x") + QString::number(8002) + ")";
@@ -400,7 +404,10 @@ void MainWindow::buildLeftColumn()
     GlowButton6 = button(settings, QStringLiteral("GlowButton6"), QStringLiteral("0"));
     connect(OpenCOomPort, &WindowButton::Click, this, &MainWindow::onOpenClosePort);
     connect(GlowButton5, &WindowButton::Click, this, [this] { m_traffic.ResetTxCount(); });
-    connect(GlowButton6, &WindowButton::Click, this, [this] { m_traffic.ResetRxCount(); });
+    connect(GlowButton6, &WindowButton::Click, this, [this] {
+        m_traffic.ResetRxCount();
+        GlowButton6->showCaption();
+    });
 
     auto *productFrame = frame(this, QStringLiteral("Frame5"));
     auto *product = button(productFrame, QStringLiteral("GlowButton9"), QStringLiteral("获取产品信息"));
@@ -434,6 +441,7 @@ void MainWindow::buildMeterArea()
     auto *receiveFrame = frame(area, QStringLiteral("Frame9"), QStringLiteral("接收区"), true);
     RichTextBox2 = trafficArea(receiveFrame, QStringLiteral("RichTextBox2"), true);
     RichTextBox2->setMaximumLength(kReceiveAreaCharacters);
+    connect(RichTextBox2, &TrafficTextArea::appendsShown, GlowButton6, &WindowButton::showCaption);
     auto *analysisFrame = frame(area, QStringLiteral("Frame2"), QStringLiteral("数据分析"), true);
     RichTextBox3 = trafficArea(analysisFrame, QStringLiteral("RichTextBox3"), true);
     RichTextBox3->setFont(songTi(12));
@@ -776,7 +784,8 @@ void MainWindow::setTxCaption(const QString &text)
 
 void MainWindow::setRxCaption(const QString &text)
 {
-    GlowButton6->setCaption(text);
+    // Changes with every read while a meter streams: painted with the bytes of the receive area.
+    GlowButton6->setCaptionLater(text, kCaptionDelayMs);
 }
 
 void MainWindow::warnPortClosed()

@@ -23,10 +23,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cmath>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -329,9 +329,9 @@ std::optional<Sample> runCuteCom(const XServer &x, const std::string &shim, int 
                                           "LD_PRELOAD=" + shim, "QT_QPA_PLATFORM=xcb"});
     std::optional<Sample> sample;
     const std::string pidText = std::to_string(pid);
-    if (runQuiet({"xdotool", "search", "--sync", "--onlyvisible", "--pid", pidText, "--name",
-                  "CuteCom"},
-                 xEnv) == 0) {
+    if (runQuiet(
+            {"xdotool", "search", "--sync", "--onlyvisible", "--pid", pidText, "--name", "CuteCom"},
+            xEnv) == 0) {
         sleepMs(kSettleMs);
         runQuiet({"xdotool", "mousemove", "101", "640", "click", "1"}, xEnv); // Hex output
         runQuiet({"xdotool", "mousemove", "50", "43", "click", "1"}, xEnv);   // Open
@@ -437,8 +437,7 @@ int main(int argc, char *argv[])
         std::printf("%6d %-10s %-22s %-22s\n", piece, "CuteCom", describe(theirs).c_str(),
                     describe(theirsX).c_str());
         std::printf("%6d %-10s %6.2f                 %6.2f\n", piece, "ratio",
-                    median(mine) / median(theirs),
-                    useX ? median(mineX) / median(theirsX) : 0.0);
+                    median(mine) / median(theirs), useX ? median(mineX) / median(theirsX) : 0.0);
         std::fflush(stdout);
     }
     return ok ? 0 : 1;

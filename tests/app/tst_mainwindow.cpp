@@ -1,4 +1,5 @@
 #include "conversions.h"
+#include "paintcounter.h"
 #include "lampwidget.h"
 #include "mainwindow.h"
 #include "polltimer.h"
@@ -39,6 +40,7 @@ private slots:
     void shouldShowAndCountEveryReceivedByte();
     void shouldKeepTheNewestTrafficOfALongStream();
     void shouldResetACounterOnClick();
+    void shouldPaintTheReceivedCounterOncePerFrameNotPerRead();
     void shouldReturnToClosedStateWhenTheDeviceIsLost();
     void shouldStopBothPollingsOnOpenAndClose();
     void shouldSwitchPagesAndStopOnlyTheCj188Polling();
@@ -343,6 +345,36 @@ void TestMainWindow::shouldResetACounterOnClick()
     QTRY_COMPARE(child<WindowButton>("GlowButton6")->Caption(), QStringLiteral("1"));
     click("GlowButton3");
     QCOMPARE(child<WindowButton>("GlowButton5")->Caption(), QStringLiteral("19"));
+}
+
+void TestMainWindow::shouldPaintTheReceivedCounterOncePerFrameNotPerRead()
+{
+    auto *counter = child<WindowButton>("GlowButton6");
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    PaintCounter paints;
+    counter->installEventFilter(&paints);
+    // Whenever the receive area shows new bytes, the counter's face shows their count with them.
+    int framesShown = 0;
+    bool faceWithBytes = true;
+    connect(child<TrafficTextArea>("RichTextBox2"), &TrafficTextArea::appendsShown, counter, [&] {
+        ++framesShown;
+        faceWithBytes = faceWithBytes && counter->text() == counter->Caption();
+    });
+
+    // 50 reads of 3 bytes with the event loop between them, as a line delivers them.
+    constexpr int kReads = 50;
+    for (int i = 0; i < kReads; ++i) {
+        m_window->traffic().ReceiveNotification(QByteArray::fromHex("68AA16"));
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(counter->Caption(), QString::number(3 * kReads));
+    QTRY_COMPARE(counter->text(), QString::number(3 * kReads));
+    QVERIFY2(paints.count <= kReads / 5, qPrintable(QString::number(paints.count)));
+    QVERIFY(framesShown > 0);
+    QVERIFY(faceWithBytes);
+
+    click("GlowButton6");
+    QCOMPARE(counter->text(), QStringLiteral("0"));
 }
 
 void TestMainWindow::shouldReturnToClosedStateWhenTheDeviceIsLost()
