@@ -49,6 +49,10 @@ constexpr quint32 kIntervalWhite = 0xFFFFFF;
 // streaming for hours between two commands cannot use up the memory.
 constexpr int kReceiveAreaCharacters = 3 * 1024 * 1024;
 
+// The received counter's face changes together with the receive area's text; this is its limit
+// when no new text comes with it (longer than the area waits between frames while streaming).
+constexpr int kCaptionDelayMs = 120;
+
 const QString kOpenCaption = QStringLiteral("打开串口");
 const QString kCloseCaption = QStringLiteral("关闭串口");
 const QString kOpenFailedTitle = QStringLiteral("错误提示 (0x") + QString::number(8002) + ")";
@@ -462,7 +466,10 @@ void MainWindow::buildLeftColumn()
     GlowButton6 = button(settings, QStringLiteral("GlowButton6"));
     connect(OpenCOomPort, &GlowButton::Click, this, &MainWindow::onOpenClosePort);
     connect(GlowButton5, &GlowButton::Click, this, [this] { m_traffic.ResetTxCount(); });
-    connect(GlowButton6, &GlowButton::Click, this, [this] { m_traffic.ResetRxCount(); });
+    connect(GlowButton6, &GlowButton::Click, this, [this] {
+        m_traffic.ResetRxCount();
+        showRxCaption();
+    });
 
     auto *productFrame = frame(this, QStringLiteral("Frame5"));
     auto *product = button(productFrame, QStringLiteral("GlowButton9"));
@@ -496,6 +503,9 @@ void MainWindow::buildMeterArea()
     auto *receiveFrame = frame(area, QStringLiteral("Frame9"), QStringLiteral("接收区"), true);
     RichTextBox2 = trafficArea(receiveFrame, QStringLiteral("RichTextBox2"), true);
     RichTextBox2->setMaximumLength(kReceiveAreaCharacters);
+    connect(RichTextBox2, &TrafficTextArea::appendsShown, this, &MainWindow::showRxCaption);
+    m_rxCaptionTimer.setSingleShot(true);
+    connect(&m_rxCaptionTimer, &QTimer::timeout, this, &MainWindow::showRxCaption);
     auto *analysisFrame = frame(area, QStringLiteral("Frame2"), QStringLiteral("数据分析"), true);
     RichTextBox3 = trafficArea(analysisFrame, QStringLiteral("RichTextBox3"), true);
     RichTextBox3->setFont(songTi(12));
@@ -882,7 +892,19 @@ void MainWindow::setTxCaption(const QString &text)
 
 void MainWindow::setRxCaption(const QString &text)
 {
-    GlowButton6->SetCaption(text);
+    // Changes with every read while a meter streams: painted with the bytes of the receive area,
+    // once per frame, instead of once per read.
+    m_rxCaption = text;
+    if (!m_rxCaptionTimer.isActive())
+        m_rxCaptionTimer.start(kCaptionDelayMs);
+}
+
+void MainWindow::showRxCaption()
+{
+    if (!m_rxCaptionTimer.isActive())
+        return;
+    m_rxCaptionTimer.stop();
+    GlowButton6->SetCaption(m_rxCaption);
 }
 
 void MainWindow::warnPortClosed()

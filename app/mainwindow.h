@@ -66,6 +66,7 @@ private:
     void setAnalysisText(const QString &text) override;
     void setTxCaption(const QString &text) override;
     void setRxCaption(const QString &text) override;
+    void showRxCaption();
     void warnPortClosed() override;
     bool writePort(const QByteArray &bytes) override;
 
@@ -113,6 +114,9 @@ private:
     TrafficState m_traffic;
     // Fires when the candidate frame under assembly would go stale.
     QTimer m_candidateTimer;
+    // The received count waiting for the next frame of the receive area to be shown.
+    QString m_rxCaption;
+    QTimer m_rxCaptionTimer;
     std::function<void()> m_exitHandler;
     TrafficLog *m_log = nullptr;
     std::function<void(const QUrl &)> m_urlOpener;

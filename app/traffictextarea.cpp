@@ -18,6 +18,10 @@ namespace {
 
 constexpr int kDragScrollInterval = 50; // ms between rows while a drag holds outside the view
 constexpr int kPaintInterval = 16;      // ms from an append to its repaint: one 60 Hz frame
+// While a line streams (appends keep coming within this many ms of the last repaint), appends
+// are shown at this pace instead: a view that scrolls by more than its height each 60 Hz frame
+// would be painted whole every frame, while the eye gets no more from it at 10 Hz.
+constexpr int kStreamingInterval = 100; // ms
 constexpr int kGlyphOverhang = 2;       // pixels a glyph may reach left of its cell
 
 } // namespace
@@ -72,7 +76,8 @@ void TrafficTextArea::appendText(const QString &text)
         m_pending.row = rowCount() - 1;
         m_pending.left = m_layout.settledWidth();
         m_pending.followEnd = showsEnd();
-        m_paintTimer.start(kPaintInterval, this);
+        const bool streaming = m_lastShown.isValid() && !m_lastShown.hasExpired(kStreamingInterval);
+        m_paintTimer.start(streaming ? kStreamingInterval : kPaintInterval, this);
     }
 
     const int top = topCharacter();
@@ -107,6 +112,8 @@ void TrafficTextArea::showPendingAppends()
     if (!m_paintTimer.isActive())
         return;
     m_paintTimer.stop();
+    m_lastShown.start();
+    emit appendsShown();
     {
         // Pixels about to be repainted whole need no scrolling.
         const QScopedValueRollback hold(m_holdPixels, m_pending.wholeView);

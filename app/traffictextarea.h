@@ -4,6 +4,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QString>
 #include <vector>
 
@@ -28,7 +29,8 @@ class QPainter;
 //
 // Appends are shown at most once per screen frame: text() and the rows change at once, while the
 // repaint and the scroll bar's range and following of the end wait for a short timer, so that a
-// line delivering many small pieces costs one paint per frame. Everything else repaints at once.
+// line delivering many small pieces costs one paint per frame; while appends keep coming, the
+// frames are ten a second. Everything else repaints at once.
 class TrafficTextArea : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -82,6 +84,9 @@ public:
 signals:
     // The text has changed: set, appended to or cleared.
     void textChanged();
+    // Appends made since the last frame are being shown now; whatever is drawn beside them in
+    // reply joins the same screen update.
+    void appendsShown();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -137,4 +142,5 @@ private:
     bool m_holdPixels = false; // scroll-bar moves that renumber rows, not move the content
     PendingAppends m_pending;  // valid while m_paintTimer runs
     QBasicTimer m_paintTimer;
+    QElapsedTimer m_lastShown; // when appends were last shown
 };

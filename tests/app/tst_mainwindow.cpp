@@ -1,5 +1,6 @@
 #include "conversions.h"
 #include "glowbutton.h"
+#include "paintcounter.h"
 #include "lampwidget.h"
 #include "mainwindow.h"
 #include "polltimer.h"
@@ -57,6 +58,7 @@ private slots:
     void shouldKeepTheNewestTrafficOfALongStream();
     void shouldFindAReplyBehindAFalseStartOnceTheLineIsQuiet();
     void shouldResetACounterOnClick();
+    void shouldPaintTheReceivedCounterOncePerFrameNotPerRead();
     void shouldReturnToClosedStateWhenTheDeviceIsLost();
     void shouldReportTheLossToAClickThatMeetsIt();
     void shouldKeepAnUnpluggedPortChosenUntilItIsBack();
@@ -377,7 +379,7 @@ void TestMainWindow::shouldShowAndCountEveryReceivedByte()
     auto *counter = child<GlowButton>("GlowButton6");
     QVERIFY(m_com1->write(QByteArray::fromHex("6810AA")));
     QTRY_COMPARE(receive->text(), QStringLiteral("68 10 AA "));
-    QCOMPARE(counter->Caption(), QStringLiteral("3"));
+    QTRY_COMPARE(counter->Caption(), QStringLiteral("3"));
 
     QByteArray burst;
     for (int i = 0; i < 3000; ++i)
@@ -417,7 +419,7 @@ void TestMainWindow::shouldKeepTheNewestTrafficOfALongStream()
         QVERIFY(m_com1->write(piece));
         QTRY_COMPARE(m_window->traffic().RxCount, std::int64_t(kPiece) * (i + 1));
     }
-    QCOMPARE(caption("GlowButton6"), QString::number(kPiece * kPieces));
+    QTRY_COMPARE(caption("GlowButton6"), QString::number(kPiece * kPieces));
     const QString shown = receive->text();
     QVERIFY(shown.size() <= 3 * 1024 * 1024);
     QVERIFY(shown.size() >= 3 * 1024 * 1024 / 2);
@@ -442,6 +444,36 @@ void TestMainWindow::shouldResetACounterOnClick()
     QTRY_COMPARE(child<GlowButton>("GlowButton6")->Caption(), QStringLiteral("1"));
     click("GlowButton3");
     QCOMPARE(child<GlowButton>("GlowButton5")->Caption(), QStringLiteral("19"));
+}
+
+void TestMainWindow::shouldPaintTheReceivedCounterOncePerFrameNotPerRead()
+{
+    auto *counter = child<GlowButton>("GlowButton6");
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    PaintCounter paints;
+    counter->installEventFilter(&paints);
+    // Whenever the receive area shows new bytes, the counter's face shows their count with them.
+    int framesShown = 0;
+    bool faceWithBytes = true;
+    connect(child<TrafficTextArea>("RichTextBox2"), &TrafficTextArea::appendsShown, counter, [&] {
+        ++framesShown;
+        faceWithBytes = faceWithBytes &&
+                        counter->Caption() == QString::number(m_window->traffic().RxCount);
+    });
+
+    // 50 reads of 3 bytes with the event loop between them, as a line delivers them.
+    constexpr int kReads = 50;
+    for (int i = 0; i < kReads; ++i) {
+        m_window->traffic().ReceiveNotification(QByteArray::fromHex("68AA16"));
+        QCoreApplication::processEvents();
+    }
+    QTRY_COMPARE(counter->Caption(), QString::number(3 * kReads));
+    QVERIFY2(paints.count <= kReads / 5, qPrintable(QString::number(paints.count)));
+    QVERIFY(framesShown > 0);
+    QVERIFY(faceWithBytes);
+
+    click("GlowButton6");
+    QCOMPARE(counter->Caption(), QStringLiteral("0"));
 }
 
 void TestMainWindow::shouldReturnToClosedStateWhenTheDeviceIsLost()
