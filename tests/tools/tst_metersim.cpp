@@ -223,6 +223,7 @@ private slots:
     void shouldExitCleanlyOnSignal_data();
     void shouldExitCleanlyOnSignal();
     void shouldKeepServingAfterThePeerCloses();
+    void shouldForgetRepliesTheClosedClientNeverRead();
     void shouldServeAnExistingDevice();
     void shouldExitWithAMessageWhenItCannotStart_data();
     void shouldExitWithAMessageWhenItCannotStart();
@@ -503,6 +504,34 @@ void TestMeterSim::shouldKeepServingAfterThePeerCloses()
     QVERIFY(ChecksumHolds(reply, 4));
     QVERIFY(sim.signalAndWait(SIGTERM));
     QCOMPARE(sim.process().exitCode(), 0);
+}
+
+void TestMeterSim::shouldForgetRepliesTheClosedClientNeverRead()
+{
+    MeterSim sim;
+    QVERIFY(sim.start({}));
+    {
+        TerminalClient line;
+        QVERIFY(line.open(sim.path()));
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(line.write(kCj188ReadAddress));
+        QVERIFY(sim.waitForLogLine(QStringLiteral("TX ") + HexLine(kCj188AddressReply)));
+    } // closed without reading a byte
+    QVERIFY(sim.waitForLogLine(QStringLiteral("HUP %1 bytes never read dropped")
+                                   .arg(10 * kCj188AddressReply.size())) ||
+            sim.log().contains(QStringLiteral("HUP ")));
+
+    // The next session hears only the answer to its own request.
+    TerminalClient again;
+    QVERIFY(again.open(sim.path()));
+    QVERIFY(again.write(kReqUd2));
+    const QByteArray reply = again.read(kRspUdSize);
+    QCOMPARE(reply.size(), kRspUdSize);
+    QCOMPARE(reply.at(0), '\x68');
+    QVERIFY(ChecksumHolds(reply, 4));
+    QTest::qWait(50);
+    QCOMPARE(again.readNow(), QByteArray());
+    QVERIFY(sim.signalAndWait(SIGTERM));
 }
 
 void TestMeterSim::shouldServeAnExistingDevice()

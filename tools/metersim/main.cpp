@@ -14,6 +14,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -24,6 +25,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -97,13 +100,22 @@ public:
 // The master side of a new pseudo-terminal. The simulator keeps a descriptor of the slave side
 // open itself, so that another program opening and closing the slave never leaves the master
 // without a slave: that would make every read fail with EIO and the event loop spin.
+// Like a real line, it remembers nothing for a program that has closed the device: the opens and
+// closes of the slave are watched, and when the last client closes, what it never read is
+// dropped, as is whatever is written until a client opens the device again.
 class PtyLine final : public Line
 {
 public:
+    // The most the simulator queues for a client that does not read; more is dropped.
+    static constexpr qsizetype kMaxQueued = 64 * 1024;
+
     ~PtyLine() override
     {
         m_readNotifier.reset();
         m_writeNotifier.reset();
+        m_watchNotifier.reset();
+        if (m_watch >= 0)
+            ::close(m_watch);
         if (m_master >= 0)
             ::close(m_master);
         if (m_slave >= 0)
@@ -142,6 +154,15 @@ public:
         }
         ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
         ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+        // The simulator's own descriptor is open already, so only other programs are counted.
+        m_watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_watch < 0 || ::inotify_add_watch(m_watch, name, IN_OPEN | IN_CLOSE) < 0) {
+            *error = ErrnoText("inotify");
+            return false;
+        }
+        m_watchNotifier = std::make_unique<QSocketNotifier>(m_watch, QSocketNotifier::Read);
+        QObject::connect(m_watchNotifier.get(), &QSocketNotifier::activated,
+                         [this] { followClients(); });
 
         m_readNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
         QObject::connect(m_readNotifier.get(), &QSocketNotifier::activated,
@@ -156,14 +177,54 @@ public:
 
     void write(const QByteArray &bytes) override
     {
-        m_out += bytes;
+        followClients();
+        if (m_clients <= 0)
+            return; // nobody has the device open: the bytes go nowhere, as on a real line
+        m_out += bytes.left(std::max<qsizetype>(0, kMaxQueued - m_out.size()));
         if (!m_writeNotifier->isEnabled())
             flush();
     }
 
 private:
+    // Counts the other programs that have the slave open, from the watch's queued events. A
+    // client opens the device before it writes, so its open is queued before its first request.
+    void followClients()
+    {
+        alignas(inotify_event) char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(m_watch, buffer, sizeof buffer);
+            if (n <= 0)
+                return;
+            for (ssize_t at = 0; at < n;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                if (event->mask & IN_OPEN)
+                    ++m_clients;
+                if ((event->mask & IN_CLOSE) && --m_clients <= 0)
+                    hangUp();
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+
+    // The last client closed: what it did not read is gone.
+    void hangUp()
+    {
+        int unread = 0;
+        ::ioctl(m_slave, FIONREAD, &unread);
+        const qsizetype dropped = unread + m_out.size();
+        m_clients = 0;
+        m_out.clear();
+        m_writeNotifier->setEnabled(false);
+        ::tcflush(m_slave, TCIFLUSH);
+        if (dropped > 0) {
+            std::fprintf(stderr, "HUP %lld bytes never read dropped\n", static_cast<long long>(dropped));
+            std::fflush(stderr);
+        }
+    }
+
     void readAvailable()
     {
+        followClients();
         char buffer[4096];
         for (;;) {
             const ssize_t n = ::read(m_master, buffer, sizeof buffer);
@@ -207,10 +268,13 @@ private:
 
     int m_master = -1;
     int m_slave = -1;
+    int m_watch = -1;
+    int m_clients = 0;
     QString m_path;
     QByteArray m_out;
     std::unique_ptr<QSocketNotifier> m_readNotifier;
     std::unique_ptr<QSocketNotifier> m_writeNotifier;
+    std::unique_ptr<QSocketNotifier> m_watchNotifier;
 };
 
 // An existing serial device.
