@@ -217,7 +217,8 @@ private:
         m_writeNotifier->setEnabled(false);
         ::tcflush(m_slave, TCIFLUSH);
         if (dropped > 0) {
-            std::fprintf(stderr, "HUP %lld bytes never read dropped\n", static_cast<long long>(dropped));
+            std::fprintf(stderr, "HUP %lld bytes never read dropped\n",
+                         static_cast<long long>(dropped));
             std::fflush(stderr);
         }
     }
