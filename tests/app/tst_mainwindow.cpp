@@ -42,6 +42,7 @@ private slots:
     void shouldLoadEveryButtonWithItsStoredSettings_data();
     void shouldLoadEveryButtonWithItsStoredSettings();
     void shouldWriteTheWindowDefinitionBackUnchanged();
+    void shouldDrawEachButtonAsItsDefinitionSays();
     void shouldMoveOnFromTheShownSettingWithTheDownArrow_data();
     void shouldMoveOnFromTheShownSettingWithTheDownArrow();
     void shouldNameControlsForScreenReaders_data();
@@ -187,6 +188,33 @@ void TestMainWindow::shouldLoadEveryButtonWithItsStoredSettings()
     QCOMPARE(b->Font().pointSizeF(), 8.25);
     QCOMPARE(b->ToolTipText(), QString());
     QVERIFY(b->HoverTracking()); // the window runs in run mode
+}
+
+void TestMainWindow::shouldDrawEachButtonAsItsDefinitionSays()
+{
+    // Both pages' buttons shown, none focused or hovered: each face must equal that of a button
+    // made afresh from its stored settings alone.
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    child<QLineEdit>("Text1")->setFocus();
+    int compared = 0;
+    for (GlowButton *shown : m_window->findChildren<GlowButton *>()) {
+        if (!shown->isVisible())
+            continue;
+        QWidget host;
+        host.resize(shown->size() + QSize(10, 10));
+        auto *fresh = new GlowButton(&host);
+        fresh->setObjectName(shown->objectName());
+        fresh->setGeometry(QRect(QPoint(5, 5), shown->size()));
+        QVERIFY(LoadStoredSettings(*fresh));
+        fresh->SetCaption(shown->Caption()); // the counters' captions are set at run time
+        fresh->setFocusPolicy(Qt::NoFocus); // alone in its window it would take the focus
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        QTRY_COMPARE(fresh->Surface().size(), shown->Surface().size());
+        QVERIFY2(fresh->Surface() == shown->Surface(), qPrintable(shown->objectName()));
+        ++compared;
+    }
+    QVERIFY(compared >= 10);
 }
 
 void TestMainWindow::shouldWriteTheWindowDefinitionBackUnchanged()
