@@ -1,6 +1,8 @@
 #pragma once
 
-#include "serialcomm.h"
+#include "glowbutton.h"
+#include "poller.h"
+#include "serialsession.h"
 #include "trafficstate.h"
 
 #include <QTimer>
@@ -8,27 +10,27 @@
 #include <QWidget>
 #include <functional>
 
+class CaptionPacer;
 class LampWidget;
 class MessageBoxes;
-class PollTimer;
 class QComboBox;
-class QGroupBox;
-class QLabel;
 class QLineEdit;
 class TrafficLog;
 class TrafficTextArea;
-class GlowButton;
+namespace WindowWidgets {
+class PortList;
+}
 
 // The only window of the program: serial settings on the left, the two meter pages, the receive
 // area and the data-analysis area on the right. It owns the serial port object and the traffic
-// state and drives the meter commands of both protocols.
+// state and drives the meter commands of both protocols; its serial session owns the port.
 class MainWindow : public QWidget, private TrafficView
 {
     Q_OBJECT
 public:
     // Gives the map of devices behind COM1 to COM20; asked before every probe of the port list,
     // so that a changed map shows at the next probe.
-    using PortMapSource = std::function<PortMap()>;
+    using PortMapSource = SerialSession::PortMapSource;
 
     // `portMaps` says which device stands behind each port; `messages` shows (or records) every
     // modal message.
@@ -43,20 +45,20 @@ public:
     void setUrlOpener(std::function<void(const QUrl &)> opener) { m_urlOpener = std::move(opener); }
 
     // Every chunk sent and received goes to `log` too (nullptr: none); the window does not own it.
-    void setTrafficLog(TrafficLog *log) { m_log = log; }
+    void setTrafficLog(TrafficLog *log) { m_session.setTrafficLog(log); }
 
     TrafficState &traffic() { return m_traffic; }
-    SerialComm &port() { return m_comm; }
+    SerialComm &port() { return m_session.comm(); }
 
     // The page commands, as the buttons and timers run them.
     void Cj188ReadData();
     void Cj188ReadAddress();
     void MbusReadData();
     void MbusChangeAddress();
-    void Cj188StartPolling();
-    void Cj188StopPolling();
-    void MbusStartPolling();
-    void MbusStopPolling();
+    void Cj188StartPolling() { m_cj188Polling->start(); }
+    void Cj188StopPolling() { m_cj188Polling->stop(); }
+    void MbusStartPolling() { m_mbusPolling->start(); }
+    void MbusStopPolling() { m_mbusPolling->stop(); }
 
 private:
     // TrafficView
@@ -66,63 +68,50 @@ private:
     void setAnalysisText(const QString &text) override;
     void setTxCaption(const QString &text) override;
     void setRxCaption(const QString &text) override;
-    void showRxCaption();
     void warnPortClosed() override;
     bool writePort(const QByteArray &bytes) override;
 
+    // Runs `slot` at each click of `button`.
+    template <typename Slot> void clickRuns(GlowButton *button, Slot slot)
+    {
+        connect(button, &GlowButton::Click, this, slot);
+    }
     void buildLeftColumn();
+    void buildSettingsFrame();
     void buildMeterArea();
     void buildCj188Page(QWidget *page);
     void buildMbusPage(QWidget *page);
-    // The "连续读表" frame of a page: start, stop, the interval box in seconds and its unit.
-    struct PollingNames
-    {
-        const char *frame, *start, *stop, *interval, *unit;
-    };
-    QLineEdit *buildPollingFrame(QWidget *page, const PollingNames &names,
-                                 PollTimer *MainWindow::*timer, void (MainWindow::*start)(),
-                                 void (MainWindow::*stop)());
-    void applyLayout();
-    void describeControls();
+    Poller *buildPoller(QWidget *page, const Poller::Names &names);
     void formLoad();
 
     void refillPortList();
     // Probes the ports afresh, keeping the port list's text.
     void refreshPortList();
-    QString settingsText() const;
     void setSettingsListsEnabled(bool enabled);
     void onOpenClosePort();
     void openPort();
     void openFailed();
     void closePort();
-    void onComm();
+    void onReceived(const QByteArray &bytes);
     // Gives up a stalled candidate frame when due and waits for the next one to stall.
     void checkCandidate();
     void onDeviceLost();
     void showCj188Page();
     void showMbusPage();
     void showHelp();
-    void openProductPage();
-    void onIntervalChanged(QLineEdit *box, PollTimer *timer);
-    // Polling runs while the timer is enabled; the interval box is green meanwhile.
-    void startPolling(PollTimer *timer, QLineEdit *intervalBox);
-    void stopPolling(PollTimer *timer, QLineEdit *intervalBox);
 
     MessageBoxes &m_messages;
-    PortMapSource m_portMaps;
-    SerialComm m_comm;
+    SerialSession m_session;
     TrafficState m_traffic;
     // Fires when the candidate frame under assembly would go stale.
     QTimer m_candidateTimer;
-    // The received count waiting for the next frame of the receive area to be shown.
-    QString m_rxCaption;
-    QTimer m_rxCaptionTimer;
+    // Paints the received count with the receive area's frames.
+    CaptionPacer *m_rxCaption = nullptr;
     std::function<void()> m_exitHandler;
-    TrafficLog *m_log = nullptr;
     std::function<void(const QUrl &)> m_urlOpener;
 
     // Settings page
-    QComboBox *Combo1 = nullptr;
+    WindowWidgets::PortList *Combo1 = nullptr;
     QComboBox *Combo2 = nullptr;
     QComboBox *Combo3 = nullptr;
     QComboBox *Combo4 = nullptr;
@@ -144,13 +133,11 @@ private:
     QLineEdit *Text1 = nullptr;
     QLineEdit *Text2 = nullptr;
     QLineEdit *Text3 = nullptr;
-    QLineEdit *Text4 = nullptr;
     QComboBox *Combo7 = nullptr;
-    PollTimer *Timer1 = nullptr;
+    Poller *m_cj188Polling = nullptr;
 
     // EN1434 page
-    QLineEdit *Text5 = nullptr;
     QLineEdit *Text6 = nullptr;
     QLineEdit *Text7 = nullptr;
-    PollTimer *Timer2 = nullptr;
+    Poller *m_mbusPolling = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "serialcomm.h"
 
+#include "conversions.h"
+
 #include <QFile>
 #include <QSerialPort>
 
@@ -356,24 +358,23 @@ void SerialComm::finishDeviceLoss()
     emit DeviceLost();
 }
 
-QStringList ProbePorts(SerialComm &comm)
+QList<ProbedPort> ProbePorts(SerialComm &comm)
 {
     const int previousPort = comm.CommPort();
     const QString previousSettings = comm.Settings();
     comm.setPortOpen(false);
     comm.setSettings(kProbeSettings);
 
-    QStringList ports;
+    QList<ProbedPort> ports;
     for (int port = PortMap::kFirstPort; port <= PortMap::kLastPort; ++port) {
         comm.setCommPort(port);
-        const QString name = QStringLiteral("COM%1").arg(port);
         switch (comm.setPortOpen(true)) {
         case SerialComm::kNoError:
-            ports << name;
+            ports.append({port, false});
             comm.setPortOpen(false);
             break;
         case SerialComm::kPortAlreadyOpen:
-            ports << name + kBusyPortSuffix;
+            ports.append({port, true});
             break;
         default:
             break;
@@ -383,4 +384,15 @@ QStringList ProbePorts(SerialComm &comm)
     comm.setCommPort(previousPort);
     comm.setSettings(previousSettings);
     return ports;
+}
+
+int PortNumberOfEntry(const QString &text)
+{
+    return LeadingNumber(text.mid(3, 2));
+}
+
+QString SettingsText(const SettingsChoice &choice)
+{
+    return choice.baud + u',' + choice.parity.mid(1, 1) + u',' + choice.dataBits + u',' +
+           choice.stopBits;
 }

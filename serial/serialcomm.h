@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -144,11 +145,30 @@ private:
     bool m_lossPending = false;
 };
 
-// Suffix of a port-list entry whose device is held by another program.
-inline const QString kBusyPortSuffix = QStringLiteral(" 占用");
+// A port that the probe found: its number (COM1 to COM20) and whether another program holds it.
+struct ProbedPort
+{
+    int number = 0;
+    bool busy = false;
+    friend bool operator==(const ProbedPort &, const ProbedPort &) = default;
+};
 
-// The port list: for COM1 to COM20, "COMn" for a port that opens, "COMn 占用" for one that
-// exists but is held by another program, nothing for a missing one. Trial opens use plain line
+// The ports of COM1 to COM20 that exist, in ascending order: free ones (a trial open succeeds) and
+// busy ones (held by another program); missing ones are left out. Trial opens use plain line
 // settings so that settings the platform refuses do not hide ports. Leaves `comm` closed, with
 // its CommPort and Settings as they were.
-QStringList ProbePorts(SerialComm &comm);
+QList<ProbedPort> ProbePorts(SerialComm &comm);
+
+// The port number a port-list text stands for: the number in its characters 4 and 5, so "COM12"
+// and "COM3 占用" alike; 0 when there is none there (such as in "hello").
+int PortNumberOfEntry(const QString &text);
+
+// The settings lists' texts: baud rate, parity ("偶EVEN"), data bits and stop bits.
+struct SettingsChoice
+{
+    QString baud, parity, dataBits, stopBits;
+};
+
+// The settings text SerialComm takes, such as "2400,E,8,1". The parity list's texts carry the
+// letter second ("偶EVEN" gives E); the other texts go in as they stand, for the port to refuse.
+QString SettingsText(const SettingsChoice &choice);

@@ -31,31 +31,35 @@ class TestSerialComm : public QObject
 {
     Q_OBJECT
 private slots:
-    void portMapPlatformTable_data();
-    void portMapPlatformTable();
-    void settingsText_data();
-    void settingsText();
-    void commPortRange_data();
-    void commPortRange();
-    void settingsReachTheLine_data();
-    void settingsReachTheLine();
-    void settingsChangedWhileOpenReachTheLine();
-    void platformRefusedSettingsLeaveThePortClosed();
-    void openFailure_data();
-    void openFailure();
+    void shouldMapPortNumbersToThePlatformDevices_data();
+    void shouldMapPortNumbersToThePlatformDevices();
+    void shouldAcceptOnlyWellFormedSettingsTexts_data();
+    void shouldAcceptOnlyWellFormedSettingsTexts();
+    void shouldTurnTheSettingsListsIntoASettingsText_data();
+    void shouldTurnTheSettingsListsIntoASettingsText();
+    void shouldFindThePortNumberInAPortListText_data();
+    void shouldFindThePortNumberInAPortListText();
+    void shouldRefusePortNumbersOutsideTheRange_data();
+    void shouldRefusePortNumbersOutsideTheRange();
+    void shouldSetTheLineAsTheSettingsSay_data();
+    void shouldSetTheLineAsTheSettingsSay();
+    void shouldApplySettingsChangedWhileOpen();
+    void shouldRefuseSettingsThePlatformCannotDrive();
+    void shouldReportAFailedOpenAndStayClosed_data();
+    void shouldReportAFailedOpenAndStayClosed();
     void shouldReopenAfterClose();
-    void probeListsFreeAndBusyPortsInAscendingOrder();
-    void probeClosesTheObjectAndKeepsItsChoices();
-    void receivedBytesRaiseOnComm_data();
-    void receivedBytesRaiseOnComm();
-    void inputLenLimitsOneRead();
-    void outputReachesTheFarEnd();
-    void outputDrainRaisesSendEvent();
-    void fullOutputQueueIsNoDeviceLoss();
-    void outputOnClosedPortFails();
-    void deviceLossClosesThePortOnce_data();
-    void deviceLossClosesThePortOnce();
-    void destroyingWithLossPendingIsSafe();
+    void shouldProbeFreeAndBusyPortsInAscendingOrder();
+    void shouldCloseForTheProbeAndKeepThePortAndSettings();
+    void shouldNotifyWhenEnoughBytesWait_data();
+    void shouldNotifyWhenEnoughBytesWait();
+    void shouldReadAtMostInputLenBytesAtATime();
+    void shouldHandOutputToTheLineAtOnce();
+    void shouldNotifyWhenOutputHasDrained();
+    void shouldNotTakeAFullOutputQueueForALostDevice();
+    void shouldRefuseOutputWhileClosed();
+    void shouldCloseThePortAndReportADeviceLossOnce_data();
+    void shouldCloseThePortAndReportADeviceLossOnce();
+    void shouldBeDestroyedSafelyWithALossPending();
 
 private:
     static PortMap mapWith(int port, const QString &device)
@@ -66,7 +70,7 @@ private:
     }
 };
 
-void TestSerialComm::portMapPlatformTable_data()
+void TestSerialComm::shouldMapPortNumbersToThePlatformDevices_data()
 {
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("device");
@@ -85,7 +89,7 @@ void TestSerialComm::portMapPlatformTable_data()
     QTest::newRow("21 unmapped") << 21 << "";
 }
 
-void TestSerialComm::portMapPlatformTable()
+void TestSerialComm::shouldMapPortNumbersToThePlatformDevices()
 {
     QFETCH(int, port);
     QFETCH(QString, device);
@@ -94,7 +98,7 @@ void TestSerialComm::portMapPlatformTable()
     QCOMPARE(comm.devicePath(port), device);
 }
 
-void TestSerialComm::settingsText_data()
+void TestSerialComm::shouldAcceptOnlyWellFormedSettingsTexts_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("accepted");
@@ -125,7 +129,7 @@ void TestSerialComm::settingsText_data()
     QTest::newRow("1.25 stop bits") << "2400,E,8,1.25" << false;
 }
 
-void TestSerialComm::settingsText()
+void TestSerialComm::shouldAcceptOnlyWellFormedSettingsTexts()
 {
     QFETCH(QString, text);
     QFETCH(bool, accepted);
@@ -138,7 +142,49 @@ void TestSerialComm::settingsText()
     QCOMPARE(comm.Settings(), accepted ? text : previous);
 }
 
-void TestSerialComm::commPortRange_data()
+void TestSerialComm::shouldTurnTheSettingsListsIntoASettingsText_data()
+{
+    QTest::addColumn<QString>("baud");
+    QTest::addColumn<QString>("parity");
+    QTest::addColumn<QString>("stop");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("even") << "2400" << "偶EVEN" << "1" << "2400,E,8,1";
+    QTest::newRow("none, 1.5 stop bits") << "9600" << "无NONE" << "1.5" << "9600,N,8,1.5";
+    QTest::newRow("space") << "300" << "空SPACE" << "2" << "300,S,8,2";
+    // Typed texts go in as they stand, for the port to refuse.
+    QTest::newRow("typed parity") << "2400" << "XYZ" << "1" << "2400,Y,8,1";
+    QTest::newRow("typed baud rate") << "fast" << "奇ODD" << "1" << "fast,O,8,1";
+}
+
+void TestSerialComm::shouldTurnTheSettingsListsIntoASettingsText()
+{
+    QFETCH(QString, baud);
+    QFETCH(QString, parity);
+    QFETCH(QString, stop);
+    QFETCH(QString, expected);
+    QCOMPARE(SettingsText({baud, parity, QStringLiteral("8"), stop}), expected);
+}
+
+void TestSerialComm::shouldFindThePortNumberInAPortListText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("port");
+    QTest::newRow("one digit") << "COM3" << 3;
+    QTest::newRow("two digits") << "COM12" << 12;
+    QTest::newRow("busy") << "COM7 占用" << 7;
+    QTest::newRow("above the list") << "COM21" << 21;
+    QTest::newRow("no number") << "hello" << 0;
+    QTest::newRow("empty") << "" << 0;
+}
+
+void TestSerialComm::shouldFindThePortNumberInAPortListText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, port);
+    QCOMPARE(PortNumberOfEntry(text), port);
+}
+
+void TestSerialComm::shouldRefusePortNumbersOutsideTheRange_data()
 {
     QTest::addColumn<int>("port");
     QTest::addColumn<int>("expected");
@@ -151,7 +197,7 @@ void TestSerialComm::commPortRange_data()
     QTest::newRow("highest number") << SerialComm::kMaxPortNumber << int(SerialComm::kNoError);
 }
 
-void TestSerialComm::commPortRange()
+void TestSerialComm::shouldRefusePortNumbersOutsideTheRange()
 {
     QFETCH(int, port);
     QFETCH(int, expected);
@@ -161,7 +207,7 @@ void TestSerialComm::commPortRange()
     QCOMPARE(comm.CommPort(), expected == SerialComm::kNoError ? port : 7);
 }
 
-void TestSerialComm::settingsReachTheLine_data()
+void TestSerialComm::shouldSetTheLineAsTheSettingsSay_data()
 {
     QTest::addColumn<QString>("settings");
     QTest::addColumn<int>("baud");
@@ -172,7 +218,7 @@ void TestSerialComm::settingsReachTheLine_data()
     QTest::newRow("fast line") << "115200,n,8,1" << 115200 << false;
 }
 
-void TestSerialComm::settingsReachTheLine()
+void TestSerialComm::shouldSetTheLineAsTheSettingsSay()
 {
     QFETCH(QString, settings);
     QFETCH(int, baud);
@@ -188,7 +234,7 @@ void TestSerialComm::settingsReachTheLine()
     QCOMPARE(pty.twoStopBits(), twoStopBits);
 }
 
-void TestSerialComm::settingsChangedWhileOpenReachTheLine()
+void TestSerialComm::shouldApplySettingsChangedWhileOpen()
 {
     PtyPair pty;
     QVERIFY2(pty.isOpen(), qPrintable(pty.errorString()));
@@ -202,7 +248,7 @@ void TestSerialComm::settingsChangedWhileOpenReachTheLine()
     QVERIFY(pty.twoStopBits());
 }
 
-void TestSerialComm::platformRefusedSettingsLeaveThePortClosed()
+void TestSerialComm::shouldRefuseSettingsThePlatformCannotDrive()
 {
 #ifdef Q_OS_WIN
     QSKIP("Windows drives 1.5 stop bits");
@@ -225,7 +271,7 @@ void TestSerialComm::platformRefusedSettingsLeaveThePortClosed()
     QVERIFY(comm.PortOpen());
 }
 
-void TestSerialComm::openFailure_data()
+void TestSerialComm::shouldReportAFailedOpenAndStayClosed_data()
 {
     QTest::addColumn<QString>("situation");
     QTest::addColumn<int>("expected");
@@ -236,7 +282,7 @@ void TestSerialComm::openFailure_data()
     QTest::newRow("open twice") << "open twice" << int(SerialComm::kPortAlreadyOpen);
 }
 
-void TestSerialComm::openFailure()
+void TestSerialComm::shouldReportAFailedOpenAndStayClosed()
 {
     QFETCH(QString, situation);
     QFETCH(int, expected);
@@ -288,7 +334,7 @@ void TestSerialComm::shouldReopenAfterClose()
     QVERIFY2(other.open(QIODevice::ReadWrite), qPrintable(other.errorString()));
 }
 
-void TestSerialComm::probeListsFreeAndBusyPortsInAscendingOrder()
+void TestSerialComm::shouldProbeFreeAndBusyPortsInAscendingOrder()
 {
     PtyPair freeLow, busy, freeHigh, beyondList;
     for (const PtyPair *pty : {&freeLow, &busy, &freeHigh, &beyondList})
@@ -305,19 +351,16 @@ void TestSerialComm::probeListsFreeAndBusyPortsInAscendingOrder()
     map.set(21, beyondList.slavePath());
     SerialComm comm(map);
 
-    const QStringList expected = {QStringLiteral("COM2"), QStringLiteral("COM7 占用"),
-                                  QStringLiteral("COM12")};
-    QCOMPARE(ProbePorts(comm), expected);
+    QCOMPARE(ProbePorts(comm), QList<ProbedPort>({{2, false}, {7, true}, {12, false}}));
     QVERIFY(!comm.PortOpen());
 
     holder.close();
-    QCOMPARE(ProbePorts(comm), QStringList({QStringLiteral("COM2"), QStringLiteral("COM7"),
-                                            QStringLiteral("COM12")}));
+    QCOMPARE(ProbePorts(comm), QList<ProbedPort>({{2, false}, {7, false}, {12, false}}));
     SerialComm noPorts(PortMap::empty());
-    QCOMPARE(ProbePorts(noPorts), QStringList());
+    QCOMPARE(ProbePorts(noPorts), QList<ProbedPort>());
 }
 
-void TestSerialComm::probeClosesTheObjectAndKeepsItsChoices()
+void TestSerialComm::shouldCloseForTheProbeAndKeepThePortAndSettings()
 {
     PtyPair pty;
     QVERIFY2(pty.isOpen(), qPrintable(pty.errorString()));
@@ -326,19 +369,19 @@ void TestSerialComm::probeClosesTheObjectAndKeepsItsChoices()
     QCOMPARE(comm.setPortOpen(true), int(SerialComm::kNoError));
 
     // The object's own open port is closed first and then listed as free.
-    QCOMPARE(ProbePorts(comm), QStringList(QStringLiteral("COM4")));
+    QCOMPARE(ProbePorts(comm), QList<ProbedPort>({{4, false}}));
     QVERIFY(!comm.PortOpen());
     QCOMPARE(comm.CommPort(), 4);
 
     // Settings this platform refuses at open do not hide the port, and they stay chosen.
     const QString settings = QStringLiteral("2400,E,8,1.5");
     QCOMPARE(comm.setSettings(settings), int(SerialComm::kNoError));
-    QCOMPARE(ProbePorts(comm), QStringList(QStringLiteral("COM4")));
+    QCOMPARE(ProbePorts(comm), QList<ProbedPort>({{4, false}}));
     QCOMPARE(comm.Settings(), settings);
     QVERIFY(!comm.PortOpen());
 }
 
-void TestSerialComm::receivedBytesRaiseOnComm_data()
+void TestSerialComm::shouldNotifyWhenEnoughBytesWait_data()
 {
     QTest::addColumn<int>("threshold");
     QTest::addColumn<QByteArray>("first");
@@ -353,7 +396,7 @@ void TestSerialComm::receivedBytesRaiseOnComm_data()
         << 0 << kAwkwardBytes.left(3) << kAwkwardBytes.mid(3) << 0 << 0;
 }
 
-void TestSerialComm::receivedBytesRaiseOnComm()
+void TestSerialComm::shouldNotifyWhenEnoughBytesWait()
 {
     QFETCH(int, threshold);
     QFETCH(QByteArray, first);
@@ -385,7 +428,7 @@ void TestSerialComm::receivedBytesRaiseOnComm()
     QCOMPARE(comm.Input(), QByteArray());
 }
 
-void TestSerialComm::inputLenLimitsOneRead()
+void TestSerialComm::shouldReadAtMostInputLenBytesAtATime()
 {
     PtyPair pty;
     QVERIFY2(pty.isOpen(), qPrintable(pty.errorString()));
@@ -403,7 +446,7 @@ void TestSerialComm::inputLenLimitsOneRead()
     QCOMPARE(comm.Input(), kAwkwardBytes.mid(8));
 }
 
-void TestSerialComm::outputReachesTheFarEnd()
+void TestSerialComm::shouldHandOutputToTheLineAtOnce()
 {
     PtyPair pty;
     QVERIFY2(pty.isOpen(), qPrintable(pty.errorString()));
@@ -418,7 +461,7 @@ void TestSerialComm::outputReachesTheFarEnd()
     QCOMPARE(pty.readAvailable(), QByteArray());
 }
 
-void TestSerialComm::outputDrainRaisesSendEvent()
+void TestSerialComm::shouldNotifyWhenOutputHasDrained()
 {
     PtyPair pty;
     QVERIFY2(pty.isOpen(), qPrintable(pty.errorString()));
@@ -434,7 +477,7 @@ void TestSerialComm::outputDrainRaisesSendEvent()
     QCOMPARE(pty.read(kAwkwardBytes.size()), kAwkwardBytes);
 }
 
-void TestSerialComm::fullOutputQueueIsNoDeviceLoss()
+void TestSerialComm::shouldNotTakeAFullOutputQueueForALostDevice()
 {
     PtyPair pty;
     QVERIFY2(pty.isOpen(), qPrintable(pty.errorString()));
@@ -460,7 +503,7 @@ void TestSerialComm::fullOutputQueueIsNoDeviceLoss()
     QVERIFY(comm.PortOpen());
 }
 
-void TestSerialComm::outputOnClosedPortFails()
+void TestSerialComm::shouldRefuseOutputWhileClosed()
 {
     PtyPair pty;
     QVERIFY2(pty.isOpen(), qPrintable(pty.errorString()));
@@ -473,14 +516,14 @@ void TestSerialComm::outputOnClosedPortFails()
     QCOMPARE(pty.readAvailable(), QByteArray());
 }
 
-void TestSerialComm::deviceLossClosesThePortOnce_data()
+void TestSerialComm::shouldCloseThePortAndReportADeviceLossOnce_data()
 {
     QTest::addColumn<bool>("writeFirst");
     QTest::newRow("noticed by the reader") << false;
     QTest::newRow("noticed by a write") << true;
 }
 
-void TestSerialComm::deviceLossClosesThePortOnce()
+void TestSerialComm::shouldCloseThePortAndReportADeviceLossOnce()
 {
     QFETCH(bool, writeFirst);
     PtyPair pty;
@@ -525,7 +568,7 @@ void TestSerialComm::deviceLossClosesThePortOnce()
     QCOMPARE(replacement.read(kAwkwardBytes.size()), kAwkwardBytes);
 }
 
-void TestSerialComm::destroyingWithLossPendingIsSafe()
+void TestSerialComm::shouldBeDestroyedSafelyWithALossPending()
 {
     PtyPair pty;
     QVERIFY2(pty.isOpen(), qPrintable(pty.errorString()));

@@ -1,0 +1,41 @@
+#include "helptext.h"
+
+QString HelpText()
+{
+#ifdef Q_OS_WIN
+    const QString portTable = QStringLiteral("COMn 即系统中的串口 COMn。");
+#else
+    const QString portTable = QStringLiteral(
+        "COM1–COM4 = /dev/ttyS0–/dev/ttyS3\n"
+        "COM5–COM12 = /dev/ttyUSB0–/dev/ttyUSB7\n"
+        "COM13–COM20 = /dev/ttyACM0–/dev/ttyACM7\n"
+        "（鼠标停在端口列表的条目上可看到对应的设备。）\n\n"
+        "端口映射文件\n"
+        "其他设备（如 /dev/ttyUSB8、/dev/ttyAMA0）也可放在任一端口号上："
+        "在映射文件中每行写一个“COMn=设备”（n 为 1–20），例如：\n"
+        "COM5=/dev/serial/by-id/usb-FTDI_A10K1234-if00-port0\n"
+        "本用户：~/.config/MeterDesk/ports.ini\n"
+        "所有用户：/etc/xdg/MeterDesk/ports.ini\n"
+        "以 # 开头的行是注释。启动时和每次关闭串口后重新读取；有错误的行在终端上报告。\n"
+        "只用于本次运行：meterdesk --port COM5=/dev/ttyAMA0\n"
+        "查看各端口的设备和状态：meterdesk --list-ports\n\n"
+        "Linux 下串口不能设置 1.5 个停止位：选择“1.5”时打开串口会失败。");
+#endif
+    return QStringLiteral(
+               "选择端口\n"
+               "在“串口配置”中选择端口号、波特率、校验位、数据位和停止位，再点击“打开串口”，"
+               "状态灯变绿即已打开。端口号后标有“ 占用”的端口正被其他程序使用。"
+               "端口打开期间设置不能修改。\n\n"
+               "端口对应的设备\n") +
+           portTable +
+           QStringLiteral(
+               "\n\n读表\n"
+               "CJ188仪表：输入仪表地址（最多 10 位数字）和厂商代码，选择仪表类型，点击“读表数据”。"
+               "不知道地址时，只接一块表，点击“读表地址”。\n"
+               "EN1434仪表：输入一次地址（十六进制两位，FE 为单表通用地址），点击“读表数据”；"
+               "在“新表地址”中输入新地址后点击“修改地址”。\n"
+               "收到所读仪表的读表应答，且校验和与结束符正确时，“数据分析”区显示“校验通过！”。\n\n"
+               "连续读表\n"
+               "输入间隔秒数，点击“开始”后按间隔自动读表，点击“停止”结束。\n\n"
+               "点击“发送”或“接收”旁的计数可清零。");
+}

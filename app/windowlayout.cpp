@@ -1,0 +1,130 @@
+#include "windowlayout.h"
+
+#include <QLabel>
+#include <QWidget>
+
+namespace {
+
+// Every control's place, in twips relative to its container (15 twips to the pixel).
+struct Placement
+{
+    const char *name;
+    int left, top, width, height;
+};
+
+constexpr Placement kLayout[] = {
+    // Left column
+    {"Frame3", 120, 120, 2655, 1695},
+    {"Image1", 120, 240, 2415, 1335},
+    {"setpage", 120, 2040, 2655, 4575},
+    {"Frame5", 120, 6720, 2655, 975},
+    {"GlowButton9", 120, 240, 2415, 615},
+    {"Frame4", 120, 7800, 2655, 1215},
+    {"GlowButton7", 120, 240, 975, 855},
+    {"GlowButton8", 1560, 240, 975, 855},
+    // Settings page
+    {"Label9", 240, 360, 840, 255},
+    {"Combo1", 1080, 240, 1335, 345},
+    {"Label10", 240, 840, 840, 255},
+    {"Combo2", 1080, 720, 1335, 345},
+    {"Label11", 240, 1320, 840, 255},
+    {"Combo3", 1080, 1200, 1335, 345},
+    {"Label12", 240, 1800, 840, 255},
+    {"Combo4", 1080, 1680, 1335, 345},
+    {"Label13", 240, 2280, 840, 255},
+    {"Combo5", 1080, 2160, 1335, 345},
+    {"Label14", 240, 2745, 480, 255},
+    {"Shape1", 720, 2740, 195, 195},
+    {"OpenCOomPort", 1080, 2640, 1335, 375},
+    {"Label15", 240, 3600, 480, 255},
+    {"Shape2", 720, 3600, 195, 195},
+    {"GlowButton5", 1080, 3480, 1335, 420},
+    {"Label16", 240, 4080, 480, 255},
+    {"Shape3", 720, 4080, 195, 195},
+    {"GlowButton6", 1080, 3960, 1335, 420},
+    // Meter area
+    {"mainpage", 2880, 120, 10695, 8895},
+    {"GlowButton2", 120, 240, 2295, 420},
+    {"GlowButton4", 2400, 240, 2295, 420},
+    {"CJ188仪表", 120, 600, 10455, 3015},
+    {"EN1434仪表", 120, 600, 10455, 3015},
+    {"Frame9", 120, 3720, 10455, 2895},
+    {"RichTextBox2", 120, 240, 10215, 2535},
+    {"Frame2", 120, 6720, 10455, 2055},
+    {"RichTextBox3", 120, 240, 10215, 1695},
+    // CJ188 page
+    {"Label1", 240, 360, 975, 495},
+    {"Text1", 1200, 240, 2175, 375},
+    {"Label2", 240, 960, 975, 495},
+    {"Text3", 1200, 840, 975, 375},
+    {"Text2", 2400, 840, 975, 375},
+    {"Label3", 240, 1560, 975, 495},
+    {"Combo7", 1200, 1440, 2175, 360},
+    {"GlowButton1", 4200, 480, 1935, 375},
+    {"GlowButton3", 4200, 1320, 1935, 375},
+    {"Frame1", 120, 2160, 10215, 735},
+    {"RichTextBox1", 120, 240, 9975, 375},
+    {"Frame6", 6840, 240, 3255, 1575},
+    {"GlowButton11", 120, 360, 975, 495},
+    {"GlowButton12", 120, 960, 975, 495},
+    {"Text4", 1560, 720, 855, 375},
+    {"Label5", 2640, 840, 495, 495},
+    // EN1434 page
+    {"Label8", 240, 600, 975, 495},
+    {"Text6", 1320, 480, 2175, 375},
+    {"GlowButton17", 4200, 480, 1935, 375},
+    {"Label6", 240, 1440, 975, 495},
+    {"Text7", 1320, 1320, 2175, 375},
+    {"GlowButton15", 4200, 1320, 1935, 375},
+    {"Frame8", 120, 2160, 10215, 735},
+    {"RichTextBox4", 120, 240, 9975, 375},
+    {"Frame7", 6840, 240, 3255, 1575},
+    {"GlowButton13", 120, 360, 975, 495},
+    {"GlowButton14", 120, 960, 975, 495},
+    {"Text5", 1560, 720, 855, 375},
+    {"Label4", 2640, 840, 495, 495},
+};
+
+// Labels that name the control beside them (for screen readers and keyboard mnemonics).
+constexpr std::pair<const char *, const char *> kLabelled[] = {
+    {"Label9", "Combo1"},  {"Label10", "Combo2"}, {"Label11", "Combo3"}, {"Label12", "Combo4"},
+    {"Label13", "Combo5"}, {"Label1", "Text1"},   {"Label2", "Text3"},   {"Label3", "Combo7"},
+    {"Label5", "Text4"},   {"Label8", "Text6"},   {"Label6", "Text7"},   {"Label4", "Text5"},
+};
+
+// Names read out for the controls that have no label of their own.
+constexpr std::pair<const char *, const char *> kAccessibleNames[] = {
+    {"Text2", "厂商代码 第二字节"}, {"RichTextBox1", "发送区"},   {"RichTextBox4", "发送区"},
+    {"RichTextBox2", "接收区"},     {"RichTextBox3", "数据分析"}, {"Shape1", "状态"},
+};
+
+constexpr int kClientWidthTwips = 13680;
+constexpr int kClientHeightTwips = 9090;
+
+int pixels(int twips)
+{
+    return qRound(twips / 15.0);
+}
+
+} // namespace
+
+void ApplyLayout(QWidget &window)
+{
+    window.setFixedSize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
+    for (const Placement &p : kLayout) {
+        auto *widget = window.findChild<QWidget *>(QString::fromUtf8(p.name));
+        Q_ASSERT_X(widget, "ApplyLayout", p.name);
+        if (widget)
+            widget->setGeometry(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
+    }
+}
+
+void DescribeControls(QWidget &window)
+{
+    for (const auto &[labelName, controlName] : kLabelled)
+        window.findChild<QLabel *>(QString::fromUtf8(labelName))
+            ->setBuddy(window.findChild<QWidget *>(QString::fromUtf8(controlName)));
+    for (const auto &[controlName, accessibleName] : kAccessibleNames)
+        window.findChild<QWidget *>(QString::fromUtf8(controlName))
+            ->setAccessibleName(QString::fromUtf8(accessibleName));
+}

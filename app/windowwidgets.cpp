@@ -1,0 +1,180 @@
+#include "windowwidgets.h"
+
+#include "framebox.h"
+#include "glowbutton.h"
+#include "traffictextarea.h"
+#include "windowdefinition.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+namespace WindowWidgets {
+
+namespace {
+
+QFont fontOf(const QStringList &families, double points)
+{
+    QFont font;
+    font.setFamilies(families);
+    font.setPointSizeF(points);
+    return font;
+}
+
+} // namespace
+
+QColor bgr(quint32 value)
+{
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+QFont songTi(double points)
+{
+    return fontOf({QStringLiteral("SimSun"), QStringLiteral("宋体"),
+                   QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")},
+                  points);
+}
+
+QFont heiTi(double points)
+{
+    return fontOf({QStringLiteral("SimHei"), QStringLiteral("黑体"),
+                   QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")},
+                  points);
+}
+
+QFont timesNewRoman(double points)
+{
+    return fontOf({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
+                   QStringLiteral("DejaVu Serif")},
+                  points);
+}
+
+QFont verdana(double points)
+{
+    return fontOf({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"),
+                   QStringLiteral("WenQuanYi Micro Hei")},
+                  points);
+}
+
+void setBackground(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, color);
+    palette.setColor(QPalette::Window, color);
+    widget->setPalette(palette);
+}
+
+FrameBox *frame(QWidget *parent, const QString &name, const QString &caption, bool blueCaption)
+{
+    auto *box = named(new FrameBox(caption, parent), name);
+    box->setFont(songTi(9));
+    if (blueCaption)
+        box->setCaptionColor(bgr(kCaptionBlue));
+    return box;
+}
+
+QLabel *label(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *l = named(new QLabel(caption, parent), name);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
+GlowButton *button(QWidget *parent, const QString &name)
+{
+    auto *b = named(new GlowButton(parent), name);
+    const bool stored = LoadStoredSettings(*b);
+    Q_ASSERT_X(stored, "button", qPrintable(name));
+    Q_UNUSED(stored);
+    return b;
+}
+
+TrafficTextArea *trafficArea(QWidget *parent, const QString &name, bool wrap)
+{
+    auto *area = named(new TrafficTextArea(parent), name);
+    area->setWrap(wrap);
+    setBackground(area, Qt::white);
+    return area;
+}
+
+FilteredText FilterBoxText(const QString &text, int cursor, KeepFilter keep, int maxLength)
+{
+    const qsizetype keptBeforeCursor = keep(text.left(cursor)).size();
+    return {keep(text).left(maxLength), int(std::min<qsizetype>(keptBeforeCursor, maxLength))};
+}
+
+QLineEdit *textBox(QWidget *parent, const QString &name, const QString &text, KeepFilter keep,
+                   int maxLength)
+{
+    auto *box = named(new QLineEdit(parent), name);
+    box->setText(text);
+    box->setFont(songTi(12));
+    QObject::connect(box, &QLineEdit::textChanged, box, [box, keep, maxLength](const QString &now) {
+        const FilteredText filtered = FilterBoxText(now, box->cursorPosition(), keep, maxLength);
+        if (filtered.text == now)
+            return;
+        box->setText(filtered.text);
+        box->setCursorPosition(filtered.cursor);
+    });
+    return box;
+}
+
+void showItem(QComboBox *list, const QString &text)
+{
+    const int index = list->findText(text);
+    if (index >= 0)
+        list->setCurrentIndex(index);
+    list->setEditText(text);
+}
+
+QComboBox *settingsList(QWidget *parent, const QString &name, const QStringList &items,
+                        const QString &text, QComboBox *list)
+{
+    list = named(list ? list : new QComboBox(parent), name);
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->setFont(timesNewRoman(9));
+    setBackground(list, bgr(kFormBack));
+    list->addItems(items);
+    showItem(list, text);
+    return list;
+}
+
+QComboBox *meterTypeList(QWidget *parent, const QString &name)
+{
+    auto *list = named(new QComboBox(parent), name);
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->setFont(heiTi(12));
+    list->addItems({QStringLiteral("冷水水表 - 10H"), QStringLiteral("热水水表 - 11H"),
+                    QStringLiteral("净水水表 - 12H"), QStringLiteral("中水水表 - 13H"),
+                    QStringLiteral("大口径表 - 19H"), QStringLiteral("热计量表 - 20H"),
+                    QStringLiteral("冷计量表 - 21H")});
+    list->setCurrentIndex(0);
+    return list;
+}
+
+PortList::PortList(std::function<QString(int port)> devicePath, QWidget *parent)
+    : QComboBox(parent), m_devicePath(std::move(devicePath))
+{
+    connect(this, &QComboBox::currentTextChanged, this,
+            [this](const QString &text) { setToolTip(m_devicePath(PortNumberOfEntry(text))); });
+}
+
+void PortList::fill(const QList<ProbedPort> &ports)
+{
+    clear();
+    for (const ProbedPort &port : ports) {
+        addItem(PortEntryText(port));
+        setItemData(count() - 1, m_devicePath(port.number), Qt::ToolTipRole);
+    }
+    setEditText(ports.isEmpty() ? QString() : PortEntryText(ports.first()));
+}
+
+void PortList::showPopup()
+{
+    if (beforeShowing)
+        beforeShowing();
+    QComboBox::showPopup();
+}
+
+} // namespace WindowWidgets

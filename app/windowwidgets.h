@@ -1,0 +1,98 @@
+#pragma once
+
+#include "serialsession.h"
+#include <QColor>
+
+#include <QComboBox>
+#include <QFont>
+#include <QString>
+#include <functional>
+
+class FrameBox;
+class GlowButton;
+class QLabel;
+class QLineEdit;
+class QWidget;
+class TrafficTextArea;
+
+// The window's colours, fonts and the factories that make its controls as the window shows them.
+namespace WindowWidgets {
+
+// Colours are given as 0x00BBGGRR values, red in the low byte.
+QColor bgr(quint32 value);
+
+constexpr quint32 kFormBack = 0xE0E0E0;
+constexpr quint32 kCaptionBlue = 0xC00000;
+constexpr quint32 kLampOpen = 0x00C000;
+constexpr quint32 kLampClosed = 0x000000;
+constexpr quint32 kLampSent = 0x004000;
+constexpr quint32 kLampReceived = 0x000080;
+constexpr quint32 kPollingGreen = 0x00FF00;
+constexpr quint32 kIntervalWhite = 0xFFFFFF;
+
+QFont songTi(double points);
+QFont heiTi(double points);
+QFont timesNewRoman(double points);
+QFont verdana(double points);
+
+void setBackground(QWidget *widget, const QColor &color);
+
+template <typename T> T *named(T *widget, const QString &name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+FrameBox *frame(QWidget *parent, const QString &name, const QString &caption = QString(),
+                bool blueCaption = false);
+QLabel *label(QWidget *parent, const QString &name, const QString &caption);
+// A button of the window with its stored settings (caption, style, font) from the definition.
+GlowButton *button(QWidget *parent, const QString &name);
+TrafficTextArea *trafficArea(QWidget *parent, const QString &name, bool wrap);
+
+// Which characters a filtered box accepts.
+using KeepFilter = QString (*)(const QString &);
+
+// What a filtered box shows once its text became `text` with the cursor at `cursor`.
+struct FilteredText
+{
+    QString text;
+    int cursor = 0;
+};
+
+// The characters `keep` lets through, at most `maxLength` of them; the filter runs before the
+// limit, so that pasted separators do not use up room meant for digits. The cursor stays after
+// the kept characters that stood before it.
+FilteredText FilterBoxText(const QString &text, int cursor, KeepFilter keep, int maxLength);
+
+// An input box whose text `keep` filters and limits to `maxLength` characters as it changes.
+QLineEdit *textBox(QWidget *parent, const QString &name, const QString &text, KeepFilter keep,
+                   int maxLength);
+
+// Shows `text` in an editable list, selecting its item when it has one, so that the arrow keys
+// move on from what is shown.
+void showItem(QComboBox *list, const QString &text);
+
+// An editable list of the settings frame showing `text`. `list` is made here when null.
+QComboBox *settingsList(QWidget *parent, const QString &name, const QStringList &items,
+                        const QString &text, QComboBox *list = nullptr);
+
+// The CJ188 meter types, cold water meter (10H) shown.
+QComboBox *meterTypeList(QWidget *parent, const QString &name);
+
+// The port list: an entry for each probed port, with the device behind it as tooltip; the list
+// shows the device behind the port it shows, too. `beforeShowing` runs each time it drops down.
+class PortList : public QComboBox
+{
+public:
+    PortList(std::function<QString(int port)> devicePath, QWidget *parent);
+    // Replaces the entries by `ports` and shows the first one.
+    void fill(const QList<ProbedPort> &ports);
+    void showPopup() override;
+    std::function<void()> beforeShowing;
+
+private:
+    std::function<QString(int port)> m_devicePath;
+};
+
+} // namespace WindowWidgets

@@ -1,0 +1,161 @@
+#include "ptypair.h"
+#include "serialsession.h"
+
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+// The window's serial line without a window, on pseudo-terminals: COM1 free, COM2 held by another
+// program, COM3 mapped to a device that does not exist, COM4 unmapped.
+class TestSerialSession : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void shouldOpenThePortAsTheSettingsSayOrStayClosed_data();
+    void shouldOpenThePortAsTheSettingsSayOrStayClosed();
+    void shouldReleaseThePortOnClose();
+    void shouldProbeWithThePortMapOfTheMoment();
+    void shouldPassOnWhatArrives();
+    void shouldReportADeviceLossOnce_data();
+    void shouldReportADeviceLossOnce();
+    void shouldNameProbedPortsSoThatTheNumberReadsBack();
+
+private:
+    std::unique_ptr<PtyPair> m_com1;
+    std::unique_ptr<PtyPair> m_com2;
+    std::unique_ptr<QSerialPort> m_otherProgram;
+    PortMap m_map;
+    std::unique_ptr<SerialSession> m_session;
+};
+
+void TestSerialSession::init()
+{
+    m_com1 = std::make_unique<PtyPair>();
+    m_com2 = std::make_unique<PtyPair>();
+    QVERIFY(m_com1->isOpen() && m_com2->isOpen());
+    m_otherProgram = std::make_unique<QSerialPort>(m_com2->slavePath());
+    QVERIFY(m_otherProgram->open(QIODevice::ReadWrite));
+    m_map = PortMap::empty();
+    m_map.set(1, m_com1->slavePath());
+    m_map.set(2, m_com2->slavePath());
+    m_map.set(3, QStringLiteral("/dev/meterdesk-no-such-device"));
+    m_session = std::make_unique<SerialSession>([this] { return m_map; });
+    m_session->probe();
+}
+
+void TestSerialSession::cleanup()
+{
+    m_session.reset();
+    m_otherProgram.reset();
+    m_com1.reset();
+    m_com2.reset();
+}
+
+void TestSerialSession::shouldOpenThePortAsTheSettingsSayOrStayClosed_data()
+{
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("free port") << 1 << "9600,E,8,2" << int(SerialComm::kNoError);
+    QTest::newRow("held by another program")
+        << 2 << "2400,E,8,1" << int(SerialComm::kPortAlreadyOpen);
+    QTest::newRow("device missing") << 3 << "2400,E,8,1" << int(SerialComm::kHardwareNotAvailable);
+    QTest::newRow("nothing mapped") << 4 << "2400,E,8,1" << int(SerialComm::kInvalidPortNumber);
+    QTest::newRow("no port number") << 0 << "2400,E,8,1" << int(SerialComm::kInvalidPortNumber);
+    QTest::newRow("settings refused") << 1 << "2400,Y,8,1" << int(SerialComm::kSettingsRefused);
+}
+
+void TestSerialSession::shouldOpenThePortAsTheSettingsSayOrStayClosed()
+{
+    QFETCH(int, port);
+    QFETCH(QString, settings);
+    QFETCH(int, expected);
+    QCOMPARE(m_session->open(port, settings), expected);
+    QCOMPARE(m_session->isOpen(), expected == SerialComm::kNoError);
+    if (expected != SerialComm::kNoError)
+        return;
+    QCOMPARE(m_com1->baudRate(), 9600);
+    QVERIFY(m_com1->twoStopBits());
+    QVERIFY(m_session->write(QByteArray::fromHex("105B005B16")));
+    QCOMPARE(m_com1->read(5), QByteArray::fromHex("105B005B16"));
+}
+
+void TestSerialSession::shouldReleaseThePortOnClose()
+{
+    QCOMPARE(m_session->open(1, QStringLiteral("2400,E,8,1")), int(SerialComm::kNoError));
+    m_session->close();
+    QVERIFY(!m_session->isOpen());
+    QVERIFY(!m_session->write(QByteArray("\x10", 1)));
+    QSerialPort other(m_com1->slavePath());
+    QVERIFY2(other.open(QIODevice::ReadWrite), qPrintable(other.errorString()));
+}
+
+void TestSerialSession::shouldProbeWithThePortMapOfTheMoment()
+{
+    QCOMPARE(m_session->probe(), QList<ProbedPort>({{1, false}, {2, true}}));
+    // An adapter mapped since, and the other program gone: both show at the next probe.
+    PtyPair adapter;
+    QVERIFY(adapter.isOpen());
+    m_map.set(7, adapter.slavePath());
+    m_otherProgram->close();
+    QCOMPARE(m_session->probe(), QList<ProbedPort>({{1, false}, {2, false}, {7, false}}));
+    QCOMPARE(m_session->devicePath(7), adapter.slavePath());
+}
+
+void TestSerialSession::shouldPassOnWhatArrives()
+{
+    QCOMPARE(m_session->open(1, QStringLiteral("2400,E,8,1")), int(SerialComm::kNoError));
+    QByteArray received;
+    connect(m_session.get(), &SerialSession::received, this,
+            [&](const QByteArray &bytes) { received += bytes; });
+    const QByteArray reply = QByteArray::fromHex("680303680800727A16");
+    QVERIFY(m_com1->write(reply));
+    QTRY_COMPARE(received, reply);
+}
+
+void TestSerialSession::shouldReportADeviceLossOnce_data()
+{
+    QTest::addColumn<bool>("clickMeetsIt");
+    QTest::newRow("reported from the event loop") << false;
+    QTest::newRow("reported to a click that meets it") << true;
+}
+
+void TestSerialSession::shouldReportADeviceLossOnce()
+{
+    QFETCH(bool, clickMeetsIt);
+    QCOMPARE(m_session->open(1, QStringLiteral("2400,E,8,1")), int(SerialComm::kNoError));
+    QSignalSpy lost(m_session.get(), &SerialSession::deviceLost);
+    m_com1->closeMaster();
+    if (clickMeetsIt) {
+        QVERIFY(!m_session->write(QByteArray("\x10", 1))); // notices the loss
+        QVERIFY(!m_session->isOpen());
+        QVERIFY(m_session->deliverPendingLoss());
+        QCOMPARE(lost.size(), 1);
+    } else {
+        QVERIFY(lost.wait());
+    }
+    QVERIFY(!m_session->isOpen());
+    QVERIFY(!m_session->deliverPendingLoss());
+    QCoreApplication::processEvents();
+    QCOMPARE(lost.size(), 1);
+}
+
+void TestSerialSession::shouldNameProbedPortsSoThatTheNumberReadsBack()
+{
+    for (int port = PortMap::kFirstPort; port <= PortMap::kLastPort; ++port) {
+        for (bool busy : {false, true}) {
+            const QString text = PortEntryText({port, busy});
+            QCOMPARE(PortNumberOfEntry(text), port);
+            QCOMPARE(text.endsWith(kBusyPortSuffix), busy);
+        }
+    }
+    QCOMPARE(PortEntryText({3, true}), QStringLiteral("COM3 占用"));
+}
+
+QTEST_GUILESS_MAIN(TestSerialSession)
+#include "tst_serialsession.moc"
