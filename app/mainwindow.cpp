@@ -72,8 +72,6 @@ MainWindow::MainWindow(PortMapSource portMaps, MessageBoxes &messages, QWidget *
     formLoad();
 }
 
-MainWindow::~MainWindow() = default;
-
 void MainWindow::buildLeftColumn()
 {
     auto *logoFrame = frame(this, QStringLiteral("Frame3"));
@@ -88,7 +86,10 @@ void MainWindow::buildLeftColumn()
               [this] { OpenProductPage(m_urlOpener); });
 
     auto *exitFrame = frame(this, QStringLiteral("Frame4"));
-    clickRuns(button(exitFrame, QStringLiteral("GlowButton7")), &MainWindow::showHelp);
+    clickRuns(button(exitFrame, QStringLiteral("GlowButton7")), [this] {
+        m_messages.show(HelpText(), QStringLiteral("帮助"), MessageBoxes::Icon::Information,
+                        QMessageBox::Ok);
+    });
     clickRuns(button(exitFrame, QStringLiteral("GlowButton8")), [this] {
         if (m_exitHandler)
             m_exitHandler();
@@ -317,12 +318,6 @@ void MainWindow::showMbusPage()
     m_cj188Page->setVisible(false);
     m_mbusPage->setVisible(true);
     Cj188StopPolling();
-}
-
-void MainWindow::showHelp()
-{
-    m_messages.show(HelpText(), QStringLiteral("帮助"), MessageBoxes::Icon::Information,
-                    QMessageBox::Ok);
 }
 
 void MainWindow::Cj188ReadData()

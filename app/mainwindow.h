@@ -37,7 +37,7 @@ public:
     MainWindow(PortMapSource portMaps, MessageBoxes &messages, QWidget *parent = nullptr);
     // A window whose port map never changes.
     MainWindow(const PortMap &portMap, MessageBoxes &messages, QWidget *parent = nullptr);
-    ~MainWindow() override;
+    ~MainWindow() override = default;
 
     // What "退出" does; by default it quits the application.
     void setExitHandler(std::function<void()> handler) { m_exitHandler = std::move(handler); }
@@ -98,7 +98,6 @@ private:
     void onDeviceLost();
     void showCj188Page();
     void showMbusPage();
-    void showHelp();
 
     MessageBoxes &m_messages;
     SerialSession m_session;
