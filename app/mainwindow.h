@@ -22,8 +22,8 @@ class PortList;
 }
 
 // The only window of the program: serial settings on the left, the two meter pages, the receive
-// area and the data-analysis area on the right. It owns the serial port object and the traffic
-// state and drives the meter commands of both protocols; its serial session owns the port.
+// area and the data-analysis area on the right. It owns the traffic state and, through its serial
+// session, the port, and drives the meter commands of both protocols.
 class MainWindow : public QWidget, private TrafficView
 {
     Q_OBJECT
