@@ -65,15 +65,15 @@ class TestCj188Decoder : public QObject
 {
     Q_OBJECT
 private slots:
-    void decodesReplies_data();
-    void decodesReplies();
-    void givesBaseUnitsInJson();
-    void readsEveryUnitCode_data();
-    void readsEveryUnitCode();
-    void rebuildsTheRecognizedFrame();
+    void shouldDecodeReplies_data();
+    void shouldDecodeReplies();
+    void shouldGiveBaseUnitsInJson();
+    void shouldReadEveryUnitCode_data();
+    void shouldReadEveryUnitCode();
+    void shouldRebuildTheRecognizedFrame();
 };
 
-void TestCj188Decoder::decodesReplies_data()
+void TestCj188Decoder::shouldDecodeReplies_data()
 {
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<bool>("checked");
@@ -138,7 +138,7 @@ void TestCj188Decoder::decodesReplies_data()
                                         "无法解析：the meter answered with an error (C c1)"};
 }
 
-void TestCj188Decoder::decodesReplies()
+void TestCj188Decoder::shouldDecodeReplies()
 {
     QFETCH(QByteArray, frame);
     QFETCH(bool, checked);
@@ -148,7 +148,7 @@ void TestCj188Decoder::decodesReplies()
     QCOMPARE(DecodedReplyLines(reply), lines);
 }
 
-void TestCj188Decoder::givesBaseUnitsInJson()
+void TestCj188Decoder::shouldGiveBaseUnitsInJson()
 {
     QCOMPARE(DecodedReplyJson(Cj188DecodeReply(kHeatMeterReply)),
              QStringLiteral(
@@ -188,7 +188,7 @@ void TestCj188Decoder::givesBaseUnitsInJson()
                  R"j("more_records": false})j"));
 }
 
-void TestCj188Decoder::readsEveryUnitCode_data()
+void TestCj188Decoder::shouldReadEveryUnitCode_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("field"); // 0 heat, 2 power, 3 flow, 4 volume in the heat layout
@@ -227,7 +227,7 @@ void TestCj188Decoder::readsEveryUnitCode_data()
                                   << "";
 }
 
-void TestCj188Decoder::readsEveryUnitCode()
+void TestCj188Decoder::shouldReadEveryUnitCode()
 {
     QFETCH(int, code);
     QFETCH(int, field);
@@ -249,17 +249,16 @@ void TestCj188Decoder::readsEveryUnitCode()
     QCOMPARE(r.error.isEmpty(), !shown.isEmpty());
 }
 
-void TestCj188Decoder::rebuildsTheRecognizedFrame()
+void TestCj188Decoder::shouldRebuildTheRecognizedFrame()
 {
     RecordingTrafficView view;
-    TrafficState state(&view);
+    TrafficState state(&view, &view);
     state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
-    state.PortOpened = true;
     Cj188ReadData(state, {QStringLiteral("冷水水表 - 10H"), QStringLiteral("12345678"),
                           QStringLiteral("33"), QStringLiteral("78")});
     state.ReceiveNotification(kSimWaterReply.left(20));
     state.ReceiveNotification(kSimWaterReply.mid(20));
-    QCOMPARE(view.analysisText, kChecksumPassedText);
+    QCOMPARE(view.checkedReplies, 1);
     QCOMPARE(Cj188CheckedFrame(state), kSimWaterReply.mid(2)); // without the wake-up bytes
 }
 
