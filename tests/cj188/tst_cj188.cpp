@@ -121,8 +121,7 @@ void TestCj188::shouldBuildTheReadDataRequestFromTheFields()
     QFETCH(QByteArray, frame);
 
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
-    InstallRecognizers(state);
+    TrafficState state = view.newTrafficState();
     state.TxBuf.fill(kOldByte);
 
     Cj188ReadData(state, input);
@@ -163,8 +162,7 @@ void TestCj188::shouldBuildTheReadAddressRequestAndKeepTheReplyMode()
     QFETCH(QByteArray, frame);
 
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
-    InstallRecognizers(state);
+    TrafficState state = view.newTrafficState();
     state.ReplyMode = std::uint8_t(replyMode);
 
     // The address boxes are not read.
@@ -219,8 +217,7 @@ void TestCj188::shouldReportOnlyACheckedReplyOfTheMeterAsked()
 
     for (const FeedPlan &plan : FeedPlans(stream.size())) {
         RecordingTrafficView view;
-        TrafficState state(&view, &view);
-        InstallRecognizers(state);
+        TrafficState state = view.newTrafficState();
         Cj188ReadData(state, fields(kColdWater, "12345678"));
 
         QCOMPARE(FeedAndDescribe(state, view, stream, plan),

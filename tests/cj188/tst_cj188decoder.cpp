@@ -252,8 +252,7 @@ void TestCj188Decoder::shouldReadEveryUnitCode()
 void TestCj188Decoder::shouldRebuildTheRecognizedFrame()
 {
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
-    state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
+    TrafficState state = view.newTrafficState();
     Cj188ReadData(state, {QStringLiteral("冷水水表 - 10H"), QStringLiteral("12345678"),
                           QStringLiteral("33"), QStringLiteral("78")});
     state.ReceiveNotification(kSimWaterReply.left(20));

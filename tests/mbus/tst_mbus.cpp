@@ -84,8 +84,7 @@ void TestMbus::shouldBuildTheReqUd2ShortFrame()
     QFETCH(QByteArray, frame);
 
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
-    InstallRecognizers(state);
+    TrafficState state = view.newTrafficState();
     state.TxBuf.fill(0x42);
 
     MbusReadData(state, address);
@@ -118,8 +117,7 @@ void TestMbus::shouldBuildTheChangeAddressFrameAndKeepTheReplyMode()
     QFETCH(QByteArray, frame);
 
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
-    InstallRecognizers(state);
+    TrafficState state = view.newTrafficState();
     state.ReplyMode = std::uint8_t(replyMode);
 
     MbusChangeAddress(state, newAddress);
@@ -189,8 +187,7 @@ void TestMbus::shouldReportOnlyACheckedLongFrame()
 
     for (const FeedPlan &plan : FeedPlans(stream.size())) {
         RecordingTrafficView view;
-        TrafficState state(&view, &view);
-        InstallRecognizers(state);
+        TrafficState state = view.newTrafficState();
         MbusReadData(state, QStringLiteral("01"));
 
         QCOMPARE(FeedAndDescribe(state, view, stream, plan),
@@ -203,8 +200,7 @@ void TestMbus::shouldReportOnlyACheckedLongFrame()
 void TestMbus::shouldNeverCheckTheAnswerToAChangeOfAddress()
 {
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
-    InstallRecognizers(state);
+    TrafficState state = view.newTrafficState();
 
     MbusChangeAddress(state, QStringLiteral("05"));
     const QByteArray answers = Bytes({0xE5}) + kChangeAddressTo05;
@@ -242,8 +238,7 @@ void TestMbus::shouldAcceptOnlyTheRspUdOfTheMeterAsked()
     QFETCH(bool, accepted);
 
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
-    InstallRecognizers(state);
+    TrafficState state = view.newTrafficState();
     MbusReadData(state, address);
     state.ReceiveNotification(reply);
     QCOMPARE(view.checkedReplies, accepted ? 1 : 0);

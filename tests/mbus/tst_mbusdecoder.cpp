@@ -355,8 +355,7 @@ void TestMbusDecoder::rebuildsTheRecognizedFrame()
 {
     // Noise, then the reply split in two: what the recognizer assembled decodes as the reply.
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
-    state.setRecognizer(kReplyMbus, MbusRecognizeReply);
+    TrafficState state = view.newTrafficState();
     MbusReadData(state, QStringLiteral("00"));
     state.ReceiveNotification(Bytes({0x00, 0xE5}) + kSimulatorReply.left(30));
     state.ReceiveNotification(kSimulatorReply.mid(30));

@@ -104,7 +104,7 @@ void TestTrafficState::shouldShowWarnClearCountWriteAndArmInThatOrder()
     RecordingTrafficView view;
     view.portOpen = portOpened;
     view.receiveText = QStringLiteral("E5 ");
-    TrafficState state(&view, &view);
+    TrafficState state = view.newTrafficState();
     state.TxCount = 100;
     state.ReplyMode = std::uint8_t(replyModeBefore);
     std::copy(frame.cbegin(), frame.cend(), state.TxBuf.begin());
@@ -147,8 +147,7 @@ void TestTrafficState::shouldCountShowAndStoreReceivedBytes()
     QFETCH(QString, shown);
 
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
-    InstallRecognizers(state);
+    TrafficState state = view.newTrafficState();
     for (const QByteArray &bytes : notifications)
         state.ReceiveNotification(bytes);
 
@@ -163,8 +162,7 @@ void TestTrafficState::shouldCountShowAndStoreReceivedBytes()
 void TestTrafficState::shouldRestartTheCountersFromZeroAfterAReset()
 {
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
-    InstallRecognizers(state);
+    TrafficState state = view.newTrafficState();
     state.ReceiveNotification(QByteArray(7, '\x11'));
     MbusReadData(state, QStringLiteral("01"));
 
@@ -182,7 +180,7 @@ void TestTrafficState::shouldRestartTheCountersFromZeroAfterAReset()
 void TestTrafficState::shouldConsumeOrOnlyPeekAtRingBytes()
 {
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
+    TrafficState state = view.newTrafficState();
     state.ReadPortInput(Bytes({0x11, 0x22, 0x33, 0x44}));
     QCOMPARE(state.RxPending, std::uint8_t(1));
 
@@ -211,7 +209,7 @@ void TestTrafficState::shouldConsumeOrOnlyPeekAtRingBytes()
 void TestTrafficState::shouldStopDiscardingAtTheWriteIndex()
 {
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
+    TrafficState state = view.newTrafficState();
     placeRingIndexes(state, TrafficState::kLastRingIndex - 1);
     state.ReadPortInput(Bytes({0x11, 0x22, 0x33})); // at 2047, 2048, 0
 
@@ -238,8 +236,7 @@ void TestTrafficState::shouldAssembleAFrameAcrossTheRingWrap()
 
     for (const FeedPlan &plan : FeedPlans(kHeatReply.size())) {
         RecordingTrafficView view;
-        TrafficState state(&view, &view);
-        InstallRecognizers(state);
+        TrafficState state = view.newTrafficState();
         placeRingIndexes(state, std::int16_t(start));
         MbusReadData(state, QStringLiteral("01"));
 
@@ -253,7 +250,7 @@ void TestTrafficState::shouldAssembleAFrameAcrossTheRingWrap()
 void TestTrafficState::shouldDropTheOldestBytesOnOverrun()
 {
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
+    TrafficState state = view.newTrafficState();
     QByteArray all;
     for (int i = 0; i < TrafficState::kRingSize + 40; ++i)
         all.append(char(i * 7 % 251));
@@ -271,8 +268,7 @@ void TestTrafficState::shouldDropTheOldestBytesOnOverrun()
 void TestTrafficState::shouldAbandonTheFrameUnderAssemblyOnOverrun()
 {
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
-    InstallRecognizers(state);
+    TrafficState state = view.newTrafficState();
     Cj188ReadData(state, Cj188Fields{QStringLiteral("冷水水表 - 10H"), "12345678", "33", "78"});
 
     // A CJ/T 188 frame with L = 0 whose sum B8 is all it still waits for.
@@ -330,8 +326,7 @@ void TestTrafficState::shouldNeverTakeBytesFromBeforeARequestForItsReply()
 
     for (const FeedPlan &plan : FeedPlans(reply.size())) {
         RecordingTrafficView view;
-        TrafficState state(&view, &view);
-        InstallRecognizers(state);
+        TrafficState state = view.newTrafficState();
         run(state, firstCommand);
         state.ReceiveNotification(before);
         run(state, command);
@@ -375,8 +370,7 @@ void TestTrafficState::shouldAbandonAStalledCandidate()
 
     std::int64_t now = 1000;
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
-    InstallRecognizers(state);
+    TrafficState state = view.newTrafficState();
     state.setClock([&now] { return now; });
     state.setBaudRate(2400); // a pause of 101 ms
     run(state, command);
@@ -412,8 +406,7 @@ void TestTrafficState::shouldFindNoReplyInRandomBytes()
     // A meter at the wrong baud rate or a noisy line: a checksum alone passes once in 256
     // candidates.
     RecordingTrafficView view;
-    TrafficState state(&view, &view);
-    InstallRecognizers(state);
+    TrafficState state = view.newTrafficState();
     if (mbusAddress.isEmpty())
         run(state, kCj188ReadData);
     else
@@ -475,8 +468,7 @@ void TestTrafficState::shouldDecideAHalfReplyByTheRequestSentMeanwhile()
     const qsizetype checksumIndex = reply.size() - 2;
     for (qsizetype split = start + 1; split <= checksumIndex; ++split) {
         RecordingTrafficView view;
-        TrafficState state(&view, &view);
-        InstallRecognizers(state);
+        TrafficState state = view.newTrafficState();
         run(state, armingCommand);
         state.ReceiveNotification(reply.left(split));
         run(state, midCommand);

@@ -30,6 +30,16 @@ public:
     void setTxCaption(const QString &text) override { txCaption = text; }
     void setRxCaption(const QString &text) override { rxCaption = text; }
 
+    // A traffic state that shows on this view and writes to it, with both recognizers installed
+    // as the window installs them.
+    TrafficState newTrafficState()
+    {
+        TrafficState state(this, this);
+        state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
+        state.setRecognizer(kReplyMbus, MbusRecognizeReply);
+        return state;
+    }
+
     bool isOpen() const override { return portOpen; }
     void warnClosed() override { log << QStringLiteral("warn"); }
     // A closed port fails the write.
@@ -50,13 +60,6 @@ public:
     QList<QByteArray> writes;
     QStringList log;
 };
-
-// Both recognizers, as the window installs them.
-inline void InstallRecognizers(TrafficState &state)
-{
-    state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
-    state.setRecognizer(kReplyMbus, MbusRecognizeReply);
-}
 
 // TxBuf[0..lastIndex]: the request as the last command built it.
 inline QByteArray TxFrame(const TrafficState &state, int lastIndex)
