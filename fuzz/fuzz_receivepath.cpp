@@ -53,16 +53,24 @@ std::uint8_t sum(const QByteArray &bytes, qsizetype from, qsizetype to)
     return std::uint8_t(total);
 }
 
-class Checker : public NullTrafficView
+class Checker : public NullTrafficView, public TrafficPort
 {
 public:
     explicit Checker(TrafficState &state) : m_state(state) {}
 
     void showCheckedReply() override { checkVerdict(); }
+    bool isOpen() const override { return true; }
+    void warnClosed() override {}
+    bool write(const QByteArray &bytes) override
+    {
+        lastWrite = bytes;
+        return true;
+    }
 
     // The request that armed a recognizer, and every byte received since.
     QByteArray armedRequest;
     QByteArray receivedSinceArmed;
+    QByteArray lastWrite;
 
 private:
     void checkVerdict()
@@ -103,6 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     TrafficState state;
     Checker checker(state);
     state.setView(&checker);
+    state.setPort(&checker);
     state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
     state.setRecognizer(kReplyMbus, MbusRecognizeReply);
     std::int64_t now = 0;
@@ -118,13 +127,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                      QString::number(script.next() % 4), QStringLiteral("33"),
                                      QStringLiteral("78")};
             Cj188ReadData(state, fields);
-            checker.armedRequest = state.ArmedRequest();
+            checker.armedRequest = checker.lastWrite;
             checker.receivedSinceArmed.clear();
             break;
         }
         case 1:
             MbusReadData(state, QString::number(script.next(), 16));
-            checker.armedRequest = state.ArmedRequest();
+            checker.armedRequest = checker.lastWrite;
             checker.receivedSinceArmed.clear();
             break;
         case 2:
