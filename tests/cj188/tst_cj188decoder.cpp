@@ -59,6 +59,11 @@ const QByteArray kTimeAndStatus =
 const QStringList kWaterLines{"当前累积流量：1234.56 m³", "结算日累积流量：1200.00 m³",
                               "实时时间：2026-12-09 10:30:00", "阀门状态：开", "电池电压：正常"};
 
+const QStringList kHeatLines{"结算日热量：45000.00 kWh", "当前热量：45678.90 kWh", "热功率：12.34 kW",
+                             "流量：0.5600 m³/h", "累积流量：1234.56 m³", "供水温度：65.50 °C",
+                             "回水温度：45.20 °C", "累计工作时间：1234 h",
+                             "实时时间：2026-12-09 10:30:00", "阀门状态：开", "电池电压：欠压"};
+
 } // namespace
 
 class TestCj188Decoder : public QObject
@@ -80,18 +85,7 @@ void TestCj188Decoder::shouldDecodeReplies_data()
     QTest::addColumn<QStringList>("lines");
 
     QTest::newRow("water meter") << kSimWaterReply << true << kWaterLines;
-    QTest::newRow("heat meter") << kHeatMeterReply << true
-                                << QStringList{"结算日热量：45000.00 kWh",
-                                               "当前热量：45678.90 kWh",
-                                               "热功率：12.34 kW",
-                                               "流量：0.5600 m³/h",
-                                               "累积流量：1234.56 m³",
-                                               "供水温度：65.50 °C",
-                                               "回水温度：45.20 °C",
-                                               "累计工作时间：1234 h",
-                                               "实时时间：2026-12-09 10:30:00",
-                                               "阀门状态：开",
-                                               "电池电压：欠压"};
+    QTest::newRow("heat meter") << kHeatMeterReply << true << kHeatLines;
     QByteArray badSum = kSimWaterReply;
     badSum[badSum.size() - 2] = 0x26;
     QTest::newRow("wrong checksum still decodes, unchecked") << badSum << false << kWaterLines;
