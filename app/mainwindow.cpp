@@ -55,6 +55,12 @@ constexpr int kCaptionDelayMs = 120;
 
 const QString kOpenCaption = QStringLiteral("打开串口");
 const QString kCloseCaption = QStringLiteral("关闭串口");
+// Title and text of the port-closed warning.
+const QString kSystemPromptTitle = QStringLiteral("系统提示");
+QString PortClosedText(const QString &portListText)
+{
+    return QStringLiteral("通信端口") + portListText + QStringLiteral("端口没打开！");
+}
 const QString kOpenFailedTitle = QStringLiteral("错误提示 (0x") + QString::number(8002) + ")";
 const QString kErrorTitle = QStringLiteral("错误提示");
 const QString kInitialSettings = QStringLiteral("2400,E,8,1");
@@ -398,6 +404,7 @@ MainWindow::MainWindow(PortMapSource portMaps, MessageBoxes &messages, QWidget *
     m_comm.setObjectName(QStringLiteral("MSComm1"));
 
     m_traffic.setView(this);
+    m_traffic.setPort(this);
     m_traffic.setRecognizer(kReplyCj188, &::Cj188RecognizeReply);
     m_traffic.setRecognizer(kReplyMbus, &::MbusRecognizeReply);
 
@@ -692,7 +699,7 @@ void MainWindow::openPort()
     Shape1->setColor(bgr(kLampOpen));
     if (m_comm.setPortOpen(true) != SerialComm::kNoError)
         return openFailed();
-    m_traffic.PortOpened = true;
+    m_portOpen = true;
     m_traffic.setBaudRate(LeadingNumber(Combo2->currentText()));
     setSettingsListsEnabled(false);
     Cj188StopPolling();
@@ -704,7 +711,7 @@ void MainWindow::openFailed()
     OpenCOomPort->SetCaption(kOpenCaption);
     if (m_comm.PortOpen())
         m_comm.setPortOpen(false);
-    m_traffic.PortOpened = false;
+    m_portOpen = false;
     Shape1->setColor(bgr(kLampClosed));
     setSettingsListsEnabled(true);
     m_messages.show(QStringLiteral("通信端口") + Combo1->currentText() + QStringLiteral("无法打开！"),
@@ -719,7 +726,7 @@ void MainWindow::closePort()
     refillPortList();
     OpenCOomPort->SetCaption(kOpenCaption);
     m_comm.setPortOpen(false);
-    m_traffic.PortOpened = false;
+    m_portOpen = false;
     Shape1->setColor(bgr(kLampClosed));
     setSettingsListsEnabled(true);
     Cj188StopPolling();
@@ -824,8 +831,8 @@ void MainWindow::MbusChangeAddress()
 
 void MainWindow::startPolling(PollTimer *timer, QLineEdit *intervalBox)
 {
-    if (!m_traffic.PortOpened)
-        return warnPortClosed();
+    if (!isOpen())
+        return warnClosed();
     timer->setEnabled(true);
     setBackground(intervalBox, bgr(kPollingGreen));
 }
@@ -872,17 +879,14 @@ void MainWindow::appendReceiveText(const QString &text)
     RichTextBox2->appendText(text);
 }
 
-void MainWindow::setAnalysisText(const QString &text)
+void MainWindow::showCheckedReply()
 {
-    if (text != kChecksumPassedText) {
-        RichTextBox3->setText(text);
-        return;
-    }
     // A checked read-data reply (ReplyMode still names its protocol): its values follow.
     const bool cj188 = m_traffic.ReplyMode == kReplyCj188;
     const DecodedReply reply = cj188 ? Cj188DecodeReply(Cj188CheckedFrame(m_traffic))
                                      : MbusDecodeReply(MbusCheckedFrame(m_traffic));
-    RichTextBox3->setText((QStringList{text} + DecodedReplyLines(reply)).join(QLatin1Char('\n')));
+    RichTextBox3->setText(
+        (QStringList{kChecksumPassedText} + DecodedReplyLines(reply)).join(QLatin1Char('\n')));
 }
 
 void MainWindow::setTxCaption(const QString &text)
@@ -907,13 +911,13 @@ void MainWindow::showRxCaption()
     GlowButton6->SetCaption(m_rxCaption);
 }
 
-void MainWindow::warnPortClosed()
+void MainWindow::warnClosed()
 {
     m_messages.show(PortClosedText(Combo1->currentText()), kSystemPromptTitle,
                     MessageBoxes::Icon::None, QMessageBox::Ok);
 }
 
-bool MainWindow::writePort(const QByteArray &bytes)
+bool MainWindow::write(const QByteArray &bytes)
 {
     if (m_log)
         m_log->sent(bytes);
