@@ -33,6 +33,12 @@ constexpr int kReceiveAreaCharacters = 3 * 1024 * 1024;
 
 const QString kOpenCaption = QStringLiteral("打开串口");
 const QString kCloseCaption = QStringLiteral("关闭串口");
+// Title and text of the port-closed warning.
+const QString kSystemPromptTitle = QStringLiteral("系统提示");
+QString PortClosedText(const QString &portListText)
+{
+    return QStringLiteral("通信端口") + portListText + QStringLiteral("端口没打开！");
+}
 const QString kOpenFailedTitle = QStringLiteral("错误提示 (0x") + QString::number(8002) + ")";
 const QString kErrorTitle = QStringLiteral("错误提示");
 
@@ -55,6 +61,7 @@ MainWindow::MainWindow(PortMapSource portMaps, MessageBoxes &messages, QWidget *
     setPalette(formPalette);
 
     m_traffic.setView(this);
+    m_traffic.setPort(this);
     m_traffic.setRecognizer(kReplyCj188, &::Cj188RecognizeReply);
     m_traffic.setRecognizer(kReplyMbus, &::MbusRecognizeReply);
 
@@ -197,7 +204,7 @@ void MainWindow::buildMbusPage(QWidget *page)
 Poller *MainWindow::buildPoller(QWidget *page, const Poller::Names &names)
 {
     return new Poller(
-        page, names, [this] { return m_traffic.PortOpened; }, [this] { warnPortClosed(); }, this);
+        page, names, [this] { return isOpen(); }, [this] { warnClosed(); }, this);
 }
 
 void MainWindow::formLoad()
@@ -251,7 +258,7 @@ void MainWindow::openPort()
         return openFailed();
     OpenCOomPort->SetCaption(kCloseCaption);
     Shape1->setColor(bgr(kLampOpen));
-    m_traffic.PortOpened = true;
+    m_portOpen = true;
     m_traffic.setBaudRate(LeadingNumber(Combo2->currentText()));
     setSettingsListsEnabled(false);
     Cj188StopPolling();
@@ -261,7 +268,7 @@ void MainWindow::openPort()
 void MainWindow::openFailed()
 {
     OpenCOomPort->SetCaption(kOpenCaption);
-    m_traffic.PortOpened = false;
+    m_portOpen = false;
     Shape1->setColor(bgr(kLampClosed));
     setSettingsListsEnabled(true);
     m_messages.show(QStringLiteral("通信端口") + Combo1->currentText() +
@@ -274,7 +281,7 @@ void MainWindow::closePort()
     m_session.close();
     refillPortList();
     OpenCOomPort->SetCaption(kOpenCaption);
-    m_traffic.PortOpened = false;
+    m_portOpen = false;
     Shape1->setColor(bgr(kLampClosed));
     setSettingsListsEnabled(true);
     Cj188StopPolling();
@@ -358,17 +365,14 @@ void MainWindow::appendReceiveText(const QString &text)
     RichTextBox2->appendText(text);
 }
 
-void MainWindow::setAnalysisText(const QString &text)
+void MainWindow::showCheckedReply()
 {
-    if (text != kChecksumPassedText) {
-        RichTextBox3->setText(text);
-        return;
-    }
     // A checked read-data reply (ReplyMode still names its protocol): its values follow.
     const bool cj188 = m_traffic.ReplyMode == kReplyCj188;
     const DecodedReply reply = cj188 ? Cj188DecodeReply(Cj188CheckedFrame(m_traffic))
                                      : MbusDecodeReply(MbusCheckedFrame(m_traffic));
-    RichTextBox3->setText((QStringList{text} + DecodedReplyLines(reply)).join(QLatin1Char('\n')));
+    RichTextBox3->setText(
+        (QStringList{kChecksumPassedText} + DecodedReplyLines(reply)).join(QLatin1Char('\n')));
 }
 
 void MainWindow::setTxCaption(const QString &text)
@@ -383,13 +387,13 @@ void MainWindow::setRxCaption(const QString &text)
     m_rxCaption->setCaption(text);
 }
 
-void MainWindow::warnPortClosed()
+void MainWindow::warnClosed()
 {
     m_messages.show(PortClosedText(Combo1->currentText()), kSystemPromptTitle,
                     MessageBoxes::Icon::None, QMessageBox::Ok);
 }
 
-bool MainWindow::writePort(const QByteArray &bytes)
+bool MainWindow::write(const QByteArray &bytes)
 {
     return m_session.write(bytes);
 }

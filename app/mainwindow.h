@@ -21,10 +21,13 @@ namespace WindowWidgets {
 class PortList;
 }
 
+// The data-analysis area's first line for a reply that passed every check.
+inline const QString kChecksumPassedText = QStringLiteral("校验通过！");
+
 // The only window of the program: serial settings on the left, the two meter pages, the receive
 // area and the data-analysis area on the right. It owns the traffic state and, through its serial
 // session, the port, and drives the meter commands of both protocols.
-class MainWindow : public QWidget, private TrafficView
+class MainWindow : public QWidget, private TrafficView, private TrafficPort
 {
     Q_OBJECT
 public:
@@ -65,11 +68,13 @@ private:
     void setSendAreaText(SendArea area, const QString &text) override;
     void clearReplyAreas() override;
     void appendReceiveText(const QString &text) override;
-    void setAnalysisText(const QString &text) override;
+    void showCheckedReply() override;
     void setTxCaption(const QString &text) override;
     void setRxCaption(const QString &text) override;
-    void warnPortClosed() override;
-    bool writePort(const QByteArray &bytes) override;
+    // TrafficPort
+    bool isOpen() const override { return m_portOpen; }
+    void warnClosed() override;
+    bool write(const QByteArray &bytes) override;
 
     // Runs `slot` at each click of `button`.
     template <typename Slot> void clickRuns(GlowButton *button, Slot slot)
@@ -101,6 +106,9 @@ private:
 
     MessageBoxes &m_messages;
     SerialSession m_session;
+    // Open as far as the window knows: the port object counts as closed as soon as it notices a
+    // device loss, which the window hears of from the event loop.
+    bool m_portOpen = false;
     TrafficState m_traffic;
     // Fires when the candidate frame under assembly would go stale.
     QTimer m_candidateTimer;

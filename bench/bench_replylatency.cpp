@@ -74,7 +74,7 @@ int main(int argc, char *argv[])
     MainWindow window(map, messages);
     window.show();
     window.findChild<GlowButton *>("OpenCOomPort")->Press();
-    if (!window.traffic().PortOpened) {
+    if (!window.port().PortOpen()) {
         out << "cannot open COM1\n";
         return 1;
     }

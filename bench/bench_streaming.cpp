@@ -167,7 +167,7 @@ int runWindow(const QString &device, int controlFd, int reportFd)
     MainWindow window(map, messages);
     window.show();
     window.findChild<GlowButton *>(QStringLiteral("OpenCOomPort"))->Press();
-    if (!window.traffic().PortOpened)
+    if (!window.port().PortOpen())
         return 1;
     auto *receiveArea = window.findChild<TrafficTextArea *>(QStringLiteral("RichTextBox2"));
     QSocketNotifier control(controlFd, QSocketNotifier::Read);

@@ -1,17 +1,16 @@
 #include "cj188.h"
 
 #include "conversions.h"
+#include "requestwriter.h"
 #include "trafficstate.h"
 
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
 
 namespace {
 
 constexpr std::uint8_t kWakeUp = 0xFE;
 constexpr std::uint8_t kStart = 0x68;
-constexpr std::uint8_t kEnd = 0x16;
 constexpr std::uint8_t kWildcardAddress = 0xAA;
 constexpr int kAddressBytes = 7; // A0..A6
 constexpr int kAddressDigits = 10;
@@ -35,50 +34,14 @@ QString trimSpaces(const QString &text)
     return text.mid(first, last - first);
 }
 
-// Writes a request into TxBuf from index 0, summing every byte from the start byte on. A field
-// whose conversion failed leaves the TxBuf byte as it was, and that old byte is summed all the
-// same. The sum is the writer's own: a reply being received meanwhile keeps its own.
-class RequestWriter
+// FE FE FE 68 T: wake-up bytes (not summed), start byte and meter type.
+void putHead(RequestWriter &frame, const QString &meterType)
 {
-public:
-    explicit RequestWriter(TrafficState &state) : m_state(state) {}
-
-    // FE FE FE 68 T: wake-up bytes (not summed), start byte and meter type.
-    void putHead(const QString &meterType)
-    {
-        for (int i = 0; i < 3; ++i)
-            m_state.TxBuf[m_index++] = kWakeUp;
-        put(kStart);
-        // The two characters before the final "H" of an item such as "冷水水表 - 10H".
-        put(PairToByte(meterType.mid(7, 2)));
-    }
-
-    void put(std::optional<std::uint8_t> value)
-    {
-        if (value)
-            m_state.TxBuf[m_index] = *value;
-        m_sum += m_state.TxBuf[m_index];
-        ++m_index;
-    }
-
-    void put(std::initializer_list<std::uint8_t> values)
-    {
-        for (const std::uint8_t v : values)
-            put(v);
-    }
-
-    // CS (low eight bits of the sum) and the end byte.
-    void putTail()
-    {
-        m_state.TxBuf[m_index++] = std::uint8_t(m_sum & 0xFF);
-        m_state.TxBuf[m_index++] = kEnd;
-    }
-
-private:
-    TrafficState &m_state;
-    int m_index = 0;
-    unsigned m_sum = 0;
-};
+    frame.putUnsummed({kWakeUp, kWakeUp, kWakeUp});
+    frame.put(kStart);
+    // The two characters before the final "H" of an item such as "冷水水表 - 10H".
+    frame.put(PairToByte(meterType.mid(7, 2)));
+}
 
 // A manufacturer code box as one BCD byte: "33" -> 0x33, "" -> 0x00, "7" -> 0x07.
 std::optional<std::uint8_t> makerCodeByte(const QString &text)
@@ -107,7 +70,7 @@ bool carriesRequestedAddress(const TrafficState &state)
 void Cj188ReadData(TrafficState &state, const Cj188Fields &fields)
 {
     RequestWriter frame(state);
-    frame.putHead(fields.meterType);
+    putHead(frame, fields.meterType);
     // The address travels least significant pair first: "0012345678" -> 78 56 34 12 00.
     const QString address = PadText(trimSpaces(fields.address), kAddressDigits, kPadLeft);
     for (int k = 0; k < 5; ++k)
@@ -122,7 +85,7 @@ void Cj188ReadData(TrafficState &state, const Cj188Fields &fields)
 void Cj188ReadAddress(TrafficState &state, const Cj188Fields &fields)
 {
     RequestWriter frame(state);
-    frame.putHead(fields.meterType);
+    putHead(frame, fields.meterType);
     for (int i = 0; i < kAddressBytes; ++i)
         frame.put(kWildcardAddress);
     frame.put({0x03, 0x03, 0x0A, 0x81, 0x01}); // C, L, DI0, DI1 (810A: read address), SER

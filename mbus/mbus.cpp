@@ -1,6 +1,7 @@
 #include "mbus.h"
 
 #include "conversions.h"
+#include "requestwriter.h"
 #include "trafficstate.h"
 
 #include <cstdint>
@@ -10,7 +11,6 @@ namespace {
 
 constexpr std::uint8_t kShortStart = 0x10;
 constexpr std::uint8_t kLongStart = 0x68;
-constexpr std::uint8_t kStop = 0x16;
 constexpr std::uint8_t kReqUd2 = 0x5B;       // C field: REQ_UD2, FCV = 1, FCB = 0 (never toggled)
 constexpr std::uint8_t kSndUd = 0x53;        // C field: SND_UD, FCV = 1, FCB = 0
 constexpr std::uint8_t kSecondaryAddressing = 0xFD; // FD, FE and FF reach any meter
@@ -25,13 +25,6 @@ constexpr int kLengthPos = 2;
 constexpr int kSumStartPos = 4;
 // The A field of the short frame 10 C A CS 16.
 constexpr int kShortAddressPos = 2;
-
-// Puts the sum of TxBuf[first..checksumIndex - 1] at checksumIndex, the stop byte after it.
-void putTail(TrafficState &state, int first, int checksumIndex)
-{
-    state.TxBuf[checksumIndex] = SumByte(&state.TxBuf[first], checksumIndex - first);
-    state.TxBuf[checksumIndex + 1] = kStop;
-}
 
 // A long frame repeats its L field, has a second start byte, and L covers at least C, A and CI.
 bool fitsLongFrame(const std::uint8_t *frame, int pos)
@@ -67,26 +60,21 @@ bool answersRequest(const TrafficState &state)
 
 void MbusReadData(TrafficState &state, const QString &addressText)
 {
-    state.TxBuf[0] = kShortStart;
-    state.TxBuf[1] = kReqUd2;
-    state.TxBuf[kShortAddressPos] = std::uint8_t(HexPairValue(addressText));
-    putTail(state, 1, 3);
+    RequestWriter frame(state);
+    frame.putUnsummed({kShortStart});
+    frame.put({kReqUd2, std::uint8_t(HexPairValue(addressText))});
+    frame.putTail();
     state.SendFrame(SendArea::Mbus, kMbusReadDataLastIndex, kReplyMbus);
 }
 
 void MbusChangeAddress(TrafficState &state, const QString &newAddressText)
 {
-    state.TxBuf[0] = kLongStart;
-    state.TxBuf[1] = 0x06; // L: C, A, CI, DIF, VIF and the new address
-    state.TxBuf[2] = 0x06;
-    state.TxBuf[3] = kLongStart;
-    state.TxBuf[4] = kSndUd;
-    state.TxBuf[5] = kPointToPoint;
-    state.TxBuf[6] = kCiDataSend;
-    state.TxBuf[7] = kDifInt8;
-    state.TxBuf[8] = kVifBusAddress;
-    state.TxBuf[9] = std::uint8_t(HexPairValue(newAddressText));
-    putTail(state, kSumStartPos, 10);
+    constexpr std::uint8_t kLength = 0x06; // C, A, CI, DIF, VIF and the new address
+    RequestWriter frame(state);
+    frame.putUnsummed({kLongStart, kLength, kLength, kLongStart});
+    frame.put({kSndUd, kPointToPoint, kCiDataSend, kDifInt8, kVifBusAddress,
+               std::uint8_t(HexPairValue(newAddressText))});
+    frame.putTail();
     state.SendFrame(SendArea::Mbus, kMbusChangeAddressLastIndex, std::nullopt);
 }
 

@@ -5,10 +5,15 @@
 #include <algorithm>
 #include <chrono>
 
-QString PortClosedText(const QString &portListText)
+namespace {
+
+TrafficView *nullView()
 {
-    return QStringLiteral("通信端口") + portListText + QStringLiteral("端口没打开！");
+    static NullTrafficView view;
+    return &view;
 }
+
+} // namespace
 
 std::uint8_t SumByte(const std::uint8_t *first, int count)
 {
@@ -18,13 +23,18 @@ std::uint8_t SumByte(const std::uint8_t *first, int count)
     return std::uint8_t(sum & 0xFF);
 }
 
-TrafficState::TrafficState(TrafficView *view)
-    : m_view(view), m_clock([] {
+TrafficState::TrafficState(TrafficView *view, TrafficPort *port)
+    : m_view(view ? view : nullView()), m_port(port), m_clock([] {
           return std::int64_t(std::chrono::duration_cast<std::chrono::milliseconds>(
                                   std::chrono::steady_clock::now().time_since_epoch())
                                   .count());
       })
 {
+}
+
+void TrafficState::setView(TrafficView *view)
+{
+    m_view = view ? view : nullView();
 }
 
 void TrafficState::setRecognizer(std::uint8_t mode, Recognizer recognizer)
@@ -39,15 +49,16 @@ void TrafficState::SendFrame(SendArea area, int lastIndex, std::optional<std::ui
     const QString shown = HexTrafficText(
         QByteArray(reinterpret_cast<const char *>(TxBuf.data()), lastIndex + 1));
     m_view->setSendAreaText(area, shown);
-    if (!PortOpened)
-        m_view->warnPortClosed();
+    if (m_port && !m_port->isOpen())
+        m_port->warnClosed();
     m_view->clearReplyAreas();
 
     // What goes on the line is what the send area shows.
     const QByteArray bytes = HexTextBytes(shown);
     TxCount += bytes.size();
     m_view->setTxCaption(QString::number(TxCount));
-    m_view->writePort(bytes); // a write to a closed port fails; that is not reported again
+    if (m_port)
+        m_port->write(bytes); // a write to a closed port fails; that is not reported again
 
     if (replyMode) {
         // Only bytes received after the request can answer it: a late or repeated answer to an
@@ -107,7 +118,7 @@ void TrafficState::recognize()
         run(*this);
 
     if (FrameReady == 1 && AwaitingReply && (ReplyMode == kReplyCj188 || ReplyMode == kReplyMbus)) {
-        m_view->setAnalysisText(kChecksumPassedText);
+        m_view->showCheckedReply();
         ReplyMode = kReplyNone;
         FrameReady = 0;
         AwaitingReply = false;

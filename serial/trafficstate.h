@@ -20,14 +20,8 @@ enum ReplyModes : std::uint8_t {
     kReplyMbus = 2,
 };
 
-// The text written into the data-analysis area for a checked read-data reply.
-inline const QString kChecksumPassedText = QStringLiteral("校验通过！");
-// Title of the port-closed warning.
-inline const QString kSystemPromptTitle = QStringLiteral("系统提示");
-// Text of the port-closed warning for the port list's current text.
-QString PortClosedText(const QString &portListText);
-
-// The widget side of the traffic path. The window implements it; tests record the calls.
+// The widget side of the traffic path: it only displays. The window implements it; tests record
+// the calls.
 class TrafficView
 {
 public:
@@ -38,14 +32,36 @@ public:
     virtual void clearReplyAreas() = 0;
     // Appends text at the end of the receive area.
     virtual void appendReceiveText(const QString &text) = 0;
-    // Replaces the whole text of the data-analysis area.
-    virtual void setAnalysisText(const QString &text) = 0;
+    // Shows that the awaited reply passed every check. ReplyMode still names its protocol and
+    // FrameBuf holds the frame.
+    virtual void showCheckedReply() = 0;
     virtual void setTxCaption(const QString &text) = 0;
     virtual void setRxCaption(const QString &text) = 0;
-    // Shows the modal port-closed warning (PortClosedText, kSystemPromptTitle, OK, no icon).
-    virtual void warnPortClosed() = 0;
-    // Writes bytes to the serial port in one write; a failure is reported by false only.
-    virtual bool writePort(const QByteArray &bytes) = 0;
+};
+
+// A view that shows nothing: for users of the traffic path without a window, which override only
+// what they watch.
+class NullTrafficView : public TrafficView
+{
+public:
+    void setSendAreaText(SendArea, const QString &) override {}
+    void clearReplyAreas() override {}
+    void appendReceiveText(const QString &) override {}
+    void showCheckedReply() override {}
+    void setTxCaption(const QString &) override {}
+    void setRxCaption(const QString &) override {}
+};
+
+// The port the send step writes requests to.
+class TrafficPort
+{
+public:
+    virtual ~TrafficPort() = default;
+    virtual bool isOpen() const = 0;
+    // Tells the user that a request is about to go out on a closed port.
+    virtual void warnClosed() = 0;
+    // Writes bytes in one write; a failure is reported by false only.
+    virtual bool write(const QByteArray &bytes) = 0;
 };
 
 // The low eight bits of the sum of `count` bytes from `first`: the checksum of both protocols.
@@ -68,15 +84,18 @@ public:
     // Milliseconds on a monotonic clock.
     using Clock = std::function<std::int64_t()>;
 
-    explicit TrafficState(TrafficView *view = nullptr);
+    // Without a view nothing is shown; without a port requests are shown and counted only.
+    explicit TrafficState(TrafficView *view = nullptr, TrafficPort *port = nullptr);
 
-    void setView(TrafficView *view) { m_view = view; }
+    void setView(TrafficView *view);
+    void setPort(TrafficPort *port) { m_port = port; }
     // Installs the recognizer that the receive path runs while ReplyMode equals `mode` (1 or 2).
     void setRecognizer(std::uint8_t mode, Recognizer recognizer);
 
-    // The send step: shows TxBuf[0..lastIndex] in `area`, warns when the port is closed, empties
-    // the reply areas, counts and writes the bytes, sets AwaitingReply. With a `replyMode` it arms
-    // that recognizer and discards every byte received before, with any frame under assembly.
+    // The send step: shows TxBuf[0..lastIndex] in `area`, has the port warn when it is closed,
+    // empties the reply areas, counts and writes the bytes, sets AwaitingReply. With a `replyMode`
+    // it arms that recognizer and discards every byte received before, with any frame under
+    // assembly.
     void SendFrame(SendArea area, int lastIndex, std::optional<std::uint8_t> replyMode);
 
     // The receive path for the bytes read in one port notification: counts exactly these bytes,
@@ -140,7 +159,6 @@ public:
     }
 
     // Traffic state, named as the protocol code refers to it.
-    bool PortOpened = false;
     std::array<std::uint8_t, kRingSize> RxRing{};
     std::int16_t RxWritePos = 0;
     std::int16_t RxTakePos = 0;
@@ -162,7 +180,8 @@ private:
     void storeByte(std::uint8_t b);
     void rejectCandidate();
 
-    TrafficView *m_view = nullptr;
+    TrafficView *m_view;
+    TrafficPort *m_port = nullptr;
     std::array<Recognizer, 3> m_recognizers{};
     QByteArray m_armedRequest;
     Clock m_clock;

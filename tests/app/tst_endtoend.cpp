@@ -53,7 +53,7 @@ void TestEndToEnd::startMeter(const QStringList &arguments)
     createWindow(map);
     QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("COM1"));
     click("OpenCOomPort");
-    QVERIFY(m_window->traffic().PortOpened);
+    QVERIFY(m_window->port().PortOpen());
 }
 
 void TestEndToEnd::cleanup()
@@ -315,7 +315,7 @@ void TestEndToEnd::pollingShouldStopWhenThePortIsOpenedOrClosed()
     QCOMPARE(caption("GlowButton5"), sent);
 
     click("OpenCOomPort");
-    QVERIFY(m_window->traffic().PortOpened);
+    QVERIFY(m_window->port().PortOpen());
     click("GlowButton13");
     QVERIFY(child<PollTimer>("Timer2")->Enabled());
     click("OpenCOomPort"); // closing stops it too
@@ -324,7 +324,7 @@ void TestEndToEnd::pollingShouldStopWhenThePortIsOpenedOrClosed()
     click("GlowButton13");
     click("OpenCOomPort");
     click("OpenCOomPort"); // and so does opening
-    QVERIFY(m_window->traffic().PortOpened);
+    QVERIFY(m_window->port().PortOpen());
     QVERIFY(!child<PollTimer>("Timer2")->Enabled());
 }
 

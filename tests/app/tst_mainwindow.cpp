@@ -110,7 +110,7 @@ void TestMainWindow::openCom1()
 {
     QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("COM1"));
     click("OpenCOomPort");
-    QVERIFY(m_window->traffic().PortOpened);
+    QVERIFY(m_window->port().PortOpen());
 }
 
 void TestMainWindow::shouldStartInTheClosedStateWithDefaults()
@@ -294,7 +294,7 @@ void TestMainWindow::shouldStartWithAnEmptyListWhenThereAreNoPorts()
     click("OpenCOomPort");
     QCOMPARE(m_messages.messages.size(), 1);
     QCOMPARE(m_messages.messages.at(0).text, QStringLiteral("通信端口无法打开！"));
-    QVERIFY(!m_window->traffic().PortOpened);
+    QVERIFY(!m_window->port().PortOpen());
 }
 
 void TestMainWindow::shouldOpenWithTheChosenSettingsAndLockTheLists()
@@ -318,11 +318,10 @@ void TestMainWindow::shouldRebuildTheListAndShowTheFirstEntryOnClose()
     list->setCurrentIndex(2);
     QCOMPARE(list->currentText(), QStringLiteral("COM5"));
     click("OpenCOomPort");
-    QVERIFY(m_window->traffic().PortOpened);
+    QVERIFY(m_window->port().PortOpen());
     // COM1 disappears while COM5 is open; the rebuilt list no longer has it.
     m_com1.reset();
     click("OpenCOomPort");
-    QVERIFY(!m_window->traffic().PortOpened);
     QVERIFY(!m_window->port().PortOpen());
     QCOMPARE(list->count(), 2);
     QCOMPARE(list->itemText(0), QStringLiteral("COM2 占用"));
@@ -369,7 +368,6 @@ void TestMainWindow::shouldReportAFailedOpenAndStayClosed()
     QCOMPARE(child<GlowButton>("OpenCOomPort")->Caption(), QStringLiteral("打开串口"));
     QCOMPARE(child<LampWidget>("Shape1")->color(), QColor(0, 0, 0));
     QVERIFY(child<QComboBox>("Combo1")->isEnabled());
-    QVERIFY(!m_window->traffic().PortOpened);
     QVERIFY(!m_window->port().PortOpen());
     QCOMPARE(child<QComboBox>("Combo1")->currentText(), port);
     QVERIFY(child<PollTimer>("Timer1")->Enabled());
@@ -515,7 +513,6 @@ void TestMainWindow::shouldReturnToClosedStateWhenTheDeviceIsLost()
     QCOMPARE(m_messages.messages.at(0).text, QStringLiteral("通信端口COM1已断开！"));
     QCOMPARE(m_messages.messages.at(0).title, QStringLiteral("错误提示"));
     QCOMPARE(m_messages.messages.at(0).icon, Icon::Error);
-    QVERIFY(!m_window->traffic().PortOpened);
     QVERIFY(!m_window->port().PortOpen());
     QCOMPARE(child<GlowButton>("OpenCOomPort")->Caption(), QStringLiteral("打开串口"));
     QCOMPARE(child<LampWidget>("Shape1")->color(), QColor(0, 0, 0));
@@ -541,7 +538,7 @@ void TestMainWindow::shouldReportTheLossToAClickThatMeetsIt()
 
     QCOMPARE(m_messages.messages.size(), 1);
     QCOMPARE(m_messages.messages.at(0).text, QStringLiteral("通信端口COM1已断开！"));
-    QVERIFY(!m_window->traffic().PortOpened);
+    QVERIFY(!m_window->port().PortOpen());
     QCOMPARE(child<GlowButton>("OpenCOomPort")->Caption(), QStringLiteral("打开串口"));
     QTest::qWait(100);
     QCOMPARE(m_messages.messages.size(), 1);
@@ -555,7 +552,7 @@ void TestMainWindow::shouldKeepAnUnpluggedPortChosenUntilItIsBack()
     auto *list = child<QComboBox>("Combo1");
     showItemText(list, QStringLiteral("COM5"));
     click("OpenCOomPort");
-    QVERIFY(m_window->traffic().PortOpened);
+    QVERIFY(m_window->port().PortOpen());
 
     m_com5->closeMaster(); // unplugged
     QTRY_COMPARE(m_messages.messages.size(), 1);
@@ -574,7 +571,7 @@ void TestMainWindow::shouldKeepAnUnpluggedPortChosenUntilItIsBack()
     QVERIFY(list->findText(QStringLiteral("COM5")) >= 0);
     QCOMPARE(list->currentText(), QStringLiteral("COM5"));
     click("OpenCOomPort");
-    QVERIFY(m_window->traffic().PortOpened);
+    QVERIFY(m_window->port().PortOpen());
     QCOMPARE(m_window->port().devicePath(5), m_com5->slavePath());
     QCOMPARE(m_messages.messages.size(), 2);
 }

@@ -54,7 +54,7 @@ void TestPortMapWindow::shouldListAndOpenADeviceMappedThroughTheFile()
     QCOMPARE(list->toolTip(), adapter.slavePath());
 
     click("OpenCOomPort");
-    QVERIFY(m_window->traffic().PortOpened);
+    QVERIFY(m_window->port().PortOpen());
     QCOMPARE(adapter.baudRate(), 2400);
     QVERIFY(m_window->port().Output(QByteArray("\x10\x5B", 2)) == SerialComm::kNoError);
     QCOMPARE(adapter.read(2), QByteArray("\x10\x5B", 2));
@@ -65,7 +65,7 @@ void TestPortMapWindow::shouldListAndOpenADeviceMappedThroughTheFile()
                                                      "\nCOM7=" + laterAdapter.slavePath().toUtf8() +
                                                      "\nCOM21=/dev/ttyUSB0\n"));
     click("OpenCOomPort");
-    QVERIFY(!m_window->traffic().PortOpened);
+    QVERIFY(!m_window->port().PortOpen());
     QCOMPARE(portList(), QStringList({"COM5", "COM7"}));
     QCOMPARE(reported.size(), 1);
     QVERIFY2(reported.at(0).startsWith(PortMapLoader::userFile() + QStringLiteral(":3: ")),

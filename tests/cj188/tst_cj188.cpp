@@ -43,18 +43,6 @@ QByteArray withByte(QByteArray bytes, qsizetype index, int value)
     return bytes;
 }
 
-void setUp(TrafficState &state)
-{
-    state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
-    state.setRecognizer(kReplyMbus, MbusRecognizeReply);
-    state.PortOpened = true;
-}
-
-QByteArray txFrame(const TrafficState &state)
-{
-    return QByteArray(reinterpret_cast<const char *>(state.TxBuf.data()), kCj188LastIndex + 1);
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Cj188Fields)
@@ -63,15 +51,15 @@ class TestCj188 : public QObject
 {
     Q_OBJECT
 private slots:
-    void readDataBuildsFrame_data();
-    void readDataBuildsFrame();
-    void readAddressBuildsFrameAndKeepsReplyMode_data();
-    void readAddressBuildsFrameAndKeepsReplyMode();
-    void recognizesReply_data();
-    void recognizesReply();
+    void shouldBuildTheReadDataRequestFromTheFields_data();
+    void shouldBuildTheReadDataRequestFromTheFields();
+    void shouldBuildTheReadAddressRequestAndKeepTheReplyMode_data();
+    void shouldBuildTheReadAddressRequestAndKeepTheReplyMode();
+    void shouldReportOnlyACheckedReplyOfTheMeterAsked_data();
+    void shouldReportOnlyACheckedReplyOfTheMeterAsked();
 };
 
-void TestCj188::readDataBuildsFrame_data()
+void TestCj188::shouldBuildTheReadDataRequestFromTheFields_data()
 {
     QTest::addColumn<Cj188Fields>("input");
     QTest::addColumn<QByteArray>("frame");
@@ -127,26 +115,25 @@ void TestCj188::readDataBuildsFrame_data()
         << readDataRequest(0x10, {0x78, 0x56, 0x34, 0x12, 0x00}, kOldByte, 0x00, 0x82);
 }
 
-void TestCj188::readDataBuildsFrame()
+void TestCj188::shouldBuildTheReadDataRequestFromTheFields()
 {
     QFETCH(Cj188Fields, input);
     QFETCH(QByteArray, frame);
 
     RecordingTrafficView view;
-    TrafficState state(&view);
-    setUp(state);
+    TrafficState state = view.newTrafficState();
     state.TxBuf.fill(kOldByte);
 
     Cj188ReadData(state, input);
 
-    QCOMPARE(txFrame(state), frame);
+    QCOMPARE(TxFrame(state, kCj188LastIndex), frame);
     QCOMPARE(state.TxBuf[kCj188LastIndex + 1], kOldByte); // the rest of TxBuf is left alone
     QCOMPARE(view.writes, QList<QByteArray>{frame});
     QCOMPARE(view.cj188SendText, HexTrafficText(frame));
     QVERIFY(view.mbusSendText.isEmpty());
 }
 
-void TestCj188::readAddressBuildsFrameAndKeepsReplyMode_data()
+void TestCj188::shouldBuildTheReadAddressRequestAndKeepTheReplyMode_data()
 {
     QTest::addColumn<QString>("type");
     QTest::addColumn<int>("replyMode");
@@ -168,27 +155,26 @@ void TestCj188::readAddressBuildsFrameAndKeepsReplyMode_data()
                   0x03, 0x0A, 0x81, 0x01, 0xC0, 0x16});
 }
 
-void TestCj188::readAddressBuildsFrameAndKeepsReplyMode()
+void TestCj188::shouldBuildTheReadAddressRequestAndKeepTheReplyMode()
 {
     QFETCH(QString, type);
     QFETCH(int, replyMode);
     QFETCH(QByteArray, frame);
 
     RecordingTrafficView view;
-    TrafficState state(&view);
-    setUp(state);
+    TrafficState state = view.newTrafficState();
     state.ReplyMode = std::uint8_t(replyMode);
 
     // The address boxes are not read.
     Cj188ReadAddress(state, fields(type, "12345678", "A1", "99"));
 
-    QCOMPARE(txFrame(state), frame);
+    QCOMPARE(TxFrame(state, kCj188LastIndex), frame);
     QCOMPARE(view.writes, QList<QByteArray>{frame});
     QCOMPARE(state.ReplyMode, std::uint8_t(replyMode));
     QVERIFY(state.AwaitingReply);
 }
 
-void TestCj188::recognizesReply_data()
+void TestCj188::shouldReportOnlyACheckedReplyOfTheMeterAsked_data()
 {
     QTest::addColumn<QByteArray>("stream");
     QTest::addColumn<qsizetype>("checksumIndex"); // of the reply reported, -1: none
@@ -223,7 +209,7 @@ void TestCj188::recognizesReply_data()
     QTest::newRow("L = 255 is accepted") << longest + Bytes({0x16}) << qsizetype(266) << QByteArray();
 }
 
-void TestCj188::recognizesReply()
+void TestCj188::shouldReportOnlyACheckedReplyOfTheMeterAsked()
 {
     QFETCH(QByteArray, stream);
     QFETCH(qsizetype, checksumIndex);
@@ -231,8 +217,7 @@ void TestCj188::recognizesReply()
 
     for (const FeedPlan &plan : FeedPlans(stream.size())) {
         RecordingTrafficView view;
-        TrafficState state(&view);
-        setUp(state);
+        TrafficState state = view.newTrafficState();
         Cj188ReadData(state, fields(kColdWater, "12345678"));
 
         QCOMPARE(FeedAndDescribe(state, view, stream, plan),

@@ -59,39 +59,33 @@ const QByteArray kTimeAndStatus =
 const QStringList kWaterLines{"当前累积流量：1234.56 m³", "结算日累积流量：1200.00 m³",
                               "实时时间：2026-12-09 10:30:00", "阀门状态：开", "电池电压：正常"};
 
+const QStringList kHeatLines{"结算日热量：45000.00 kWh", "当前热量：45678.90 kWh", "热功率：12.34 kW",
+                             "流量：0.5600 m³/h", "累积流量：1234.56 m³", "供水温度：65.50 °C",
+                             "回水温度：45.20 °C", "累计工作时间：1234 h",
+                             "实时时间：2026-12-09 10:30:00", "阀门状态：开", "电池电压：欠压"};
+
 } // namespace
 
 class TestCj188Decoder : public QObject
 {
     Q_OBJECT
 private slots:
-    void decodesReplies_data();
-    void decodesReplies();
-    void givesBaseUnitsInJson();
-    void readsEveryUnitCode_data();
-    void readsEveryUnitCode();
-    void rebuildsTheRecognizedFrame();
+    void shouldDecodeReplies_data();
+    void shouldDecodeReplies();
+    void shouldGiveBaseUnitsInJson();
+    void shouldReadEveryUnitCode_data();
+    void shouldReadEveryUnitCode();
+    void shouldRebuildTheRecognizedFrame();
 };
 
-void TestCj188Decoder::decodesReplies_data()
+void TestCj188Decoder::shouldDecodeReplies_data()
 {
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<bool>("checked");
     QTest::addColumn<QStringList>("lines");
 
     QTest::newRow("water meter") << kSimWaterReply << true << kWaterLines;
-    QTest::newRow("heat meter") << kHeatMeterReply << true
-                                << QStringList{"结算日热量：45000.00 kWh",
-                                               "当前热量：45678.90 kWh",
-                                               "热功率：12.34 kW",
-                                               "流量：0.5600 m³/h",
-                                               "累积流量：1234.56 m³",
-                                               "供水温度：65.50 °C",
-                                               "回水温度：45.20 °C",
-                                               "累计工作时间：1234 h",
-                                               "实时时间：2026-12-09 10:30:00",
-                                               "阀门状态：开",
-                                               "电池电压：欠压"};
+    QTest::newRow("heat meter") << kHeatMeterReply << true << kHeatLines;
     QByteArray badSum = kSimWaterReply;
     badSum[badSum.size() - 2] = 0x26;
     QTest::newRow("wrong checksum still decodes, unchecked") << badSum << false << kWaterLines;
@@ -138,7 +132,7 @@ void TestCj188Decoder::decodesReplies_data()
                                         "无法解析：the meter answered with an error (C c1)"};
 }
 
-void TestCj188Decoder::decodesReplies()
+void TestCj188Decoder::shouldDecodeReplies()
 {
     QFETCH(QByteArray, frame);
     QFETCH(bool, checked);
@@ -148,7 +142,7 @@ void TestCj188Decoder::decodesReplies()
     QCOMPARE(DecodedReplyLines(reply), lines);
 }
 
-void TestCj188Decoder::givesBaseUnitsInJson()
+void TestCj188Decoder::shouldGiveBaseUnitsInJson()
 {
     QCOMPARE(DecodedReplyJson(Cj188DecodeReply(kHeatMeterReply)),
              QStringLiteral(
@@ -188,7 +182,7 @@ void TestCj188Decoder::givesBaseUnitsInJson()
                  R"j("more_records": false})j"));
 }
 
-void TestCj188Decoder::readsEveryUnitCode_data()
+void TestCj188Decoder::shouldReadEveryUnitCode_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("field"); // 0 heat, 2 power, 3 flow, 4 volume in the heat layout
@@ -227,7 +221,7 @@ void TestCj188Decoder::readsEveryUnitCode_data()
                                   << "";
 }
 
-void TestCj188Decoder::readsEveryUnitCode()
+void TestCj188Decoder::shouldReadEveryUnitCode()
 {
     QFETCH(int, code);
     QFETCH(int, field);
@@ -249,17 +243,15 @@ void TestCj188Decoder::readsEveryUnitCode()
     QCOMPARE(r.error.isEmpty(), !shown.isEmpty());
 }
 
-void TestCj188Decoder::rebuildsTheRecognizedFrame()
+void TestCj188Decoder::shouldRebuildTheRecognizedFrame()
 {
     RecordingTrafficView view;
-    TrafficState state(&view);
-    state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
-    state.PortOpened = true;
+    TrafficState state = view.newTrafficState();
     Cj188ReadData(state, {QStringLiteral("冷水水表 - 10H"), QStringLiteral("12345678"),
                           QStringLiteral("33"), QStringLiteral("78")});
     state.ReceiveNotification(kSimWaterReply.left(20));
     state.ReceiveNotification(kSimWaterReply.mid(20));
-    QCOMPARE(view.analysisText, kChecksumPassedText);
+    QCOMPARE(view.checkedReplies, 1);
     QCOMPARE(Cj188CheckedFrame(state), kSimWaterReply.mid(2)); // without the wake-up bytes
 }
 

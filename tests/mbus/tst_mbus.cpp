@@ -49,36 +49,24 @@ QByteArray shortReply(int c, int a)
     return frame + SumOf(frame.mid(4)) + char(0x16);
 }
 
-void setUp(TrafficState &state)
-{
-    state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
-    state.setRecognizer(kReplyMbus, MbusRecognizeReply);
-    state.PortOpened = true;
-}
-
-QByteArray txFrame(const TrafficState &state, int lastIndex)
-{
-    return QByteArray(reinterpret_cast<const char *>(state.TxBuf.data()), lastIndex + 1);
-}
-
 } // namespace
 
 class TestMbus : public QObject
 {
     Q_OBJECT
 private slots:
-    void readDataBuildsShortFrame_data();
-    void readDataBuildsShortFrame();
-    void changeAddressBuildsLongFrameAndKeepsReplyMode_data();
-    void changeAddressBuildsLongFrameAndKeepsReplyMode();
-    void recognizesReply_data();
-    void recognizesReply();
-    void changeAddressAnswerIsNeverChecked();
-    void acceptsOnlyTheRspUdOfTheMeterAsked_data();
-    void acceptsOnlyTheRspUdOfTheMeterAsked();
+    void shouldBuildTheReqUd2ShortFrame_data();
+    void shouldBuildTheReqUd2ShortFrame();
+    void shouldBuildTheChangeAddressFrameAndKeepTheReplyMode_data();
+    void shouldBuildTheChangeAddressFrameAndKeepTheReplyMode();
+    void shouldReportOnlyACheckedLongFrame_data();
+    void shouldReportOnlyACheckedLongFrame();
+    void shouldNeverCheckTheAnswerToAChangeOfAddress();
+    void shouldAcceptOnlyTheRspUdOfTheMeterAsked_data();
+    void shouldAcceptOnlyTheRspUdOfTheMeterAsked();
 };
 
-void TestMbus::readDataBuildsShortFrame_data()
+void TestMbus::shouldBuildTheReqUd2ShortFrame_data()
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<QByteArray>("frame");
@@ -90,20 +78,19 @@ void TestMbus::readDataBuildsShortFrame_data()
     QTest::newRow("checksum wraps to 00") << "A5" << Bytes({0x10, 0x5B, 0xA5, 0x00, 0x16});
 }
 
-void TestMbus::readDataBuildsShortFrame()
+void TestMbus::shouldBuildTheReqUd2ShortFrame()
 {
     QFETCH(QString, address);
     QFETCH(QByteArray, frame);
 
     RecordingTrafficView view;
-    TrafficState state(&view);
-    setUp(state);
+    TrafficState state = view.newTrafficState();
     state.TxBuf.fill(0x42);
 
     MbusReadData(state, address);
     MbusReadData(state, address); // the frame count bit is never toggled
 
-    QCOMPARE(txFrame(state, kMbusReadDataLastIndex), frame);
+    QCOMPARE(TxFrame(state, kMbusReadDataLastIndex), frame);
     QCOMPARE(state.TxBuf[kMbusReadDataLastIndex + 1], std::uint8_t(0x42));
     QCOMPARE(view.writes, QList<QByteArray>({frame, frame}));
     QCOMPARE(view.mbusSendText, HexTrafficText(frame));
@@ -112,7 +99,7 @@ void TestMbus::readDataBuildsShortFrame()
     QVERIFY(state.AwaitingReply);
 }
 
-void TestMbus::changeAddressBuildsLongFrameAndKeepsReplyMode_data()
+void TestMbus::shouldBuildTheChangeAddressFrameAndKeepTheReplyMode_data()
 {
     QTest::addColumn<QString>("newAddress");
     QTest::addColumn<int>("replyMode");
@@ -123,27 +110,26 @@ void TestMbus::changeAddressBuildsLongFrameAndKeepsReplyMode_data()
         << Bytes({0x68, 0x06, 0x06, 0x68, 0x53, 0xFE, 0x51, 0x01, 0x7A, 0x00, 0x1D, 0x16});
 }
 
-void TestMbus::changeAddressBuildsLongFrameAndKeepsReplyMode()
+void TestMbus::shouldBuildTheChangeAddressFrameAndKeepTheReplyMode()
 {
     QFETCH(QString, newAddress);
     QFETCH(int, replyMode);
     QFETCH(QByteArray, frame);
 
     RecordingTrafficView view;
-    TrafficState state(&view);
-    setUp(state);
+    TrafficState state = view.newTrafficState();
     state.ReplyMode = std::uint8_t(replyMode);
 
     MbusChangeAddress(state, newAddress);
 
-    QCOMPARE(txFrame(state, kMbusChangeAddressLastIndex), frame);
+    QCOMPARE(TxFrame(state, kMbusChangeAddressLastIndex), frame);
     QCOMPARE(view.writes, QList<QByteArray>{frame});
     QCOMPARE(view.mbusSendText, HexTrafficText(frame));
     QCOMPARE(state.ReplyMode, std::uint8_t(replyMode));
     QVERIFY(state.AwaitingReply);
 }
 
-void TestMbus::recognizesReply_data()
+void TestMbus::shouldReportOnlyACheckedLongFrame_data()
 {
     QTest::addColumn<QByteArray>("stream");
     QTest::addColumn<qsizetype>("checksumIndex"); // of the reply reported, -1: none
@@ -193,7 +179,7 @@ void TestMbus::recognizesReply_data()
         << kShortReply + kHeatReply << kShortReplyCs << kHeatReply;
 }
 
-void TestMbus::recognizesReply()
+void TestMbus::shouldReportOnlyACheckedLongFrame()
 {
     QFETCH(QByteArray, stream);
     QFETCH(qsizetype, checksumIndex);
@@ -201,8 +187,7 @@ void TestMbus::recognizesReply()
 
     for (const FeedPlan &plan : FeedPlans(stream.size())) {
         RecordingTrafficView view;
-        TrafficState state(&view);
-        setUp(state);
+        TrafficState state = view.newTrafficState();
         MbusReadData(state, QStringLiteral("01"));
 
         QCOMPARE(FeedAndDescribe(state, view, stream, plan),
@@ -212,24 +197,23 @@ void TestMbus::recognizesReply()
     }
 }
 
-void TestMbus::changeAddressAnswerIsNeverChecked()
+void TestMbus::shouldNeverCheckTheAnswerToAChangeOfAddress()
 {
     RecordingTrafficView view;
-    TrafficState state(&view);
-    setUp(state);
+    TrafficState state = view.newTrafficState();
 
     MbusChangeAddress(state, QStringLiteral("05"));
     const QByteArray answers = Bytes({0xE5}) + kChangeAddressTo05;
     state.ReceiveNotification(answers);
 
-    QCOMPARE(view.analysisWrites, 0);
+    QCOMPARE(view.checkedReplies, 0);
     QCOMPARE(view.receiveText, HexTrafficText(answers));
     QCOMPARE(UnconsumedBytes(state), answers);
     QCOMPARE(state.ReplyMode, std::uint8_t(kReplyNone));
     QVERIFY(state.AwaitingReply);
 }
 
-void TestMbus::acceptsOnlyTheRspUdOfTheMeterAsked_data()
+void TestMbus::shouldAcceptOnlyTheRspUdOfTheMeterAsked_data()
 {
     QTest::addColumn<QString>("address"); // the REQ_UD2 went to
     QTest::addColumn<QByteArray>("reply");
@@ -247,18 +231,17 @@ void TestMbus::acceptsOnlyTheRspUdOfTheMeterAsked_data()
     QTest::newRow("secondary addressing: any meter") << "FD" << shortReply(0x08, 0x09) << true;
 }
 
-void TestMbus::acceptsOnlyTheRspUdOfTheMeterAsked()
+void TestMbus::shouldAcceptOnlyTheRspUdOfTheMeterAsked()
 {
     QFETCH(QString, address);
     QFETCH(QByteArray, reply);
     QFETCH(bool, accepted);
 
     RecordingTrafficView view;
-    TrafficState state(&view);
-    setUp(state);
+    TrafficState state = view.newTrafficState();
     MbusReadData(state, address);
     state.ReceiveNotification(reply);
-    QCOMPARE(view.analysisWrites, accepted ? 1 : 0);
+    QCOMPARE(view.checkedReplies, accepted ? 1 : 0);
 }
 
 QTEST_APPLESS_MAIN(TestMbus)

@@ -91,11 +91,11 @@ bool Matches(const QString &pattern, const QString &text)
 
 // The line to the meter: the window's port object and traffic state, with this class standing
 // in for the window's text areas. Requests go out through the window's request builders.
-class MeterLine : private TrafficView
+class MeterLine : private NullTrafficView, private TrafficPort
 {
 public:
     MeterLine(const ReadOptions &options, TrafficLog &log)
-        : m_options(options), m_comm(options.ports), m_traffic(this), m_log(log)
+        : m_options(options), m_comm(options.ports), m_traffic(this, this), m_log(log)
     {
         m_traffic.setRecognizer(kReplyCj188, Cj188RecognizeReply);
         m_traffic.setRecognizer(kReplyMbus, MbusRecognizeReply);
@@ -114,7 +114,6 @@ public:
             return Failure{kIoError, QStringLiteral("cannot open %1 (error %2)")
                                          .arg(m_comm.devicePath(m_options.port))
                                          .arg(error)};
-        m_traffic.PortOpened = true;
         return std::nullopt;
     }
 
@@ -182,24 +181,18 @@ private:
         m_traffic.ReceiveNotification(input);
     }
 
-    // TrafficView: only the checked-reply report and the port write matter here.
-    void setSendAreaText(SendArea, const QString &) override {}
-    void clearReplyAreas() override {}
-    void appendReceiveText(const QString &) override {}
-    void setTxCaption(const QString &) override {}
-    void setRxCaption(const QString &) override {}
-    void warnPortClosed() override {}
-
-    bool writePort(const QByteArray &bytes) override
+    // TrafficPort: a closed port needs no warning here, the write fails.
+    bool isOpen() const override { return m_comm.PortOpen(); }
+    void warnClosed() override {}
+    bool write(const QByteArray &bytes) override
     {
         m_log.sent(bytes);
         return m_comm.Output(bytes) == SerialComm::kNoError;
     }
 
-    void setAnalysisText(const QString &text) override
+    // TrafficView: only the checked-reply report matters here.
+    void showCheckedReply() override
     {
-        if (text != kChecksumPassedText)
-            return;
         const bool cj188 = m_options.protocol == Protocol::Cj188;
         const QByteArray frame = cj188 ? Cj188CheckedFrame(m_traffic) : MbusCheckedFrame(m_traffic);
         // A line with local echo returns the request itself, which passes the check too: a

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cj188.h"
+#include "mbus.h"
 #include "trafficstate.h"
 
 #include <QByteArray>
@@ -8,9 +10,9 @@
 #include <QStringList>
 #include <initializer_list>
 
-// A TrafficView that records what the traffic path asks of the window. `log` keeps the order of
-// the visible steps of a send: "show", "warn", "clear", "write".
-class RecordingTrafficView : public TrafficView
+// The window side of the traffic path, recorded: what is shown, and what the port is asked.
+// `log` keeps the order of the visible steps of a send: "show", "warn", "clear", "write".
+class RecordingTrafficView : public TrafficView, public TrafficPort
 {
 public:
     void setSendAreaText(SendArea area, const QString &text) override
@@ -21,41 +23,49 @@ public:
     void clearReplyAreas() override
     {
         receiveText.clear();
-        analysisText.clear();
         log << QStringLiteral("clear");
     }
     void appendReceiveText(const QString &text) override { receiveText += text; }
-    void setAnalysisText(const QString &text) override
-    {
-        analysisText = text;
-        ++analysisWrites;
-    }
+    void showCheckedReply() override { ++checkedReplies; }
     void setTxCaption(const QString &text) override { txCaption = text; }
     void setRxCaption(const QString &text) override { rxCaption = text; }
-    void warnPortClosed() override
+
+    // A traffic state that shows on this view and writes to it, with both recognizers installed
+    // as the window installs them.
+    TrafficState newTrafficState()
     {
-        ++warnings;
-        log << QStringLiteral("warn");
+        TrafficState state(this, this);
+        state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
+        state.setRecognizer(kReplyMbus, MbusRecognizeReply);
+        return state;
     }
-    bool writePort(const QByteArray &bytes) override
+
+    bool isOpen() const override { return portOpen; }
+    void warnClosed() override { log << QStringLiteral("warn"); }
+    // A closed port fails the write.
+    bool write(const QByteArray &bytes) override
     {
         writes << bytes;
         log << QStringLiteral("write");
-        return portWritable;
+        return portOpen;
     }
 
-    bool portWritable = true;
+    bool portOpen = true;
     QString cj188SendText;
     QString mbusSendText;
     QString receiveText;
-    QString analysisText;
-    int analysisWrites = 0;
+    int checkedReplies = 0;
     QString txCaption;
     QString rxCaption;
-    int warnings = 0;
     QList<QByteArray> writes;
     QStringList log;
 };
+
+// TxBuf[0..lastIndex]: the request as the last command built it.
+inline QByteArray TxFrame(const TrafficState &state, int lastIndex)
+{
+    return QByteArray(reinterpret_cast<const char *>(state.TxBuf.data()), lastIndex + 1);
+}
 
 // Bytes written as a list of byte values, so that test frames can carry one comment per field.
 inline QByteArray Bytes(std::initializer_list<int> values)
@@ -151,10 +161,10 @@ inline QString FeedAndDescribe(TrafficState &state, const RecordingTrafficView &
     QStringList reports;
     qsizetype from = 0;
     for (const qsizetype end : plan.ends) {
-        const int before = view.analysisWrites;
+        const int before = view.checkedReplies;
         state.ReceiveNotification(stream.mid(from, end - from));
-        if (view.analysisWrites != before)
-            reports << QStringLiteral("%1 after byte %2").arg(view.analysisText).arg(end);
+        if (view.checkedReplies != before)
+            reports << QStringLiteral("checked after byte %1").arg(end);
         from = end;
     }
     return QStringLiteral("%1: [%2] left %3")
@@ -172,7 +182,7 @@ inline QString ExpectedOutcome(const FeedPlan &plan, qsizetype checksumIndex,
     if (checksumIndex >= 0) {
         for (const qsizetype end : plan.ends) {
             if (end > checksumIndex + 1) {
-                report = QStringLiteral("%1 after byte %2").arg(kChecksumPassedText).arg(end);
+                report = QStringLiteral("checked after byte %1").arg(end);
                 break;
             }
         }
