@@ -53,7 +53,7 @@ void TestEndToEnd::startMeter(const QStringList &arguments)
     createWindow(map);
     QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("COM1"));
     click("OpenCOomPort");
-    QVERIFY(m_window->traffic().PortOpened);
+    QVERIFY(m_window->port().PortOpen());
 }
 
 void TestEndToEnd::cleanup()

@@ -88,7 +88,7 @@ void TestEntryBoxes::shouldSetThePollingIntervalFromTheTypedDigits()
     QFETCH(int, interval);
     QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("COM1"));
     click("OpenCOomPort");
-    QVERIFY(m_window->traffic().PortOpened);
+    QVERIFY(m_window->port().PortOpen());
     for (const char *box : {"Text4", "Text5"}) {
         auto *edit = child<QLineEdit>(box);
         edit->clear();

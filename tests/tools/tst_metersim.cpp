@@ -4,6 +4,7 @@
 #include "metercodec.h"
 #include "metersimulator.h"
 #include "meterprocess.h"
+#include "meterrequests.h"
 #include "ptypair.h"
 
 #include <QDeadlineTimer>
@@ -25,33 +26,15 @@ namespace {
 // Generous: a reply that comes at all comes within milliseconds.
 constexpr int kWaitMs = 5000;
 
-QByteArray Hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-
 QString HexLine(const QByteArray &bytes)
 {
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
 }
 
-const QByteArray kCj188ReadData = Hex("FE FE FE"             // wake-up
-                                      "68"                   // start
-                                      "10"                   // T: cold water meter
-                                      "78 56 34 12 00 33 78" // A0..A6: 0012345678, maker 3378
-                                      "01 03"                // C: read data, L
-                                      "1F 90 01"             // DI 901F, SER
-                                      "EB 16");              // CS, stop
-const QByteArray kCj188ReadAddress = Hex("FE FE FE 68 10"
-                                         "AA AA AA AA AA AA AA" // wildcard
-                                         "03 03 0A 81 01"       // C: read address, L, DI, SER
-                                         "B0 16");
 const QByteArray kCj188AddressReply = Hex("68 10"
                                           "78 56 34 12 00 33 78" // its address
                                           "83 03 0A 81 01"       // C, L, DI, SER
                                           "49 16");
-const QByteArray kReqUd2 = Hex("10 5B 00 5B 16"); // REQ_UD2 to 0
-const QByteArray kSetAddress5 = Hex("68 06 06 68 53 FE 51 01 7A 05 22 16");
 // Sizes of the data replies of the default meters.
 constexpr int kCj188WaterReplySize = 0x16 + 13;
 constexpr int kRspUdSize = 0x4B + 6;
@@ -194,7 +177,7 @@ void TestMeterSim::shouldAnswerOverThePseudoTerminal_data()
         << QStringList{"--cj188-type", "20", "--cj188-address", "1", "--cj188-maker", "0"}
         << Hex("68 20 01 00 00 00 00 00 00 01 03 1F 90 01 3D 16") << 0x2E + 13
         << Hex("68 20 01 00 00 00 00 00 00 81 2E 1F 90 01") << 0;
-    QTest::newRow("REQ_UD2") << QStringList() << kReqUd2 << kRspUdSize
+    QTest::newRow("REQ_UD2") << QStringList() << kReqUd2To0 << kRspUdSize
                              << Hex("68 4B 4B 68 08 00 72 78 56 34 12") << 4;
     QTest::newRow("REQ_UD2 at primary address 7")
         << QStringList{"--mbus-address", "7"} << Hex("10 7B 07 82 16") << kRspUdSize
@@ -238,7 +221,7 @@ void TestMeterSim::shouldKeepTheLineRawForAnyClient()
                            "1D 16")));
     QCOMPARE(HexLine(line.read(16)),
              QStringLiteral("68 10 04 03 00 00 00 00 00 83 03 0A 81 0D 9D 16"));
-    QVERIFY(line.write(kReqUd2)); // the reply carries the medium byte 04
+    QVERIFY(line.write(kReqUd2To0)); // the reply carries the medium byte 04
     const QByteArray reply = line.read(kRspUdSize);
     QCOMPARE(reply.size(), kRspUdSize);
     QVERIFY(ChecksumHolds(reply, 4));
@@ -283,21 +266,21 @@ void TestMeterSim::shouldBendRepliesAsTheFaultSwitchesSay_data()
     const QByteArray noise = MeterSimulator::kNoise;
     QTest::newRow("noise, CJ/T 188")
         << QStringList{"--noise"} << kCj188ReadData << kCj188WaterReplySize << noise << 0 << true;
-    QTest::newRow("noise, M-Bus") << QStringList{"--noise"} << kReqUd2 << kRspUdSize << noise << 4
+    QTest::newRow("noise, M-Bus") << QStringList{"--noise"} << kReqUd2To0 << kRspUdSize << noise << 4
                                   << true;
     QTest::newRow("bad checksum, CJ/T 188") << QStringList{"--bad-checksum"} << kCj188ReadData
                                             << kCj188WaterReplySize << QByteArray() << 0 << false;
     QTest::newRow("bad checksum, M-Bus")
-        << QStringList{"--bad-checksum"} << kReqUd2 << kRspUdSize << QByteArray() << 4 << false;
+        << QStringList{"--bad-checksum"} << kReqUd2To0 << kRspUdSize << QByteArray() << 4 << false;
     QTest::newRow("echo, CJ/T 188") << QStringList{"--echo"} << kCj188ReadData
                                     << kCj188WaterReplySize << kCj188ReadData << 0 << true;
-    QTest::newRow("echo, M-Bus") << QStringList{"--echo"} << kReqUd2 << kRspUdSize << kReqUd2 << 4
+    QTest::newRow("echo, M-Bus") << QStringList{"--echo"} << kReqUd2To0 << kRspUdSize << kReqUd2To0 << 4
                                  << true;
     QTest::newRow("echo, noise and bad checksum")
-        << QStringList{"--echo", "--noise", "--bad-checksum"} << kReqUd2 << kRspUdSize
-        << kReqUd2 + noise << 4 << false;
+        << QStringList{"--echo", "--noise", "--bad-checksum"} << kReqUd2To0 << kRspUdSize
+        << kReqUd2To0 + noise << 4 << false;
     QTest::newRow("split and echo")
-        << QStringList{"--split", "7", "--echo"} << kReqUd2 << kRspUdSize << kReqUd2 << 4 << true;
+        << QStringList{"--split", "7", "--echo"} << kReqUd2To0 << kRspUdSize << kReqUd2To0 << 4 << true;
 }
 
 void TestMeterSim::shouldBendRepliesAsTheFaultSwitchesSay()
@@ -328,7 +311,7 @@ void TestMeterSim::shouldSendSplitRepliesInPieces()
     QVERIFY(sim.start({"--split", "4"}));
     TerminalClient line;
     QVERIFY(line.open(sim.path()));
-    QVERIFY(line.write(kReqUd2));
+    QVERIFY(line.write(kReqUd2To0));
     int reads = 0;
     const QByteArray reply = line.read(kRspUdSize, &reads);
     QCOMPARE(reply.size(), kRspUdSize);
@@ -345,7 +328,7 @@ void TestMeterSim::shouldNeverAnswerWhenSilent()
     QVERIFY(sim.start({"--silent"}));
     TerminalClient line;
     QVERIFY(line.open(sim.path()));
-    const QByteArray requests[] = {kCj188ReadData, kReqUd2, kSetAddress5};
+    const QByteArray requests[] = {kCj188ReadData, kReqUd2To0, kSetAddress5};
     for (const QByteArray &request : requests) {
         QVERIFY(line.write(request));
         QVERIFY(sim.waitForLogLine(QStringLiteral("RX ") + HexLine(request)));
@@ -447,7 +430,7 @@ void TestMeterSim::shouldKeepServingAfterThePeerCloses()
 
     TerminalClient again;
     QVERIFY(again.open(sim.path()));
-    QVERIFY(again.write(kReqUd2));
+    QVERIFY(again.write(kReqUd2To0));
     const QByteArray reply = again.read(kRspUdSize);
     QCOMPARE(reply.size(), kRspUdSize);
     QVERIFY(ChecksumHolds(reply, 4));
@@ -473,7 +456,7 @@ void TestMeterSim::shouldForgetRepliesTheClosedClientNeverRead()
     // The next session hears only the answer to its own request.
     TerminalClient again;
     QVERIFY(again.open(sim.path()));
-    QVERIFY(again.write(kReqUd2));
+    QVERIFY(again.write(kReqUd2To0));
     const QByteArray reply = again.read(kRspUdSize);
     QCOMPARE(reply.size(), kRspUdSize);
     QCOMPARE(reply.at(0), '\x68');

@@ -1,6 +1,7 @@
 #include "metercodec.h"
 #include "meterframereader.h"
 #include "metersimulator.h"
+#include "meterrequests.h"
 
 #include <QtEndian>
 #include <QtTest>
@@ -9,11 +10,6 @@
 
 namespace {
 
-QByteArray Hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-
 int U8(const QByteArray &bytes, qsizetype i)
 {
     return std::uint8_t(bytes.at(i));
@@ -21,48 +17,12 @@ int U8(const QByteArray &bytes, qsizetype i)
 
 const QDateTime kNow(QDate(2024, 3, 15), QTime(13, 45, 30));
 
-// Requests as the bench sends them.
-const QByteArray kCj188ReadData = Hex("FE FE FE"             // wake-up
-                                      "68"                   // start
-                                      "10"                   // T: cold water meter
-                                      "78 56 34 12 00 33 78" // A0..A6: 0012345678, maker 3378
-                                      "01"                   // C: read data
-                                      "03"                   // L
-                                      "1F 90"                // DI 901F
-                                      "01"                   // SER
-                                      "EB"                   // CS
-                                      "16");                 // stop
-const QByteArray kCj188ReadAddress = Hex("FE FE FE"
-                                         "68"
-                                         "10"                   // T
-                                         "AA AA AA AA AA AA AA" // A0..A6: wildcard
-                                         "03"                   // C: read address
-                                         "03"                   // L
-                                         "0A 81"                // DI 810A
-                                         "01"                   // SER
-                                         "B0"                   // CS
-                                         "16");
-const QByteArray kReqUd2To0 = Hex("10"   // short frame
-                                  "5B"   // C: REQ_UD2, FCV 1, FCB 0
-                                  "00"   // A
-                                  "5B"   // CS
-                                  "16"); // stop
 const QByteArray kReqUd2ToFe = Hex("10"
                                    "7B" // C: REQ_UD2, FCV 1, FCB 1
                                    "FE" // A: point to point
                                    "79" // CS
                                    "16");
 const QByteArray kReqUd2To5 = Hex("10 5B 05 60 16");
-const QByteArray kSetAddress5 = Hex("68 06 06 68" // start, L, L, start
-                                    "53"          // C: SND_UD
-                                    "FE"          // A: point to point
-                                    "51"          // CI: data send
-                                    "01"          // DIF: 8-bit integer
-                                    "7A"          // VIF: bus address
-                                    "05"          // new primary address
-                                    "22"          // CS
-                                    "16");
-
 MeterSimulator Simulator(const MeterCj188Config &cj188 = {}, const MeterMbusConfig &mbus = {},
                          const MeterFaults &faults = {})
 {
