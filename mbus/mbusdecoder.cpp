@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -172,7 +173,7 @@ Meaning PrimaryVif(std::uint8_t vif)
 {
     for (const auto table : {RangeOfEightVif, RangeOfFourVif, SingleVif}) {
         if (std::optional<Meaning> meaning = table(vif))
-            return *meaning;
+            return std::move(*meaning);
     }
     return Unknown(QStringLiteral("unknown VIF %1").arg(vif, 2, 16, QLatin1Char('0')));
 }

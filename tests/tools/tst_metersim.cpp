@@ -266,21 +266,22 @@ void TestMeterSim::shouldBendRepliesAsTheFaultSwitchesSay_data()
     const QByteArray noise = MeterSimulator::kNoise;
     QTest::newRow("noise, CJ/T 188")
         << QStringList{"--noise"} << kCj188ReadData << kCj188WaterReplySize << noise << 0 << true;
-    QTest::newRow("noise, M-Bus") << QStringList{"--noise"} << kReqUd2To0 << kRspUdSize << noise << 4
-                                  << true;
+    QTest::newRow("noise, M-Bus")
+        << QStringList{"--noise"} << kReqUd2To0 << kRspUdSize << noise << 4 << true;
     QTest::newRow("bad checksum, CJ/T 188") << QStringList{"--bad-checksum"} << kCj188ReadData
                                             << kCj188WaterReplySize << QByteArray() << 0 << false;
     QTest::newRow("bad checksum, M-Bus")
         << QStringList{"--bad-checksum"} << kReqUd2To0 << kRspUdSize << QByteArray() << 4 << false;
     QTest::newRow("echo, CJ/T 188") << QStringList{"--echo"} << kCj188ReadData
                                     << kCj188WaterReplySize << kCj188ReadData << 0 << true;
-    QTest::newRow("echo, M-Bus") << QStringList{"--echo"} << kReqUd2To0 << kRspUdSize << kReqUd2To0 << 4
-                                 << true;
+    QTest::newRow("echo, M-Bus")
+        << QStringList{"--echo"} << kReqUd2To0 << kRspUdSize << kReqUd2To0 << 4 << true;
     QTest::newRow("echo, noise and bad checksum")
         << QStringList{"--echo", "--noise", "--bad-checksum"} << kReqUd2To0 << kRspUdSize
         << kReqUd2To0 + noise << 4 << false;
     QTest::newRow("split and echo")
-        << QStringList{"--split", "7", "--echo"} << kReqUd2To0 << kRspUdSize << kReqUd2To0 << 4 << true;
+        << QStringList{"--split", "7", "--echo"} << kReqUd2To0 << kRspUdSize << kReqUd2To0 << 4
+        << true;
 }
 
 void TestMeterSim::shouldBendRepliesAsTheFaultSwitchesSay()
