@@ -19,6 +19,7 @@ private slots:
     void shouldKeepOnlyWhatTheBoxAcceptsWhenTyped();
     void shouldSetThePollingIntervalFromTheTypedDigits_data();
     void shouldSetThePollingIntervalFromTheTypedDigits();
+    void shouldShowTheCj188PollingStoppedWhenTheMbusPageOpens();
 
 private:
     std::unique_ptr<PtyPair> m_com1;
@@ -100,6 +101,23 @@ void TestEntryBoxes::shouldSetThePollingIntervalFromTheTypedDigits()
     click("GlowButton11");
     QVERIFY(child<PollTimer>("Timer1")->Enabled());
     QCOMPARE(child<PollTimer>("Timer1")->isTicking(), interval > 0);
+    QVERIFY(m_messages.messages.isEmpty());
+}
+
+// The interval box is green while its polling runs; the M-Bus page stops the CJ/T 188 polling,
+// and its box shows that.
+void TestEntryBoxes::shouldShowTheCj188PollingStoppedWhenTheMbusPageOpens()
+{
+    auto *interval = child<QLineEdit>("Text4");
+    const QColor normal = interval->palette().color(QPalette::Base);
+    click("OpenCOomPort");
+    click("GlowButton11");
+    QVERIFY(child<PollTimer>("Timer1")->Enabled());
+    QCOMPARE(interval->palette().color(QPalette::Base), QColor(0, 255, 0));
+
+    click("GlowButton4");
+    QVERIFY(!child<PollTimer>("Timer1")->Enabled());
+    QCOMPARE(interval->palette().color(QPalette::Base), normal);
     QVERIFY(m_messages.messages.isEmpty());
 }
 
