@@ -1,5 +1,6 @@
 #include "conversions.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 
@@ -93,17 +94,22 @@ QByteArray HexTextBytes(const QString &text)
     return bytes;
 }
 
-namespace {
-
-bool isDecimalDigit(QChar c)
+bool IsDecimalDigit(QChar c)
 {
     return c.unicode() >= u'0' && c.unicode() <= u'9';
 }
 
+bool IsDecimalDigits(QStringView text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), IsDecimalDigit);
+}
+
+namespace {
+
 bool isHexDigit(QChar c)
 {
     const char16_t u = c.unicode();
-    return isDecimalDigit(c) || (u >= u'A' && u <= u'F') || (u >= u'a' && u <= u'f');
+    return IsDecimalDigit(c) || (u >= u'A' && u <= u'F') || (u >= u'a' && u <= u'f');
 }
 
 } // namespace
@@ -120,7 +126,7 @@ QString keepIf(const QString &text, Predicate keep)
 
 QString KeepDigits(const QString &text)
 {
-    return keepIf(text, isDecimalDigit);
+    return keepIf(text, IsDecimalDigit);
 }
 
 QString KeepHexDigits(const QString &text)
@@ -134,7 +140,7 @@ int LeadingNumber(const QString &text)
     while (i < text.size() && text.at(i) == QLatin1Char(' '))
         ++i;
     long long value = 0;
-    for (; i < text.size() && isDecimalDigit(text.at(i)); ++i) {
+    for (; i < text.size() && IsDecimalDigit(text.at(i)); ++i) {
         value = value * 10 + (text.at(i).unicode() - u'0');
         if (value > INT_MAX)
             return INT_MAX;

@@ -31,6 +31,11 @@ QString HexTrafficText(const QByteArray &bytes);
 // hexadecimal digits (an odd last digit dropped) converted pairwise.
 QByteArray HexTextBytes(const QString &text);
 
+// True for the ASCII decimal digits 0-9 only (no other script's digits).
+bool IsDecimalDigit(QChar c);
+// True when `text` is not empty and every character is an ASCII decimal digit 0-9.
+bool IsDecimalDigits(QStringView text);
+
 // The characters of `text` that are decimal digits 0-9, in order.
 QString KeepDigits(const QString &text);
 // The characters of `text` that are hexadecimal digits (0-9, A-F, a-f, case kept), in order.

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -85,11 +87,10 @@ Meaning Duration(const char *quantity, const QString &label, int nn)
     return Number(quantity, label, "s", 0, kDurationSeconds[nn & 3]);
 }
 
-// Primary VIF table (the VIF without its extension bit).
-Meaning PrimaryVif(std::uint8_t vif)
+// Primary VIFs whose three low bits give the range: energy, volume, mass, power and flows.
+std::optional<Meaning> RangeOfEightVif(std::uint8_t vif)
 {
     const int n3 = vif & 0x07;
-    const int n2 = vif & 0x03;
     switch (vif & 0x78) {
     case 0x00:
         return Number("energy", QStringLiteral("能量"), "Wh", n3 - 3);
@@ -112,8 +113,14 @@ Meaning PrimaryVif(std::uint8_t vif)
     case 0x50:
         return Number("mass flow", QStringLiteral("质量流量"), "kg/h", n3 - 3);
     default:
-        break;
+        return std::nullopt;
     }
+}
+
+// Primary VIFs whose two low bits give the range or the unit: durations, temperatures, pressure.
+std::optional<Meaning> RangeOfFourVif(std::uint8_t vif)
+{
+    const int n2 = vif & 0x03;
     switch (vif & 0x7C) {
     case 0x20:
         return Duration("on time", QStringLiteral("通电时间"), n2);
@@ -130,14 +137,19 @@ Meaning PrimaryVif(std::uint8_t vif)
     case 0x68:
         if (vif <= 0x6B)
             return Number("pressure", QStringLiteral("压力"), "bar", n2 - 3);
-        break;
+        return std::nullopt;
     case 0x70:
         return Duration("averaging duration", QStringLiteral("平均时长"), n2);
     case 0x74:
         return Duration("actuality duration", QStringLiteral("实际时长"), n2);
     default:
-        break;
+        return std::nullopt;
     }
+}
+
+// Primary VIFs that stand for one quantity each: dates, counts and identifiers.
+std::optional<Meaning> SingleVif(std::uint8_t vif)
+{
     switch (vif) {
     case 0x6C:
         return Other("date", QStringLiteral("日期"), Kind::DateG);
@@ -152,7 +164,16 @@ Meaning PrimaryVif(std::uint8_t vif)
     case 0x7A:
         return Other("bus address", QStringLiteral("总线地址"), Kind::Count);
     default:
-        break;
+        return std::nullopt;
+    }
+}
+
+// Primary VIF table (the VIF without its extension bit).
+Meaning PrimaryVif(std::uint8_t vif)
+{
+    for (const auto table : {RangeOfEightVif, RangeOfFourVif, SingleVif}) {
+        if (std::optional<Meaning> meaning = table(vif))
+            return std::move(*meaning);
     }
     return Unknown(QStringLiteral("unknown VIF %1").arg(vif, 2, 16, QLatin1Char('0')));
 }
@@ -554,6 +575,7 @@ private:
         return false;
     }
 
+    // Reads one record; false when the decoding ends with it.
     bool readRecord()
     {
         m_start = m_pos;
@@ -561,53 +583,93 @@ private:
         const std::uint8_t dif = next();
         if (dif == kDifIdleFiller)
             return true;
-        if (dif == kDifManufacturerData || dif == kDifManufacturerDataMore) {
-            r.quantity = QStringLiteral("manufacturer data");
-            r.label = QStringLiteral("厂商数据");
-            r.value = SpacedHex(m_data.sliced(m_pos).toByteArray());
-            r.raw = m_data.sliced(m_start).toByteArray();
-            m_reply.records << r;
-            m_reply.moreRecords = dif == kDifManufacturerDataMore;
-            m_pos = m_data.size();
-            return false;
-        }
+        if (dif == kDifManufacturerData || dif == kDifManufacturerDataMore)
+            return readManufacturerData(r, dif);
         const int field = dif & 0x0F;
         if (field == 0x0F)
             return stop(
                 r, QStringLiteral("unsupported special DIF %1").arg(dif, 2, 16, QLatin1Char('0')));
+        std::uint8_t vif = 0;
+        Meaning meaning;
+        QString error = readDataInformation(r, dif);
+        if (error.isEmpty())
+            error = readVif(vif, meaning);
+        if (error.isEmpty())
+            error = readVifes(vif, meaning);
+        if (!error.isEmpty())
+            return stop(r, error);
+        r.quantity = meaning.quantity;
+        r.label = meaning.label;
+        r.unit = meaning.known ? meaning.unit : QString();
+
+        error = readData(r, meaning, field);
+        if (!error.isEmpty())
+            return stop(r, error);
+        if (!r.error.isEmpty()) {
+            r.value = std::monostate{};
+            r.unit.clear();
+        }
+        r.raw = m_data.sliced(m_start, m_pos - m_start).toByteArray();
+        m_reply.records << r;
+        return true;
+    }
+
+    static QString truncated() { return QStringLiteral("truncated record"); }
+
+    // The rest of the data as manufacturer data; ends the decoding.
+    bool readManufacturerData(DecodedRecord &r, std::uint8_t dif)
+    {
+        r.quantity = QStringLiteral("manufacturer data");
+        r.label = QStringLiteral("厂商数据");
+        r.value = SpacedHex(m_data.sliced(m_pos).toByteArray());
+        r.raw = m_data.sliced(m_start).toByteArray();
+        m_reply.records << r;
+        m_reply.moreRecords = dif == kDifManufacturerDataMore;
+        m_pos = m_data.size();
+        return false;
+    }
+
+    // The function and storage number of `dif`, then its DIFEs into storage number, tariff and
+    // subunit. Returns the error that ends the decoding, or nothing.
+    QString readDataInformation(DecodedRecord &r, std::uint8_t dif)
+    {
         r.function = kFunctions[(dif >> 4) & 0x03];
         r.storage = (dif >> 6) & 0x01;
-
         bool extended = dif & kExtensionBit;
         for (int n = 0; extended; ++n) {
             if (n == kMaxExtensions)
-                return stop(r, QStringLiteral("more than ten DIFEs"));
+                return QStringLiteral("more than ten DIFEs");
             if (!has(1))
-                return stop(r, QStringLiteral("truncated record"));
+                return truncated();
             const std::uint8_t dife = next();
             r.storage |= std::int64_t(dife & 0x0F) << (1 + 4 * n);
             r.tariff |= ((dife >> 4) & 0x03) << (2 * n);
             r.subunit |= ((dife >> 6) & 0x01) << n;
             extended = dife & kExtensionBit;
         }
+        return {};
+    }
 
+    // The VIF into `vif` and what it stands for into `meaning`; after FD or FB the first VIFE is
+    // looked at, not taken. Returns the error that ends the decoding, or nothing.
+    QString readVif(std::uint8_t &vif, Meaning &meaning)
+    {
         if (!has(1))
-            return stop(r, QStringLiteral("truncated record"));
-        const std::uint8_t vif = next();
-        Meaning meaning;
+            return truncated();
+        vif = next();
         if ((vif & 0x7F) == kVifPlainText) {
             if (!has(1))
-                return stop(r, QStringLiteral("truncated record"));
+                return truncated();
             const int length = next();
             if (!has(length))
-                return stop(r, QStringLiteral("truncated record"));
+                return truncated();
             const QString unit = ReversedText(m_data.sliced(m_pos, length));
             m_pos += length;
             meaning =
                 Meaning{QStringLiteral("plain text unit"), QStringLiteral("文本单位量"), unit};
         } else if (vif == kVifTableFd || vif == kVifTableFb) {
             if (!has(1))
-                return stop(r, QStringLiteral("truncated record"));
+                return truncated();
             const std::uint8_t vife = m_data[m_pos];
             meaning = vif == kVifTableFd ? FdVif(vife & 0x7F) : FbVif(vife & 0x7F);
         } else if ((vif & 0x7F) == kVifManufacturer) {
@@ -618,15 +680,20 @@ private:
         } else {
             meaning = PrimaryVif(vif & 0x7F);
         }
+        return {};
+    }
 
-        // VIFEs: the first one after FD/FB names the quantity (read above); the rest, and those
-        // after a primary VIF, are combinable extensions. Only the two that rescale are applied.
-        extended = vif & kExtensionBit;
+    // VIFEs: the first one after FD/FB names the quantity (read with the VIF); the rest, and those
+    // after a primary VIF, are combinable extensions. Only the two that rescale are applied.
+    // Returns the error that ends the decoding, or nothing.
+    QString readVifes(std::uint8_t vif, Meaning &meaning)
+    {
+        bool extended = vif & kExtensionBit;
         for (int n = 0; extended; ++n) {
             if (n == kMaxExtensions)
-                return stop(r, QStringLiteral("more than ten VIFEs"));
+                return QStringLiteral("more than ten VIFEs");
             if (!has(1))
-                return stop(r, QStringLiteral("truncated record"));
+                return truncated();
             const std::uint8_t vife = next();
             extended = vife & kExtensionBit;
             const bool namesQuantity = n == 0 && (vif == kVifTableFd || vif == kVifTableFb);
@@ -638,36 +705,32 @@ private:
             else if (code == 0x7D) // multiplicative correction 1000
                 meaning.exponent += 3;
         }
-        r.quantity = meaning.quantity;
-        r.label = meaning.label;
-        r.unit = meaning.known ? meaning.unit : QString();
+        return {};
+    }
 
+    // The data of coding `field` (0x0D: variable length, its LVAR first), decoded into the
+    // record. Returns the error that ends the decoding, or nothing.
+    QString readData(DecodedRecord &r, const Meaning &meaning, int field)
+    {
         if (field == 0x0D) {
             if (!has(1))
-                return stop(r, QStringLiteral("truncated record"));
+                return truncated();
             const std::uint8_t lvar = next();
             const int length = VariableLength(lvar);
             if (length < 0)
-                return stop(r,
-                            QStringLiteral("reserved LVAR %1").arg(lvar, 2, 16, QLatin1Char('0')));
+                return QStringLiteral("reserved LVAR %1").arg(lvar, 2, 16, QLatin1Char('0'));
             if (!has(length))
-                return stop(r, QStringLiteral("truncated record"));
+                return truncated();
             DecodeVariable(r, meaning, lvar, m_data.sliced(m_pos, length));
             m_pos += length;
-        } else {
-            const int length = kDataSizes[field];
-            if (!has(length))
-                return stop(r, QStringLiteral("truncated record"));
-            DecodeValue(r, meaning, field, FieldBytes(m_data.sliced(m_pos, length), m_msbFirst));
-            m_pos += length;
+            return {};
         }
-        if (!r.error.isEmpty()) {
-            r.value = std::monostate{};
-            r.unit.clear();
-        }
-        r.raw = m_data.sliced(m_start, m_pos - m_start).toByteArray();
-        m_reply.records << r;
-        return true;
+        const int length = kDataSizes[field];
+        if (!has(length))
+            return truncated();
+        DecodeValue(r, meaning, field, FieldBytes(m_data.sliced(m_pos, length), m_msbFirst));
+        m_pos += length;
+        return {};
     }
 
     QByteArrayView m_data;

@@ -1,21 +1,15 @@
 #include "portmapfile.h"
 
+#include "conversions.h"
 #include "serialcomm.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
-#include <algorithm>
-
 namespace {
 
 const QString kExpectedForm = QStringLiteral("expected COMn=DEVICE, for example COM5=/dev/ttyUSB0");
-
-bool isAsciiDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
 
 PortAssignment failed(const QString &problem)
 {
@@ -35,7 +29,7 @@ PortAssignment ParsePortAssignment(QStringView text)
 
     const QStringView number =
         name.startsWith(u"COM", Qt::CaseInsensitive) ? name.sliced(3) : QStringView();
-    if (number.isEmpty() || !std::all_of(number.begin(), number.end(), isAsciiDigit))
+    if (!IsDecimalDigits(number))
         return failed(QStringLiteral("\"%1\" is not a port name; %2").arg(name, kExpectedForm));
     bool ok = false;
     const int port = number.toInt(&ok);

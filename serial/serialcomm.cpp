@@ -1,6 +1,7 @@
 #include "serialcomm.h"
 
 #include "conversions.h"
+#include "parityletter.h"
 
 #include <QFile>
 #include <QSerialPort>
@@ -28,17 +29,6 @@ struct LineSettings
 // Settings the trial opens of the port probe use: every serial device accepts them.
 const QString kProbeSettings = QStringLiteral("9600,N,8,1");
 
-bool isAsciiDigits(QStringView text)
-{
-    if (text.isEmpty())
-        return false;
-    for (QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return true;
-}
-
 // Parses "baud,parity,data,stop"; fields may carry blanks around them.
 std::optional<LineSettings> parseSettings(const QString &text)
 {
@@ -51,25 +41,17 @@ std::optional<LineSettings> parseSettings(const QString &text)
     const QString stop = fields[3].trimmed();
 
     LineSettings settings;
-    if (!isAsciiDigits(baud) || baud.size() > 10)
+    if (!IsDecimalDigits(baud) || baud.size() > 10)
         return std::nullopt;
     const qint64 baudValue = baud.toLongLong();
     if (baudValue <= 0 || baudValue > std::numeric_limits<qint32>::max())
         return std::nullopt;
     settings.baudRate = qint32(baudValue);
 
-    if (parity == u"N")
-        settings.parity = QSerialPort::NoParity;
-    else if (parity == u"O")
-        settings.parity = QSerialPort::OddParity;
-    else if (parity == u"E")
-        settings.parity = QSerialPort::EvenParity;
-    else if (parity == u"M")
-        settings.parity = QSerialPort::MarkParity;
-    else if (parity == u"S")
-        settings.parity = QSerialPort::SpaceParity;
-    else
+    const std::optional<QSerialPort::Parity> parityValue = ParityFromLetter(parity);
+    if (!parityValue)
         return std::nullopt;
+    settings.parity = *parityValue;
 
     if (data == u"5")
         settings.dataBits = QSerialPort::Data5;

@@ -6,24 +6,24 @@ class TestConversions : public QObject
 {
     Q_OBJECT
 private slots:
-    void padText_data();
-    void padText();
-    void hexPairText_data();
-    void hexPairText();
-    void hexPairValue_data();
-    void hexPairValue();
-    void pairToByte_data();
-    void pairToByte();
-    void hexTrafficTextRoundTrips();
-    void hexTextBytes_data();
-    void hexTextBytes();
-    void filters_data();
-    void filters();
-    void leadingNumber_data();
-    void leadingNumber();
+    void shouldPadTextOnTheChosenSide_data();
+    void shouldPadTextOnTheChosenSide();
+    void shouldWriteAByteAsTwoHexDigits_data();
+    void shouldWriteAByteAsTwoHexDigits();
+    void shouldReadTheLeadingHexPair_data();
+    void shouldReadTheLeadingHexPair();
+    void shouldPackADecimalPairIntoAByte_data();
+    void shouldPackADecimalPairIntoAByte();
+    void shouldReadBackTheTrafficTextItWrites();
+    void shouldReadBytesFromTrafficText_data();
+    void shouldReadBytesFromTrafficText();
+    void shouldKeepOnlyTheDigitsAFilterAccepts_data();
+    void shouldKeepOnlyTheDigitsAFilterAccepts();
+    void shouldReadTheLeadingNumber_data();
+    void shouldReadTheLeadingNumber();
 };
 
-void TestConversions::padText_data()
+void TestConversions::shouldPadTextOnTheChosenSide_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("width");
@@ -38,7 +38,7 @@ void TestConversions::padText_data()
     QTest::newRow("address") << "12345678" << 10 << "L" << "0012345678";
 }
 
-void TestConversions::padText()
+void TestConversions::shouldPadTextOnTheChosenSide()
 {
     QFETCH(QString, text);
     QFETCH(int, width);
@@ -47,7 +47,7 @@ void TestConversions::padText()
     QCOMPARE(PadText(text, width, side), expected);
 }
 
-void TestConversions::hexPairText_data()
+void TestConversions::shouldWriteAByteAsTwoHexDigits_data()
 {
     QTest::addColumn<int>("value");
     QTest::addColumn<QString>("expected");
@@ -58,14 +58,14 @@ void TestConversions::hexPairText_data()
     QTest::newRow("max") << 255 << "FF";
 }
 
-void TestConversions::hexPairText()
+void TestConversions::shouldWriteAByteAsTwoHexDigits()
 {
     QFETCH(int, value);
     QFETCH(QString, expected);
     QCOMPARE(HexPairText(std::uint8_t(value)), expected);
 }
 
-void TestConversions::hexPairValue_data()
+void TestConversions::shouldReadTheLeadingHexPair_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("expected");
@@ -79,14 +79,14 @@ void TestConversions::hexPairValue_data()
     QTest::newRow("only two characters read") << "123" << 0x12;
 }
 
-void TestConversions::hexPairValue()
+void TestConversions::shouldReadTheLeadingHexPair()
 {
     QFETCH(QString, text);
     QFETCH(int, expected);
     QCOMPARE(HexPairValue(text), expected);
 }
 
-void TestConversions::pairToByte_data()
+void TestConversions::shouldPackADecimalPairIntoAByte_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("converts");
@@ -112,7 +112,7 @@ void TestConversions::pairToByte_data()
     QTest::newRow("full-width digit fails") << "1\uFF11" << false << 0;
 }
 
-void TestConversions::pairToByte()
+void TestConversions::shouldPackADecimalPairIntoAByte()
 {
     QFETCH(QString, text);
     QFETCH(bool, converts);
@@ -123,7 +123,7 @@ void TestConversions::pairToByte()
         QCOMPARE(int(*value), expected);
 }
 
-void TestConversions::hexTrafficTextRoundTrips()
+void TestConversions::shouldReadBackTheTrafficTextItWrites()
 {
     QByteArray all;
     for (int i = 0; i < 256; ++i)
@@ -138,7 +138,7 @@ void TestConversions::hexTrafficTextRoundTrips()
     QCOMPARE(HexTrafficText(QByteArray::fromHex("6810AA")), QStringLiteral("68 10 AA "));
 }
 
-void TestConversions::hexTextBytes_data()
+void TestConversions::shouldReadBytesFromTrafficText_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("expected");
@@ -149,37 +149,42 @@ void TestConversions::hexTextBytes_data()
     QTest::newRow("empty") << "" << QByteArray();
 }
 
-void TestConversions::hexTextBytes()
+void TestConversions::shouldReadBytesFromTrafficText()
 {
     QFETCH(QString, text);
     QFETCH(QByteArray, expected);
     QCOMPARE(HexTextBytes(text), expected);
 }
 
-void TestConversions::filters_data()
+void TestConversions::shouldKeepOnlyTheDigitsAFilterAccepts_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("digits");
     QTest::addColumn<QString>("hexDigits");
-    QTest::newRow("digits pass both") << "0123456789" << "0123456789" << "0123456789";
-    QTest::newRow("letters") << "12a" << "12" << "12a";
-    QTest::newRow("hex case kept") << "fE" << "" << "fE";
-    QTest::newRow("beyond F") << "G1g" << "1" << "1";
-    QTest::newRow("space, sign, point") << " -1.5+" << "15" << "15";
-    QTest::newRow("full-width digit") << "\uFF11" << "" << "";
-    QTest::newRow("Chinese") << "水1表" << "1" << "1";
+    QTest::addColumn<bool>("allDigits");
+    QTest::newRow("digits pass both") << "0123456789" << "0123456789" << "0123456789" << true;
+    QTest::newRow("letters") << "12a" << "12" << "12a" << false;
+    QTest::newRow("hex case kept") << "fE" << "" << "fE" << false;
+    QTest::newRow("beyond F") << "G1g" << "1" << "1" << false;
+    QTest::newRow("space, sign, point") << " -1.5+" << "15" << "15" << false;
+    QTest::newRow("full-width digit") << "\uFF11" << "" << "" << false;
+    QTest::newRow("Arabic-Indic digit") << "1\u0663" << "1" << "1" << false;
+    QTest::newRow("Chinese") << "水1表" << "1" << "1" << false;
+    QTest::newRow("empty") << "" << "" << "" << false;
 }
 
-void TestConversions::filters()
+void TestConversions::shouldKeepOnlyTheDigitsAFilterAccepts()
 {
     QFETCH(QString, typed);
     QFETCH(QString, digits);
     QFETCH(QString, hexDigits);
+    QFETCH(bool, allDigits);
     QCOMPARE(KeepDigits(typed), digits);
     QCOMPARE(KeepHexDigits(typed), hexDigits);
+    QCOMPARE(IsDecimalDigits(typed), allDigits);
 }
 
-void TestConversions::leadingNumber_data()
+void TestConversions::shouldReadTheLeadingNumber_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("expected");
@@ -194,7 +199,7 @@ void TestConversions::leadingNumber_data()
     QTest::newRow("saturates") << "99999999999" << INT_MAX;
 }
 
-void TestConversions::leadingNumber()
+void TestConversions::shouldReadTheLeadingNumber()
 {
     QFETCH(QString, text);
     QFETCH(int, expected);

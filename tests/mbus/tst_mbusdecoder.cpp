@@ -105,16 +105,16 @@ class TestMbusDecoder : public QObject
 {
     Q_OBJECT
 private slots:
-    void decodesWholeReplies_data();
-    void decodesWholeReplies();
-    void decodesRecords_data();
-    void decodesRecords();
-    void neverReadsPastTheFrame_data();
-    void neverReadsPastTheFrame();
-    void rebuildsTheRecognizedFrame();
+    void shouldDecodeWholeReplies_data();
+    void shouldDecodeWholeReplies();
+    void shouldDecodeEachRecordKind_data();
+    void shouldDecodeEachRecordKind();
+    void shouldNeverReadPastTheFrame_data();
+    void shouldNeverReadPastTheFrame();
+    void shouldRebuildTheRecognizedFrame();
 };
 
-void TestMbusDecoder::decodesWholeReplies_data()
+void TestMbusDecoder::shouldDecodeWholeReplies_data()
 {
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<QString>("json");
@@ -179,14 +179,14 @@ void TestMbusDecoder::decodesWholeReplies_data()
                           R"j(reply"})j");
 }
 
-void TestMbusDecoder::decodesWholeReplies()
+void TestMbusDecoder::shouldDecodeWholeReplies()
 {
     QFETCH(QByteArray, frame);
     QFETCH(QString, json);
     QCOMPARE(DecodedReplyJson(DecodeExact(frame)), json);
 }
 
-void TestMbusDecoder::decodesRecords_data()
+void TestMbusDecoder::shouldDecodeEachRecordKind_data()
 {
     QTest::addColumn<QByteArray>("records"); // after a CI 78 (no header)
     QTest::addColumn<QStringList>("json");
@@ -299,7 +299,7 @@ void TestMbusDecoder::decodesRecords_data()
                        Rec(kNow, Value("bus address", "5", ""), "01 7A 05")};
 }
 
-void TestMbusDecoder::decodesRecords()
+void TestMbusDecoder::shouldDecodeEachRecordKind()
 {
     QFETCH(QByteArray, records);
     QFETCH(QStringList, json);
@@ -308,7 +308,7 @@ void TestMbusDecoder::decodesRecords()
     QCOMPARE(RecordsJson(reply), json);
 }
 
-void TestMbusDecoder::neverReadsPastTheFrame_data()
+void TestMbusDecoder::shouldNeverReadPastTheFrame_data()
 {
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<QString>("lastRecord");
@@ -342,7 +342,7 @@ void TestMbusDecoder::neverReadsPastTheFrame_data()
         << Rec(kNow, Failed("bus address"), "01 7A", truncated);
 }
 
-void TestMbusDecoder::neverReadsPastTheFrame()
+void TestMbusDecoder::shouldNeverReadPastTheFrame()
 {
     QFETCH(QByteArray, frame);
     QFETCH(QString, lastRecord);
@@ -351,7 +351,7 @@ void TestMbusDecoder::neverReadsPastTheFrame()
     QCOMPARE(records.last(), lastRecord);
 }
 
-void TestMbusDecoder::rebuildsTheRecognizedFrame()
+void TestMbusDecoder::shouldRebuildTheRecognizedFrame()
 {
     // Noise, then the reply split in two: what the recognizer assembled decodes as the reply.
     RecordingTrafficView view;

@@ -1,22 +1,15 @@
 #include "ptypair.h"
 
+#include "pseudoterminal.h"
+
 #include <QDeadlineTimer>
 
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace {
-
-QString systemError(const char *what)
-{
-    return QStringLiteral("%1: %2").arg(QLatin1String(what),
-                                        QString::fromLocal8Bit(std::strerror(errno)));
-}
 
 struct SpeedEntry
 {
@@ -34,32 +27,10 @@ constexpr SpeedEntry kSpeeds[] = {
 
 PtyPair::PtyPair()
 {
-    m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (m_master < 0) {
-        m_error = systemError("posix_openpt");
-        return;
-    }
-    const char *name = nullptr;
-    if (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0 ||
-        (name = ::ptsname(m_master)) == nullptr) {
-        m_error = systemError("grantpt/unlockpt/ptsname");
-        closeMaster();
-        return;
-    }
-    m_slavePath = QString::fromLocal8Bit(name);
-    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-
-    m_slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
-    termios raw = {};
-    if (m_slave < 0 || ::tcgetattr(m_slave, &raw) != 0) {
-        m_error = systemError("open slave");
-        closeMaster();
-        return;
-    }
-    ::cfmakeraw(&raw);
-    if (::tcsetattr(m_slave, TCSANOW, &raw) != 0) {
-        m_error = systemError("tcsetattr");
-        closeMaster();
+    if (const std::optional<PseudoTerminal> pty = OpenPseudoTerminal(&m_error)) {
+        m_master = pty->master;
+        m_slave = pty->slave;
+        m_slavePath = pty->slavePath;
     }
 }
 

@@ -57,15 +57,15 @@ class TestMeterdeskCli : public QObject
 {
     Q_OBJECT
 private slots:
-    void readShouldReportEachOutcome_data();
-    void readShouldReportEachOutcome();
-    void logShouldHoldEveryChunkWithItsTime();
-    void repeatShouldReadAgainAfterTheInterval();
-    void decodeShouldCheckTheGivenBytes_data();
-    void decodeShouldCheckTheGivenBytes();
+    void shouldReportEachOutcomeOfARead_data();
+    void shouldReportEachOutcomeOfARead();
+    void shouldLogEveryChunkWithItsTime();
+    void shouldReadAgainAfterTheIntervalWhenRepeating();
+    void shouldCheckTheBytesGivenToDecode_data();
+    void shouldCheckTheBytesGivenToDecode();
 };
 
-void TestMeterdeskCli::readShouldReportEachOutcome_data()
+void TestMeterdeskCli::shouldReportEachOutcomeOfARead_data()
 {
     QTest::addColumn<QStringList>("meter"); // simulator options; empty: no simulator
     QTest::addColumn<QStringList>("arguments");
@@ -123,7 +123,7 @@ void TestMeterdeskCli::readShouldReportEachOutcome_data()
                                      << "expected the command decode or read";
 }
 
-void TestMeterdeskCli::readShouldReportEachOutcome()
+void TestMeterdeskCli::shouldReportEachOutcomeOfARead()
 {
     QFETCH(QStringList, meter);
     QFETCH(QStringList, arguments);
@@ -131,7 +131,7 @@ void TestMeterdeskCli::readShouldReportEachOutcome()
     QFETCH(QString, firstRecord);
     QFETCH(QString, error);
 
-    MeterProcess sim;
+    MeterProcess sim{QStringLiteral(METERSIM_PATH)};
     QString device = QStringLiteral("/nonexistent/tty");
     if (!meter.isEmpty()) {
         device = sim.start(meter);
@@ -151,9 +151,9 @@ void TestMeterdeskCli::readShouldReportEachOutcome()
         QVERIFY2(run.err.first().contains(error), qPrintable(run.err.first()));
 }
 
-void TestMeterdeskCli::logShouldHoldEveryChunkWithItsTime()
+void TestMeterdeskCli::shouldLogEveryChunkWithItsTime()
 {
-    MeterProcess sim;
+    MeterProcess sim{QStringLiteral(METERSIM_PATH)};
     const QString device = sim.start({"--split", "30"}); // the last piece holds CS and stop
     QVERIFY(!device.isEmpty());
     QTemporaryDir dir;
@@ -178,9 +178,9 @@ void TestMeterdeskCli::logShouldHoldEveryChunkWithItsTime()
     QVERIFY(lines.size() > 4);
 }
 
-void TestMeterdeskCli::repeatShouldReadAgainAfterTheInterval()
+void TestMeterdeskCli::shouldReadAgainAfterTheIntervalWhenRepeating()
 {
-    MeterProcess sim;
+    MeterProcess sim{QStringLiteral(METERSIM_PATH)};
     const QString device = sim.start({});
     QVERIFY(!device.isEmpty());
     const CliRun run =
@@ -191,7 +191,7 @@ void TestMeterdeskCli::repeatShouldReadAgainAfterTheInterval()
         QCOMPARE(Json(run.out[i]).value("header").toObject().value("access").toInt(), i + 1);
 }
 
-void TestMeterdeskCli::decodeShouldCheckTheGivenBytes_data()
+void TestMeterdeskCli::shouldCheckTheBytesGivenToDecode_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
@@ -207,7 +207,7 @@ void TestMeterdeskCli::decodeShouldCheckTheGivenBytes_data()
         << QStringList{"decode", "--protocol", "modbus", "68"} << 64 << 0;
 }
 
-void TestMeterdeskCli::decodeShouldCheckTheGivenBytes()
+void TestMeterdeskCli::shouldCheckTheBytesGivenToDecode()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, status);

@@ -1,6 +1,7 @@
 #include "metercodec.h"
 #include "meterframereader.h"
 #include "metersimulator.h"
+#include "meterrequests.h"
 
 #include <QtEndian>
 #include <QtTest>
@@ -9,11 +10,6 @@
 
 namespace {
 
-QByteArray Hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-
 int U8(const QByteArray &bytes, qsizetype i)
 {
     return std::uint8_t(bytes.at(i));
@@ -21,48 +17,12 @@ int U8(const QByteArray &bytes, qsizetype i)
 
 const QDateTime kNow(QDate(2024, 3, 15), QTime(13, 45, 30));
 
-// Requests as the bench sends them.
-const QByteArray kCj188ReadData = Hex("FE FE FE"             // wake-up
-                                      "68"                   // start
-                                      "10"                   // T: cold water meter
-                                      "78 56 34 12 00 33 78" // A0..A6: 0012345678, maker 3378
-                                      "01"                   // C: read data
-                                      "03"                   // L
-                                      "1F 90"                // DI 901F
-                                      "01"                   // SER
-                                      "EB"                   // CS
-                                      "16");                 // stop
-const QByteArray kCj188ReadAddress = Hex("FE FE FE"
-                                         "68"
-                                         "10"                   // T
-                                         "AA AA AA AA AA AA AA" // A0..A6: wildcard
-                                         "03"                   // C: read address
-                                         "03"                   // L
-                                         "0A 81"                // DI 810A
-                                         "01"                   // SER
-                                         "B0"                   // CS
-                                         "16");
-const QByteArray kReqUd2To0 = Hex("10"   // short frame
-                                  "5B"   // C: REQ_UD2, FCV 1, FCB 0
-                                  "00"   // A
-                                  "5B"   // CS
-                                  "16"); // stop
 const QByteArray kReqUd2ToFe = Hex("10"
                                    "7B" // C: REQ_UD2, FCV 1, FCB 1
                                    "FE" // A: point to point
                                    "79" // CS
                                    "16");
 const QByteArray kReqUd2To5 = Hex("10 5B 05 60 16");
-const QByteArray kSetAddress5 = Hex("68 06 06 68" // start, L, L, start
-                                    "53"          // C: SND_UD
-                                    "FE"          // A: point to point
-                                    "51"          // CI: data send
-                                    "01"          // DIF: 8-bit integer
-                                    "7A"          // VIF: bus address
-                                    "05"          // new primary address
-                                    "22"          // CS
-                                    "16");
-
 MeterSimulator Simulator(const MeterCj188Config &cj188 = {}, const MeterMbusConfig &mbus = {},
                          const MeterFaults &faults = {})
 {
@@ -171,37 +131,37 @@ class TestMeterSimCore : public QObject
 {
     Q_OBJECT
 private slots:
-    void cj188Reply_data();
-    void cj188Reply();
-    void cj188Readings_data();
-    void cj188Readings();
-    void cj188ReadingsMoveOnWithEveryRead();
-    void cj188KeepsQuiet_data();
-    void cj188KeepsQuiet();
-    void cj188AddressField_data();
-    void cj188AddressField();
+    void shouldAnswerCj188Requests_data();
+    void shouldAnswerCj188Requests();
+    void shouldFillTheCj188ReadingsOfItsType_data();
+    void shouldFillTheCj188ReadingsOfItsType();
+    void shouldMoveTheCj188ReadingsOnWithEveryRead();
+    void shouldKeepQuietOnCj188FramesNotForIt_data();
+    void shouldKeepQuietOnCj188FramesNotForIt();
+    void shouldBuildTheCj188AddressFieldFromItsDigits_data();
+    void shouldBuildTheCj188AddressFieldFromItsDigits();
 
-    void mbusReadData_data();
-    void mbusReadData();
-    void mbusAccessNumberCountsReplies();
-    void mbusAcknowledges_data();
-    void mbusAcknowledges();
-    void mbusTakesNewAddress_data();
-    void mbusTakesNewAddress();
-    void mbusRefusesAddressChange_data();
-    void mbusRefusesAddressChange();
-    void mbusKeepsQuiet_data();
-    void mbusKeepsQuiet();
+    void shouldAnswerReqUd2WithItsRecords_data();
+    void shouldAnswerReqUd2WithItsRecords();
+    void shouldCountMbusRepliesInTheAccessNumber();
+    void shouldAcknowledgeMbusCommandsWithE5_data();
+    void shouldAcknowledgeMbusCommandsWithE5();
+    void shouldTakeANewPrimaryAddress_data();
+    void shouldTakeANewPrimaryAddress();
+    void shouldRefuseAnAddressChangeItCannotTake_data();
+    void shouldRefuseAnAddressChangeItCannotTake();
+    void shouldKeepQuietOnMbusFramesNotForIt_data();
+    void shouldKeepQuietOnMbusFramesNotForIt();
 
-    void requestsInAnyPieces_data();
-    void requestsInAnyPieces();
-    void droppedBytesAreAccountedFor();
-    void faults_data();
-    void faults();
-    void silentMeterStillActs();
+    void shouldTakeRequestsInAnyPieces_data();
+    void shouldTakeRequestsInAnyPieces();
+    void shouldAccountForEveryByteItDrops();
+    void shouldSpoilRepliesAsItsFaultsSay_data();
+    void shouldSpoilRepliesAsItsFaultsSay();
+    void shouldStillActOnRequestsWhenSilent();
 };
 
-void TestMeterSimCore::cj188Reply_data()
+void TestMeterSimCore::shouldAnswerCj188Requests_data()
 {
     QTest::addColumn<int>("type");
     QTest::addColumn<QByteArray>("request");
@@ -232,7 +192,7 @@ void TestMeterSimCore::cj188Reply_data()
         << Hex("0A 81 02");
 }
 
-void TestMeterSimCore::cj188Reply()
+void TestMeterSimCore::shouldAnswerCj188Requests()
 {
     QFETCH(int, type);
     QFETCH(QByteArray, request);
@@ -252,7 +212,7 @@ void TestMeterSimCore::cj188Reply()
     QCOMPARE(U8(reply, 12 + length), 0x16);
 }
 
-void TestMeterSimCore::cj188Readings_data()
+void TestMeterSimCore::shouldFillTheCj188ReadingsOfItsType_data()
 {
     QTest::addColumn<int>("type");
     QTest::addColumn<QList<int>>("unitOffsets"); // into the readings after DI0 DI1 SER
@@ -271,7 +231,7 @@ void TestMeterSimCore::cj188Readings_data()
         << 34;
 }
 
-void TestMeterSimCore::cj188Readings()
+void TestMeterSimCore::shouldFillTheCj188ReadingsOfItsType()
 {
     QFETCH(int, type);
     QFETCH(QList<int>, unitOffsets);
@@ -297,7 +257,7 @@ void TestMeterSimCore::cj188Readings()
     QCOMPARE(readings.mid(timeOffset + 7), Hex("00 00")); // status: all well
 }
 
-void TestMeterSimCore::cj188ReadingsMoveOnWithEveryRead()
+void TestMeterSimCore::shouldMoveTheCj188ReadingsOnWithEveryRead()
 {
     MeterSimulator meter = Simulator();
     const QByteArray first = Replies(meter, kCj188ReadData);
@@ -311,7 +271,7 @@ void TestMeterSimCore::cj188ReadingsMoveOnWithEveryRead()
     QCOMPARE(first.mid(19, 5), second.mid(19, 5));
 }
 
-void TestMeterSimCore::cj188KeepsQuiet_data()
+void TestMeterSimCore::shouldKeepQuietOnCj188FramesNotForIt_data()
 {
     QTest::addColumn<QByteArray>("request");
 
@@ -335,13 +295,13 @@ void TestMeterSimCore::cj188KeepsQuiet_data()
     QTest::newRow("truncated") << kCj188ReadData.first(kCj188ReadData.size() - 1);
 }
 
-void TestMeterSimCore::cj188KeepsQuiet()
+void TestMeterSimCore::shouldKeepQuietOnCj188FramesNotForIt()
 {
     QFETCH(QByteArray, request);
     QCOMPARE(Answer(request).toHex(' '), QByteArray());
 }
 
-void TestMeterSimCore::cj188AddressField_data()
+void TestMeterSimCore::shouldBuildTheCj188AddressFieldFromItsDigits_data()
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("maker");
@@ -365,7 +325,7 @@ void TestMeterSimCore::cj188AddressField_data()
                                    << "+337" << QByteArray();
 }
 
-void TestMeterSimCore::cj188AddressField()
+void TestMeterSimCore::shouldBuildTheCj188AddressFieldFromItsDigits()
 {
     QFETCH(QString, address);
     QFETCH(QString, maker);
@@ -373,7 +333,7 @@ void TestMeterSimCore::cj188AddressField()
     QCOMPARE(Cj188AddressField(address, maker), field);
 }
 
-void TestMeterSimCore::mbusReadData_data()
+void TestMeterSimCore::shouldAnswerReqUd2WithItsRecords_data()
 {
     QTest::addColumn<int>("primaryAddress");
     QTest::addColumn<QByteArray>("request");
@@ -385,7 +345,7 @@ void TestMeterSimCore::mbusReadData_data()
     QTest::newRow("REQ_UD2 to 250") << 250 << Hex("10 5B FA 55 16");
 }
 
-void TestMeterSimCore::mbusReadData()
+void TestMeterSimCore::shouldAnswerReqUd2WithItsRecords()
 {
     QFETCH(int, primaryAddress);
     QFETCH(QByteArray, request);
@@ -459,7 +419,7 @@ void TestMeterSimCore::mbusReadData()
     QCOMPARE(found, expected);
 }
 
-void TestMeterSimCore::mbusAccessNumberCountsReplies()
+void TestMeterSimCore::shouldCountMbusRepliesInTheAccessNumber()
 {
     MeterSimulator meter = Simulator();
     const QByteArray first = Replies(meter, kReqUd2To0);
@@ -473,7 +433,7 @@ void TestMeterSimCore::mbusAccessNumberCountsReplies()
     QVERIFY(energy(second) >= energy(first));
 }
 
-void TestMeterSimCore::mbusAcknowledges_data()
+void TestMeterSimCore::shouldAcknowledgeMbusCommandsWithE5_data()
 {
     QTest::addColumn<QByteArray>("request");
 
@@ -486,13 +446,13 @@ void TestMeterSimCore::mbusAcknowledges_data()
     QTest::newRow("set address to 5 through FE") << kSetAddress5;
 }
 
-void TestMeterSimCore::mbusAcknowledges()
+void TestMeterSimCore::shouldAcknowledgeMbusCommandsWithE5()
 {
     QFETCH(QByteArray, request);
     QCOMPARE(Answer(request).toHex(' '), QByteArray("e5"));
 }
 
-void TestMeterSimCore::mbusTakesNewAddress_data()
+void TestMeterSimCore::shouldTakeANewPrimaryAddress_data()
 {
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<int>("newAddress");
@@ -508,7 +468,7 @@ void TestMeterSimCore::mbusTakesNewAddress_data()
                                                             << 0x10 << Hex("10 5B 10 6B 16");
 }
 
-void TestMeterSimCore::mbusTakesNewAddress()
+void TestMeterSimCore::shouldTakeANewPrimaryAddress()
 {
     QFETCH(QByteArray, request);
     QFETCH(int, newAddress);
@@ -526,7 +486,7 @@ void TestMeterSimCore::mbusTakesNewAddress()
     QCOMPARE(U8(Replies(meter, kReqUd2ToFe), 5), newAddress);
 }
 
-void TestMeterSimCore::mbusRefusesAddressChange_data()
+void TestMeterSimCore::shouldRefuseAnAddressChangeItCannotTake_data()
 {
     QTest::addColumn<QByteArray>("request");
 
@@ -546,7 +506,7 @@ void TestMeterSimCore::mbusRefusesAddressChange_data()
     QTest::newRow("L fields differ") << Hex("68 06 07 68 53 FE 51 01 7A 05 22 16");
 }
 
-void TestMeterSimCore::mbusRefusesAddressChange()
+void TestMeterSimCore::shouldRefuseAnAddressChangeItCannotTake()
 {
     QFETCH(QByteArray, request);
 
@@ -556,7 +516,7 @@ void TestMeterSimCore::mbusRefusesAddressChange()
     QVERIFY(!Replies(meter, kReqUd2To0).isEmpty());
 }
 
-void TestMeterSimCore::mbusKeepsQuiet_data()
+void TestMeterSimCore::shouldKeepQuietOnMbusFramesNotForIt_data()
 {
     QTest::addColumn<QByteArray>("request");
 
@@ -570,13 +530,13 @@ void TestMeterSimCore::mbusKeepsQuiet_data()
     QTest::newRow("RSP_UD of another meter") << Hex("68 03 03 68 08 01 72 7B 16");
 }
 
-void TestMeterSimCore::mbusKeepsQuiet()
+void TestMeterSimCore::shouldKeepQuietOnMbusFramesNotForIt()
 {
     QFETCH(QByteArray, request);
     QCOMPARE(Answer(request).toHex(' '), QByteArray());
 }
 
-void TestMeterSimCore::requestsInAnyPieces_data()
+void TestMeterSimCore::shouldTakeRequestsInAnyPieces_data()
 {
     QTest::addColumn<QByteArray>("stream");
     // The requests in the stream, each of which the meter answers the same when it comes alone.
@@ -606,7 +566,7 @@ void TestMeterSimCore::requestsInAnyPieces_data()
         << QList<QByteArray>{kReqUd2ToFe, kReqUd2To0};
 }
 
-void TestMeterSimCore::requestsInAnyPieces()
+void TestMeterSimCore::shouldTakeRequestsInAnyPieces()
 {
     QFETCH(QByteArray, stream);
     QFETCH(QList<QByteArray>, requests);
@@ -639,7 +599,7 @@ void TestMeterSimCore::requestsInAnyPieces()
         QVERIFY2(feedInPieces({cut}) == expected, qPrintable(QStringLiteral("cut at %1").arg(cut)));
 }
 
-void TestMeterSimCore::droppedBytesAreAccountedFor()
+void TestMeterSimCore::shouldAccountForEveryByteItDrops()
 {
     MeterFrameReader reader;
     const QByteArray badRequest = Hex("FE FE FE 68 10 78 56 34 12 00 33 78 01 03 1F 90 01 EA 16");
@@ -670,7 +630,7 @@ void TestMeterSimCore::droppedBytesAreAccountedFor()
     QCOMPARE(frames[1].lead, QByteArray());
 }
 
-void TestMeterSimCore::faults_data()
+void TestMeterSimCore::shouldSpoilRepliesAsItsFaultsSay_data()
 {
     QTest::addColumn<bool>("noise");
     QTest::addColumn<bool>("badChecksum");
@@ -689,7 +649,7 @@ void TestMeterSimCore::faults_data()
     }
 }
 
-void TestMeterSimCore::faults()
+void TestMeterSimCore::shouldSpoilRepliesAsItsFaultsSay()
 {
     QFETCH(bool, noise);
     QFETCH(bool, badChecksum);
@@ -719,7 +679,7 @@ void TestMeterSimCore::faults()
     QVERIFY(reply.at(cs) != clean.at(cs));
 }
 
-void TestMeterSimCore::silentMeterStillActs()
+void TestMeterSimCore::shouldStillActOnRequestsWhenSilent()
 {
     MeterFaults faults;
     faults.silent = true;

@@ -272,6 +272,32 @@ struct Options
                            QStringLiteral("FILE")};
 };
 
+// The meter's address of `r`'s protocol from --address, and for CJ/T 188 --type and --maker;
+// the usage message when one is invalid, or nothing.
+QString ReadMeterAddress(const QCommandLineParser &parser, const Options &o, ReadOptions &r)
+{
+    const QString address = parser.value(o.address);
+    if (r.protocol == Protocol::Cj188) {
+        const QString type = parser.value(o.type);
+        const QString maker = parser.value(o.maker);
+        if (!Matches(QStringLiteral("\\d{1,10}"), address))
+            return QStringLiteral("cj188 needs --address of one to ten digits");
+        if (!Matches(QStringLiteral("\\d\\d"), type))
+            return QStringLiteral("invalid value for --type: %1").arg(type);
+        if (!Matches(QStringLiteral("\\d{4}"), maker))
+            return QStringLiteral("invalid value for --maker: %1").arg(maker);
+        // The request builder reads the type from a list entry such as "冷水水表 - 10H".
+        r.cj188 = Cj188Fields{QStringLiteral("仪表类型 - %1H").arg(type), address, maker.left(2),
+                              maker.mid(2)};
+        return {};
+    }
+    const int primary = address.toInt();
+    if (!Matches(QStringLiteral("\\d{1,3}"), address) || primary > 255)
+        return QStringLiteral("mbus needs --address from 0 to 255");
+    r.mbusAddress = QString::number(primary, 16);
+    return {};
+}
+
 std::variant<ReadOptions, Failure> ParseRead(const QCommandLineParser &parser, const Options &o,
                                              Protocol protocol)
 {
@@ -299,25 +325,8 @@ std::variant<ReadOptions, Failure> ParseRead(const QCommandLineParser &parser, c
         return usage(QStringLiteral("invalid value for --parity: %1").arg(parser.value(o.parity)));
     r.settings = QStringLiteral("%1,%2,8,1").arg(baud).arg(parity);
 
-    const QString address = parser.value(o.address);
-    if (protocol == Protocol::Cj188) {
-        const QString type = parser.value(o.type);
-        const QString maker = parser.value(o.maker);
-        if (!Matches(QStringLiteral("\\d{1,10}"), address))
-            return usage(QStringLiteral("cj188 needs --address of one to ten digits"));
-        if (!Matches(QStringLiteral("\\d\\d"), type))
-            return usage(QStringLiteral("invalid value for --type: %1").arg(type));
-        if (!Matches(QStringLiteral("\\d{4}"), maker))
-            return usage(QStringLiteral("invalid value for --maker: %1").arg(maker));
-        // The request builder reads the type from a list entry such as "冷水水表 - 10H".
-        r.cj188 = Cj188Fields{QStringLiteral("仪表类型 - %1H").arg(type), address, maker.left(2),
-                              maker.mid(2)};
-    } else {
-        const int primary = address.toInt(&ok);
-        if (!Matches(QStringLiteral("\\d{1,3}"), address) || primary > 255)
-            return usage(QStringLiteral("mbus needs --address from 0 to 255"));
-        r.mbusAddress = QString::number(primary, 16);
-    }
+    if (const QString error = ReadMeterAddress(parser, o, r); !error.isEmpty())
+        return usage(error);
 
     r.timeoutMs = parser.value(o.timeout).toInt(&ok);
     if (!ok || r.timeoutMs <= 0)

@@ -4,6 +4,7 @@
 
 #include "mainwindow.h"
 #include "messageboxes.h"
+#include "metersimprocess.h"
 #include "portoptions.h"
 
 #include <QApplication>
@@ -44,20 +45,14 @@ int main(int argc, char *argv[])
     // The meter goes with the demo, however the demo ends.
     meter.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
 #endif
-    meter.start(meterSimulatorPath(), QCoreApplication::arguments().mid(1));
-    if (!meter.waitForStarted(5000)) {
-        err << "meterdesk-demo: cannot start the simulated meter: " << meter.errorString() << '\n';
-        return 1;
-    }
-    QString device;
-    while (device.isEmpty() && meter.state() == QProcess::Running) {
-        if (meter.canReadLine() || meter.waitForReadyRead(5000))
-            device = QString::fromLocal8Bit(meter.readLine()).trimmed();
-        else
-            break;
-    }
+    const QString device =
+        StartMeterSim(meter, meterSimulatorPath(), QCoreApplication::arguments().mid(1));
     if (device.isEmpty()) {
-        err << "meterdesk-demo: the simulated meter did not start (see its message above)\n";
+        if (meter.error() == QProcess::FailedToStart)
+            err << "meterdesk-demo: cannot start the simulated meter: " << meter.errorString()
+                << '\n';
+        else
+            err << "meterdesk-demo: the simulated meter did not start (see its message above)\n";
         meter.kill();
         meter.waitForFinished(2000);
         return 1;

@@ -193,22 +193,11 @@ QWidget *tipRow(QWidget *parent)
 
 } // namespace
 
-int main(int argc, char *argv[])
+// The gallery: a zoom box over both style tables, the live rows and the tooltip row. Every
+// table's rescale goes into `zooms`; the zoom box returned applies them all.
+QSpinBox *buildGallery(QWidget &window, const SystemColors &colors,
+                       QList<std::function<void(int)>> &zooms)
 {
-    QApplication app(argc, argv);
-    QCommandLineParser args;
-    args.addHelpOption();
-    const QCommandLineOption zoomOption("zoom", "Zoom of the style table.", "N", "2");
-    const QCommandLineOption hoverOption("hover", "Move the pointer onto button NAME.", "NAME");
-    const QCommandLineOption aboutOption("about", "Open the About box.");
-    const QCommandLineOption pressOption("press-about", "Open the About box and press it.");
-    const QCommandLineOption shotOption("shot", "Save a screenshot to FILE and quit.", "FILE");
-    args.addOptions({zoomOption, hoverOption, aboutOption, pressOption, shotOption});
-    args.process(app);
-
-    PaletteSystemColors colors;
-    QList<std::function<void(int)>> zooms;
-    QWidget window;
     window.setWindowTitle(QStringLiteral("GlowButton gallery"));
     auto *layout = new QVBoxLayout(&window);
     auto *zoomRow = new QHBoxLayout;
@@ -232,32 +221,67 @@ int main(int argc, char *argv[])
         for (const auto &apply : zooms)
             apply(z);
     });
-    zoom->setValue(args.value(zoomOption).toInt());
-    for (const auto &apply : zooms)
-        apply(zoom->value());
-    window.resize(1260, 1000);
-    window.show();
+    return zoom;
+}
 
-    QTimer::singleShot(300, &window, [&] {
-        if (args.isSet(hoverOption)) {
-            if (auto *b = window.findChild<GlowButton *>(args.value(hoverOption)))
+// What the command line asks of the shown gallery, for looking at it under a virtual display.
+struct Script
+{
+    QString hover; // the live button to put the pointer on
+    bool about = false;
+    bool pressAbout = false;
+    QString shot; // where to save a screenshot before quitting
+};
+
+void runScript(QWidget &window, const Script &script)
+{
+    QTimer::singleShot(300, &window, [&window, script] {
+        if (!script.hover.isEmpty()) {
+            if (auto *b = window.findChild<GlowButton *>(script.hover))
                 QCursor::setPos(b->mapToGlobal(QPoint(b->width() / 2, b->height() / 2)));
         }
-        if (args.isSet(aboutOption) || args.isSet(pressOption)) {
+        if (script.about || script.pressAbout) {
             auto *about = window.findChild<GlowButton *>(QStringLiteral("about"));
             about->About();
-            if (args.isSet(pressOption)) {
+            if (script.pressAbout) {
                 QMouseEvent press(QEvent::MouseButtonPress, QPointF(300, 90), QPointF(300, 90),
                                   Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
                 QApplication::sendEvent(about->AboutSurface(), &press);
             }
         }
     });
-    if (args.isSet(shotOption)) {
-        QTimer::singleShot(1500, &window, [&] {
-            QApplication::primaryScreen()->grabWindow(0).save(args.value(shotOption));
+    if (!script.shot.isEmpty()) {
+        QTimer::singleShot(1500, &window, [script] {
+            QApplication::primaryScreen()->grabWindow(0).save(script.shot);
             QApplication::quit();
         });
     }
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QCommandLineParser args;
+    args.addHelpOption();
+    const QCommandLineOption zoomOption("zoom", "Zoom of the style table.", "N", "2");
+    const QCommandLineOption hoverOption("hover", "Move the pointer onto button NAME.", "NAME");
+    const QCommandLineOption aboutOption("about", "Open the About box.");
+    const QCommandLineOption pressOption("press-about", "Open the About box and press it.");
+    const QCommandLineOption shotOption("shot", "Save a screenshot to FILE and quit.", "FILE");
+    args.addOptions({zoomOption, hoverOption, aboutOption, pressOption, shotOption});
+    args.process(app);
+
+    PaletteSystemColors colors;
+    QList<std::function<void(int)>> zooms;
+    QWidget window;
+    QSpinBox *zoom = buildGallery(window, colors, zooms);
+    zoom->setValue(args.value(zoomOption).toInt());
+    for (const auto &apply : zooms)
+        apply(zoom->value());
+    window.resize(1260, 1000);
+    window.show();
+
+    runScript(window, Script{args.value(hoverOption), args.isSet(aboutOption),
+                             args.isSet(pressOption), args.value(shotOption)});
     return app.exec();
 }

@@ -6,6 +6,7 @@
 #include "conversions.h"
 #include "metersimoptions.h"
 #include "metersimulator.h"
+#include "pseudoterminal.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -125,38 +126,16 @@ public:
     // Opens the pseudo-terminal with a raw slave side; path() names the slave.
     bool open(QString *error)
     {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
-            *error = ErrnoText("posix_openpt");
+        const std::optional<PseudoTerminal> pty = OpenPseudoTerminal(error);
+        if (!pty)
             return false;
-        }
-        const char *name = ::ptsname(m_master);
-        if (!name) {
-            *error = ErrnoText("ptsname");
-            return false;
-        }
-        m_path = QString::fromLocal8Bit(name);
-        m_slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (m_slave < 0) {
-            *error = ErrnoText("open slave");
-            return false;
-        }
-        // Raw: nothing echoed, no line editing, no CR/LF translation, 8 data bits.
-        termios settings = {};
-        if (::tcgetattr(m_slave, &settings) != 0) {
-            *error = ErrnoText("tcgetattr");
-            return false;
-        }
-        ::cfmakeraw(&settings);
-        if (::tcsetattr(m_slave, TCSANOW, &settings) != 0) {
-            *error = ErrnoText("tcsetattr");
-            return false;
-        }
-        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-        ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+        m_master = pty->master;
+        m_slave = pty->slave;
+        m_path = pty->slavePath;
+        const QByteArray name = QFile::encodeName(m_path);
         // The simulator's own descriptor is open already, so only other programs are counted.
         m_watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (m_watch < 0 || ::inotify_add_watch(m_watch, name, IN_OPEN | IN_CLOSE) < 0) {
+        if (m_watch < 0 || ::inotify_add_watch(m_watch, name.constData(), IN_OPEN | IN_CLOSE) < 0) {
             *error = ErrnoText("inotify");
             return false;
         }

@@ -2,6 +2,8 @@
 
 #include "metercodec.h"
 
+#include "conversions.h"
+
 namespace {
 
 constexpr std::uint8_t kStart = 0x68;
@@ -16,12 +18,10 @@ constexpr int kRequestDataLength = 3;
 // Status ST: valve open, battery normal, no fault.
 const QByteArray kStatusOk(2, '\0');
 
+// Empty, or decimal digits only: an empty part of the address field is all zeros.
 bool AllDigits(const QString &text)
 {
-    for (const QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
+    return text.isEmpty() || IsDecimalDigits(text);
 }
 
 // Real time ss mm hh DD MM YY YY in BCD, least significant first.

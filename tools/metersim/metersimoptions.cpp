@@ -1,5 +1,8 @@
 #include "metersimoptions.h"
 
+#include "conversions.h"
+#include "parityletter.h"
+
 #include <QCommandLineParser>
 
 namespace {
@@ -16,32 +19,15 @@ struct Reading
 // One to `maxSize` decimal digits.
 bool IsDigits(const QString &text, int maxSize)
 {
-    if (text.isEmpty() || text.size() > maxSize)
-        return false;
-    for (const QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
+    return text.size() <= maxSize && IsDecimalDigits(text);
 }
 
 bool ReadParity(const QString &letter, QSerialPort::Parity &parity)
 {
-    static const struct
-    {
-        QChar letter;
-        QSerialPort::Parity parity;
-    } kParities[] = {{u'N', QSerialPort::NoParity},
-                     {u'E', QSerialPort::EvenParity},
-                     {u'O', QSerialPort::OddParity},
-                     {u'M', QSerialPort::MarkParity},
-                     {u'S', QSerialPort::SpaceParity}};
-    for (const auto &row : kParities) {
-        if (letter.size() == 1 && letter.at(0).toUpper() == row.letter) {
-            parity = row.parity;
-            return true;
-        }
-    }
-    return false;
+    const std::optional<QSerialPort::Parity> read = ParityFromLetter(letter);
+    if (read)
+        parity = *read;
+    return read.has_value();
 }
 
 bool ReadCj188Type(const QString &text, std::uint8_t &type)
