@@ -4,7 +4,7 @@
 #include "lampwidget.h"
 #include "mainwindow.h"
 #include "polltimer.h"
-#include "ptypair.h"
+#include "benchports.h"
 #include "traffictextarea.h"
 #include "windowdefinition.h"
 #include "windowtest.h"
@@ -72,37 +72,24 @@ private slots:
 private:
     void openCom1();
 
-    std::unique_ptr<PtyPair> m_com1;
-    std::unique_ptr<PtyPair> m_com2;
+    BenchPorts m_bench;
     std::unique_ptr<PtyPair> m_com5;
-    std::unique_ptr<QSerialPort> m_otherProgram;
-    PortMap m_map;
 };
 
 void TestMainWindow::init()
 {
-    m_com1 = std::make_unique<PtyPair>();
-    m_com2 = std::make_unique<PtyPair>();
+    QVERIFY(m_bench.open());
     m_com5 = std::make_unique<PtyPair>();
-    QVERIFY(m_com1->isOpen() && m_com2->isOpen() && m_com5->isOpen());
-    m_otherProgram = std::make_unique<QSerialPort>(m_com2->slavePath());
-    QVERIFY(m_otherProgram->open(QIODevice::ReadWrite));
-
-    m_map = PortMap::empty();
-    m_map.set(1, m_com1->slavePath());
-    m_map.set(2, m_com2->slavePath());
-    m_map.set(3, QStringLiteral("/dev/meterdesk-no-such-device"));
-    m_map.set(5, m_com5->slavePath());
+    QVERIFY(m_com5->isOpen());
+    m_bench.map.set(5, m_com5->slavePath());
     m_messages.messages.clear();
-    createWindow(m_map);
+    createWindow(m_bench.map);
 }
 
 void TestMainWindow::cleanup()
 {
     m_window.reset();
-    m_otherProgram.reset();
-    m_com1.reset();
-    m_com2.reset();
+    m_bench = BenchPorts();
     m_com5.reset();
 }
 
@@ -280,8 +267,8 @@ void TestMainWindow::shouldListFreeAndBusyPortsAndLeaveMissingOnesOut()
         entries << list->itemText(i);
     QCOMPARE(entries, QStringList({"COM1", "COM2 占用", "COM5"}));
     QCOMPARE(list->currentText(), QStringLiteral("COM1"));
-    QCOMPARE(list->itemData(0, Qt::ToolTipRole).toString(), m_com1->slavePath());
-    QCOMPARE(list->itemData(1, Qt::ToolTipRole).toString(), m_com2->slavePath());
+    QCOMPARE(list->itemData(0, Qt::ToolTipRole).toString(), m_bench.com1->slavePath());
+    QCOMPARE(list->itemData(1, Qt::ToolTipRole).toString(), m_bench.com2->slavePath());
     QCOMPARE(list->itemData(2, Qt::ToolTipRole).toString(), m_com5->slavePath());
     QVERIFY(!m_window->port().PortOpen());
 }
@@ -307,8 +294,8 @@ void TestMainWindow::shouldOpenWithTheChosenSettingsAndLockTheLists()
     for (const char *list : {"Combo1", "Combo2", "Combo3", "Combo4", "Combo5"})
         QVERIFY(!child<QComboBox>(list)->isEnabled());
     QCOMPARE(m_window->port().Settings(), QStringLiteral("9600,E,8,2"));
-    QCOMPARE(m_com1->baudRate(), 9600);
-    QVERIFY(m_com1->twoStopBits());
+    QCOMPARE(m_bench.com1->baudRate(), 9600);
+    QVERIFY(m_bench.com1->twoStopBits());
     QVERIFY(m_messages.messages.isEmpty());
 }
 
@@ -320,7 +307,7 @@ void TestMainWindow::shouldRebuildTheListAndShowTheFirstEntryOnClose()
     click("OpenCOomPort");
     QVERIFY(m_window->port().PortOpen());
     // COM1 disappears while COM5 is open; the rebuilt list no longer has it.
-    m_com1.reset();
+    m_bench.com1.reset();
     click("OpenCOomPort");
     QVERIFY(!m_window->port().PortOpen());
     QCOMPARE(list->count(), 2);
@@ -385,7 +372,7 @@ void TestMainWindow::shouldWarnButStillCountACommandWithThePortClosed()
     QCOMPARE(child<GlowButton>("GlowButton5")->Caption(), QStringLiteral("19"));
     QCOMPARE(m_window->traffic().ReplyMode, std::uint8_t(kReplyCj188));
     QVERIFY(m_window->traffic().AwaitingReply);
-    QCOMPARE(m_com1->read(1, 200), QByteArray());
+    QCOMPARE(m_bench.com1->read(1, 200), QByteArray());
 }
 
 void TestMainWindow::shouldWriteTheFrameOnTheLine()
@@ -393,7 +380,7 @@ void TestMainWindow::shouldWriteTheFrameOnTheLine()
     openCom1();
     child<QLineEdit>("Text1")->setText(QStringLiteral("12345678"));
     click("GlowButton1");
-    QCOMPARE(m_com1->read(19), QByteArray::fromHex("FEFEFE68107856341200337801031F9001EB16"));
+    QCOMPARE(m_bench.com1->read(19), QByteArray::fromHex("FEFEFE68107856341200337801031F9001EB16"));
     QVERIFY(m_messages.messages.isEmpty());
 }
 
@@ -402,14 +389,14 @@ void TestMainWindow::shouldShowAndCountEveryReceivedByte()
     openCom1();
     auto *receive = child<TrafficTextArea>("RichTextBox2");
     auto *counter = child<GlowButton>("GlowButton6");
-    QVERIFY(m_com1->write(QByteArray::fromHex("6810AA")));
+    QVERIFY(m_bench.com1->write(QByteArray::fromHex("6810AA")));
     QTRY_COMPARE(receive->text(), QStringLiteral("68 10 AA "));
     QTRY_COMPARE(counter->Caption(), QStringLiteral("3"));
 
     QByteArray burst;
     for (int i = 0; i < 3000; ++i)
         burst.append(char(i * 7));
-    QVERIFY(m_com1->write(burst));
+    QVERIFY(m_bench.com1->write(burst));
     QTRY_COMPARE(counter->Caption(), QStringLiteral("3003"));
     QCOMPARE(receive->text().size(), 3003 * 3);
     QVERIFY(receive->text().endsWith(HexTrafficText(burst.right(4))));
@@ -421,9 +408,9 @@ void TestMainWindow::shouldFindAReplyBehindAFalseStartOnceTheLineIsQuiet()
     openCom1();
     click("GlowButton4");
     click("GlowButton17"); // REQ_UD2 to 00
-    QCOMPARE(m_com1->read(5), QByteArray::fromHex("105B005B16"));
+    QCOMPARE(m_bench.com1->read(5), QByteArray::fromHex("105B005B16"));
     // A false start asking for 0x20 bytes of data, then the meter's reply.
-    QVERIFY(m_com1->write(QByteArray::fromHex("68202068") + QByteArray::fromHex("680303680800727A16")));
+    QVERIFY(m_bench.com1->write(QByteArray::fromHex("68202068") + QByteArray::fromHex("680303680800727A16")));
     QTRY_COMPARE(text("RichTextBox3").section(QLatin1Char('\n'), 0, 0), QStringLiteral("校验通过！"));
 }
 
@@ -441,7 +428,7 @@ void TestMainWindow::shouldKeepTheNewestTrafficOfALongStream()
     for (int i = 0; i < kPieces; ++i) {
         piece[0] = char(i);
         stream += piece;
-        QVERIFY(m_com1->write(piece));
+        QVERIFY(m_bench.com1->write(piece));
         QTRY_COMPARE(m_window->traffic().RxCount, std::int64_t(kPiece) * (i + 1));
     }
     QTRY_COMPARE(caption("GlowButton6"), QString::number(kPiece * kPieces));
@@ -457,7 +444,7 @@ void TestMainWindow::shouldResetACounterOnClick()
     openCom1();
     click("GlowButton1");
     QCOMPARE(child<GlowButton>("GlowButton5")->Caption(), QStringLiteral("19"));
-    QVERIFY(m_com1->write(QByteArray::fromHex("0102")));
+    QVERIFY(m_bench.com1->write(QByteArray::fromHex("0102")));
     QTRY_COMPARE(child<GlowButton>("GlowButton6")->Caption(), QStringLiteral("2"));
 
     click("GlowButton5");
@@ -465,7 +452,7 @@ void TestMainWindow::shouldResetACounterOnClick()
     QCOMPARE(child<GlowButton>("GlowButton5")->Caption(), QStringLiteral("0"));
     QCOMPARE(child<GlowButton>("GlowButton6")->Caption(), QStringLiteral("0"));
 
-    QVERIFY(m_com1->write(QByteArray::fromHex("03")));
+    QVERIFY(m_bench.com1->write(QByteArray::fromHex("03")));
     QTRY_COMPARE(child<GlowButton>("GlowButton6")->Caption(), QStringLiteral("1"));
     click("GlowButton3");
     QCOMPARE(child<GlowButton>("GlowButton5")->Caption(), QStringLiteral("19"));
@@ -507,7 +494,7 @@ void TestMainWindow::shouldReturnToClosedStateWhenTheDeviceIsLost()
     click("GlowButton11");
     QVERIFY(child<PollTimer>("Timer1")->Enabled());
 
-    m_com1->closeMaster();
+    m_bench.com1->closeMaster();
 
     QTRY_COMPARE(m_messages.messages.size(), 1);
     QCOMPARE(m_messages.messages.at(0).text, QStringLiteral("通信端口COM1已断开！"));
@@ -531,7 +518,7 @@ void TestMainWindow::shouldReturnToClosedStateWhenTheDeviceIsLost()
 void TestMainWindow::shouldReportTheLossToAClickThatMeetsIt()
 {
     openCom1();
-    m_com1->closeMaster();
+    m_bench.com1->closeMaster();
     click("GlowButton1"); // the write fails: the loss is noticed, its report still on its way
     QVERIFY(!m_window->port().PortOpen());
     click("OpenCOomPort");
@@ -547,7 +534,7 @@ void TestMainWindow::shouldReportTheLossToAClickThatMeetsIt()
 void TestMainWindow::shouldKeepAnUnpluggedPortChosenUntilItIsBack()
 {
     // The port map as it stands at each probe.
-    m_window = std::make_unique<MainWindow>([this] { return m_map; }, m_messages);
+    m_window = std::make_unique<MainWindow>([this] { return m_bench.map; }, m_messages);
     m_window->show();
     auto *list = child<QComboBox>("Combo1");
     showItemText(list, QStringLiteral("COM5"));
@@ -565,7 +552,7 @@ void TestMainWindow::shouldKeepAnUnpluggedPortChosenUntilItIsBack()
 
     // Plugged in again (under a new device node): it is listed when the list drops down.
     m_com5 = std::make_unique<PtyPair>();
-    m_map.set(5, m_com5->slavePath());
+    m_bench.map.set(5, m_com5->slavePath());
     list->showPopup();
     list->hidePopup();
     QVERIFY(list->findText(QStringLiteral("COM5")) >= 0);

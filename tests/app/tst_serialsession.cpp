@@ -1,4 +1,4 @@
-#include "ptypair.h"
+#include "benchports.h"
 #include "serialsession.h"
 
 #include <QSerialPort>
@@ -26,34 +26,21 @@ private slots:
     void shouldNameProbedPortsSoThatTheNumberReadsBack();
 
 private:
-    std::unique_ptr<PtyPair> m_com1;
-    std::unique_ptr<PtyPair> m_com2;
-    std::unique_ptr<QSerialPort> m_otherProgram;
-    PortMap m_map;
+    BenchPorts m_bench;
     std::unique_ptr<SerialSession> m_session;
 };
 
 void TestSerialSession::init()
 {
-    m_com1 = std::make_unique<PtyPair>();
-    m_com2 = std::make_unique<PtyPair>();
-    QVERIFY(m_com1->isOpen() && m_com2->isOpen());
-    m_otherProgram = std::make_unique<QSerialPort>(m_com2->slavePath());
-    QVERIFY(m_otherProgram->open(QIODevice::ReadWrite));
-    m_map = PortMap::empty();
-    m_map.set(1, m_com1->slavePath());
-    m_map.set(2, m_com2->slavePath());
-    m_map.set(3, QStringLiteral("/dev/meterdesk-no-such-device"));
-    m_session = std::make_unique<SerialSession>([this] { return m_map; });
+    QVERIFY(m_bench.open());
+    m_session = std::make_unique<SerialSession>([this] { return m_bench.map; });
     m_session->probe();
 }
 
 void TestSerialSession::cleanup()
 {
     m_session.reset();
-    m_otherProgram.reset();
-    m_com1.reset();
-    m_com2.reset();
+    m_bench = BenchPorts();
 }
 
 void TestSerialSession::shouldOpenThePortAsTheSettingsSayOrStayClosed_data()
@@ -79,10 +66,10 @@ void TestSerialSession::shouldOpenThePortAsTheSettingsSayOrStayClosed()
     QCOMPARE(m_session->isOpen(), expected == SerialComm::kNoError);
     if (expected != SerialComm::kNoError)
         return;
-    QCOMPARE(m_com1->baudRate(), 9600);
-    QVERIFY(m_com1->twoStopBits());
+    QCOMPARE(m_bench.com1->baudRate(), 9600);
+    QVERIFY(m_bench.com1->twoStopBits());
     QVERIFY(m_session->write(QByteArray::fromHex("105B005B16")));
-    QCOMPARE(m_com1->read(5), QByteArray::fromHex("105B005B16"));
+    QCOMPARE(m_bench.com1->read(5), QByteArray::fromHex("105B005B16"));
 }
 
 void TestSerialSession::shouldReleaseThePortOnClose()
@@ -91,7 +78,7 @@ void TestSerialSession::shouldReleaseThePortOnClose()
     m_session->close();
     QVERIFY(!m_session->isOpen());
     QVERIFY(!m_session->write(QByteArray("\x10", 1)));
-    QSerialPort other(m_com1->slavePath());
+    QSerialPort other(m_bench.com1->slavePath());
     QVERIFY2(other.open(QIODevice::ReadWrite), qPrintable(other.errorString()));
 }
 
@@ -101,8 +88,8 @@ void TestSerialSession::shouldProbeWithThePortMapOfTheMoment()
     // An adapter mapped since, and the other program gone: both show at the next probe.
     PtyPair adapter;
     QVERIFY(adapter.isOpen());
-    m_map.set(7, adapter.slavePath());
-    m_otherProgram->close();
+    m_bench.map.set(7, adapter.slavePath());
+    m_bench.otherProgram->close();
     QCOMPARE(m_session->probe(), QList<ProbedPort>({{1, false}, {2, false}, {7, false}}));
     QCOMPARE(m_session->devicePath(7), adapter.slavePath());
 }
@@ -114,7 +101,7 @@ void TestSerialSession::shouldPassOnWhatArrives()
     connect(m_session.get(), &SerialSession::received, this,
             [&](const QByteArray &bytes) { received += bytes; });
     const QByteArray reply = QByteArray::fromHex("680303680800727A16");
-    QVERIFY(m_com1->write(reply));
+    QVERIFY(m_bench.com1->write(reply));
     QTRY_COMPARE(received, reply);
 }
 
@@ -130,7 +117,7 @@ void TestSerialSession::shouldReportADeviceLossOnce()
     QFETCH(bool, clickMeetsIt);
     QCOMPARE(m_session->open(1, QStringLiteral("2400,E,8,1")), int(SerialComm::kNoError));
     QSignalSpy lost(m_session.get(), &SerialSession::deviceLost);
-    m_com1->closeMaster();
+    m_bench.com1->closeMaster();
     if (clickMeetsIt) {
         QVERIFY(!m_session->write(QByteArray("\x10", 1))); // notices the loss
         QVERIFY(!m_session->isOpen());
