@@ -1,10 +1,10 @@
+#include "benchports.h"
 #include "conversions.h"
 #include "glowbutton.h"
-#include "paintcounter.h"
 #include "lampwidget.h"
 #include "mainwindow.h"
+#include "paintcounter.h"
 #include "polltimer.h"
-#include "benchports.h"
 #include "traffictextarea.h"
 #include "windowdefinition.h"
 #include "windowtest.h"
@@ -410,7 +410,8 @@ void TestMainWindow::shouldFindAReplyBehindAFalseStartOnceTheLineIsQuiet()
     click("GlowButton17"); // REQ_UD2 to 00
     QCOMPARE(m_bench.com1->read(5), QByteArray::fromHex("105B005B16"));
     // A false start asking for 0x20 bytes of data, then the meter's reply.
-    QVERIFY(m_bench.com1->write(QByteArray::fromHex("68202068") + QByteArray::fromHex("680303680800727A16")));
+    QVERIFY(m_bench.com1->write(QByteArray::fromHex("68202068") +
+                                QByteArray::fromHex("680303680800727A16")));
     QTRY_COMPARE(text("RichTextBox3").section(QLatin1Char('\n'), 0, 0), QStringLiteral("校验通过！"));
 }
 
