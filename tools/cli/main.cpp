@@ -84,6 +84,12 @@ struct ReadOptions
     QString logPath;
 };
 
+// Whether `text` is `least` to `most` ASCII digits.
+bool IsDigits(const QString &text, int least, int most)
+{
+    return text.size() >= least && text.size() <= most && IsDecimalDigits(text);
+}
+
 bool Matches(const QString &pattern, const QString &text)
 {
     return QRegularExpression(QRegularExpression::anchoredPattern(pattern)).match(text).hasMatch();
@@ -280,11 +286,11 @@ QString ReadMeterAddress(const QCommandLineParser &parser, const Options &o, Rea
     if (r.protocol == Protocol::Cj188) {
         const QString type = parser.value(o.type);
         const QString maker = parser.value(o.maker);
-        if (!Matches(QStringLiteral("\\d{1,10}"), address))
+        if (!IsDigits(address, 1, 10))
             return QStringLiteral("cj188 needs --address of one to ten digits");
-        if (!Matches(QStringLiteral("\\d\\d"), type))
+        if (!IsDigits(type, 2, 2))
             return QStringLiteral("invalid value for --type: %1").arg(type);
-        if (!Matches(QStringLiteral("\\d{4}"), maker))
+        if (!IsDigits(maker, 4, 4))
             return QStringLiteral("invalid value for --maker: %1").arg(maker);
         // The request builder reads the type from a list entry such as "冷水水表 - 10H".
         r.cj188 = Cj188Fields{QStringLiteral("仪表类型 - %1H").arg(type), address, maker.left(2),
@@ -292,7 +298,7 @@ QString ReadMeterAddress(const QCommandLineParser &parser, const Options &o, Rea
         return {};
     }
     const int primary = address.toInt();
-    if (!Matches(QStringLiteral("\\d{1,3}"), address) || primary > 255)
+    if (!IsDigits(address, 1, 3) || primary > 255)
         return QStringLiteral("mbus needs --address from 0 to 255");
     r.mbusAddress = QString::number(primary, 16);
     return {};
