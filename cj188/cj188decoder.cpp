@@ -1,5 +1,6 @@
 #include "cj188decoder.h"
 
+#include "conversions.h"
 #include "trafficstate.h"
 
 #include <algorithm>
@@ -286,12 +287,8 @@ DecodedReply Cj188DecodeReply(QByteArrayView frame)
     }
     const int length = std::uint8_t(frame[kLengthPos]);
     const qsizetype csPos = kDataPos + length;
-    if (csPos < frame.size()) {
-        std::uint8_t sum = 0;
-        for (qsizetype i = 0; i < csPos; ++i)
-            sum = std::uint8_t(sum + std::uint8_t(frame[i]));
-        reply.checked = std::uint8_t(frame[csPos]) == sum;
-    }
+    if (csPos < frame.size())
+        reply.checked = std::uint8_t(frame[csPos]) == SumByte(frame, 0, csPos);
     const auto type = std::uint8_t(frame[1]);
     reply.header
         << HeaderField{QStringLiteral("type"), HexDigits(frame.sliced(1, 1), false), {}, {}}

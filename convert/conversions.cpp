@@ -114,8 +114,7 @@ bool isHexDigit(QChar c)
 
 } // namespace
 
-template <typename Predicate>
-QString keepIf(const QString &text, Predicate keep)
+template <typename Predicate> QString keepIf(const QString &text, Predicate keep)
 {
     QString kept;
     for (const QChar c : text)
@@ -146,4 +145,17 @@ int LeadingNumber(const QString &text)
             return INT_MAX;
     }
     return int(value);
+}
+
+std::uint8_t SumByte(const std::uint8_t *first, qsizetype count)
+{
+    unsigned sum = 0;
+    for (qsizetype i = 0; i < count; ++i)
+        sum += first[i];
+    return std::uint8_t(sum & 0xFF);
+}
+
+std::uint8_t SumByte(QByteArrayView bytes, qsizetype from, qsizetype to)
+{
+    return SumByte(reinterpret_cast<const std::uint8_t *>(bytes.constData()) + from, to - from);
 }

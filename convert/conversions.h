@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -9,6 +10,11 @@
 
 // Pads `text` with "0" up to `width` characters: on the left when `side` is exactly "L",
 // otherwise on the right. A text already as long or longer is returned unchanged.
+// The low eight bits of the sum of `count` bytes from `first`: the checksum of both protocols.
+std::uint8_t SumByte(const std::uint8_t *first, qsizetype count);
+// The same over `bytes[from, to)`.
+std::uint8_t SumByte(QByteArrayView bytes, qsizetype from, qsizetype to);
+
 QString PadText(const QString &text, int width, const QString &side);
 
 // A byte as two upper-case hexadecimal digits: 0 -> "00", 10 -> "0A", 255 -> "FF".

@@ -1,5 +1,6 @@
 #include "mbusdecoder.h"
 
+#include "conversions.h"
 #include "trafficstate.h"
 
 #include <algorithm>
@@ -816,12 +817,8 @@ DecodedReply MbusDecodeReply(QByteArrayView frame)
     }
     const int length = std::uint8_t(frame[kLengthPos]);
     const qsizetype csPos = kUserDataPos + length;
-    if (csPos < frame.size()) {
-        std::uint8_t sum = 0;
-        for (qsizetype i = kUserDataPos; i < csPos; ++i)
-            sum = std::uint8_t(sum + std::uint8_t(frame[i]));
-        reply.checked = std::uint8_t(frame[csPos]) == sum;
-    }
+    if (csPos < frame.size())
+        reply.checked = std::uint8_t(frame[csPos]) == SumByte(frame, kUserDataPos, csPos);
     // C A CI data: only what the L field covers and what was given.
     const QByteArrayView body =
         frame.sliced(kUserDataPos, std::min<qsizetype>(length, frame.size() - kUserDataPos));

@@ -15,14 +15,6 @@ TrafficView *nullView()
 
 } // namespace
 
-std::uint8_t SumByte(const std::uint8_t *first, int count)
-{
-    unsigned sum = 0;
-    for (int i = 0; i < count; ++i)
-        sum += first[i];
-    return std::uint8_t(sum & 0xFF);
-}
-
 TrafficState::TrafficState(TrafficView *view, TrafficPort *port)
     : m_view(view ? view : nullView()), m_port(port), m_clock([] {
           return std::int64_t(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -46,8 +38,8 @@ void TrafficState::setRecognizer(std::uint8_t mode, Recognizer recognizer)
 void TrafficState::SendFrame(SendArea area, int lastIndex, std::optional<std::uint8_t> replyMode)
 {
     lastIndex = std::clamp(lastIndex, 0, kTxBufSize - 1);
-    const QString shown = HexTrafficText(
-        QByteArray(reinterpret_cast<const char *>(TxBuf.data()), lastIndex + 1));
+    const QString shown =
+        HexTrafficText(QByteArray(reinterpret_cast<const char *>(TxBuf.data()), lastIndex + 1));
     m_view->setSendAreaText(area, shown);
     if (m_port && !m_port->isOpen())
         m_port->warnClosed();

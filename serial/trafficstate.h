@@ -64,9 +64,6 @@ public:
     virtual bool write(const QByteArray &bytes) = 0;
 };
 
-// The low eight bits of the sum of `count` bytes from `first`: the checksum of both protocols.
-std::uint8_t SumByte(const std::uint8_t *first, int count);
-
 // The traffic state of the main window: send buffer, receive ring, reply state and counters, with
 // the send step and the receive path. Everything runs on the UI thread; nothing here is locked.
 class TrafficState
