@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cj188.h"
+#include "conversions.h"
 #include "mbus.h"
 #include "trafficstate.h"
 
