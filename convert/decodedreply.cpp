@@ -209,6 +209,12 @@ std::optional<Decimal> ScaledDecimal(const Decimal &value, std::int64_t factor)
     return Decimal{value.mantissa * factor, value.exponent};
 }
 
+void SetReplyError(DecodedReply &reply, const QString &error, const QString &label)
+{
+    reply.error = error;
+    reply.errorLabel = label;
+}
+
 QString SpacedHex(const QByteArray &bytes)
 {
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
@@ -255,9 +261,8 @@ QStringList DecodedReplyLines(const DecodedReply &reply)
         lines << RecordLine(record);
     if (const auto &e = reply.applicationError)
         lines << QStringLiteral("应用错误：%1（代码 %2）")
-                     .arg(e->label)
-                     .arg(e->code, 2, 16, QLatin1Char('0'))
-                     .toUpper();
+                     .arg(e->label,
+                          QStringLiteral("%1").arg(e->code, 2, 16, QLatin1Char('0')).toUpper());
     if (!reply.error.isEmpty())
         lines << QStringLiteral("无法解析：") +
                      (reply.errorLabel.isEmpty() ? reply.error : reply.errorLabel);

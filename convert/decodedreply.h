@@ -81,6 +81,10 @@ struct DecodedReply
     std::optional<ApplicationError> applicationError;
 };
 
+// Sets why the reply as a whole could not be decoded: `error` for the JSON, `label` in Chinese
+// for the window.
+void SetReplyError(DecodedReply &reply, const QString &error, const QString &label);
+
 // The reply as one line of JSON:
 // {"protocol": "mbus", "checked": true, "header": {...}, "records": [{...}], "more_records": false}
 // with "error" and "application_error" added to the reply where set. Each record carries

@@ -157,29 +157,24 @@ ApplicationError ReadApplicationError(QByteArrayView data)
             QString::fromUtf8(kApplicationErrors[std::size_t(code)].label)};
 }
 
-void SetError(DecodedReply &reply, const QString &error, const QString &label)
-{
-    reply.error = error;
-    reply.errorLabel = label;
-}
-
 // The frame as far as the L field covers it; an error where the frame is not a long frame (two
 // L bytes that differ, no second start byte), or is cut short or lacks its stop byte.
 QByteArrayView FrameBody(QByteArrayView frame, DecodedReply &reply)
 {
     if (frame.size() <= kUserDataPos || std::uint8_t(frame[0]) != kLongStart) {
-        SetError(reply, QStringLiteral("not an M-Bus long frame"), QStringLiteral("不是M-Bus长帧"));
+        SetReplyError(reply, QStringLiteral("not an M-Bus long frame"),
+                      QStringLiteral("不是M-Bus长帧"));
         return {};
     }
     const int length = std::uint8_t(frame[kLengthPos]);
     if (std::uint8_t(frame[1]) != length || std::uint8_t(frame[3]) != kLongStart) {
-        SetError(reply,
-                 std::uint8_t(frame[1]) != length
-                     ? QStringLiteral("malformed frame: the two L bytes differ")
-                     : QStringLiteral("malformed frame: the second start byte is not 68"),
-                 std::uint8_t(frame[1]) != length
-                     ? QStringLiteral("帧格式错误：两个长度字节不同")
-                     : QStringLiteral("帧格式错误：第二个起始字节不是68"));
+        SetReplyError(reply,
+                      std::uint8_t(frame[1]) != length
+                          ? QStringLiteral("malformed frame: the two L bytes differ")
+                          : QStringLiteral("malformed frame: the second start byte is not 68"),
+                      std::uint8_t(frame[1]) != length
+                          ? QStringLiteral("帧格式错误：两个长度字节不同")
+                          : QStringLiteral("帧格式错误：第二个起始字节不是68"));
         return {};
     }
     const qsizetype csPos = kUserDataPos + length;
@@ -189,12 +184,12 @@ QByteArrayView FrameBody(QByteArrayView frame, DecodedReply &reply)
     const QByteArrayView body =
         frame.sliced(kUserDataPos, std::min<qsizetype>(length, frame.size() - kUserDataPos));
     if (body.size() < length)
-        SetError(
+        SetReplyError(
             reply, QStringLiteral("frame cut short: %1 of %2 bytes").arg(body.size()).arg(length),
             QStringLiteral("报文不完整：收到 %1 字节，应为 %2 字节").arg(body.size()).arg(length));
     else if (csPos + 1 < frame.size() && std::uint8_t(frame[csPos + 1]) != kStop)
-        SetError(reply, QStringLiteral("no stop byte after the checksum"),
-                 QStringLiteral("校验和后没有结束符16"));
+        SetReplyError(reply, QStringLiteral("no stop byte after the checksum"),
+                      QStringLiteral("校验和后没有结束符16"));
     return body;
 }
 
@@ -207,8 +202,8 @@ DecodedReply MbusDecodeReply(QByteArrayView frame)
     const QByteArrayView body = FrameBody(frame, reply);
     if (body.size() < 3) {
         if (reply.error.isEmpty() || !body.isNull())
-            SetError(reply, QStringLiteral("frame too short for C, A and CI"),
-                     QStringLiteral("报文太短，缺少C、A或CI字段"));
+            SetReplyError(reply, QStringLiteral("frame too short for C, A and CI"),
+                          QStringLiteral("报文太短，缺少C、A或CI字段"));
         return reply;
     }
     const auto ci = std::uint8_t(body[2]);
@@ -229,14 +224,14 @@ DecodedReply MbusDecodeReply(QByteArrayView frame)
     case kCiNoHeader:
         break;
     default:
-        SetError(
+        SetReplyError(
             reply,
             QStringLiteral("CI %1 is not a variable data reply").arg(ci, 2, 16, QLatin1Char('0')),
             QStringLiteral("CI %1 不是可变数据应答").arg(ci, 2, 16, QLatin1Char('0')).toUpper());
         return reply;
     }
     if (rest.size() < headerSize) {
-        SetError(reply, QStringLiteral("header cut short"), QStringLiteral("报文头不完整"));
+        SetReplyError(reply, QStringLiteral("header cut short"), QStringLiteral("报文头不完整"));
         return reply;
     }
     std::optional<std::uint8_t> medium;

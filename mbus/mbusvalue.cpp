@@ -1,5 +1,7 @@
 #include "mbusvalue.h"
 
+#include "conversions.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -155,13 +157,6 @@ int FullYear(int twoDigits)
 QString TwoDigits(int v)
 {
     return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
-}
-
-int DaysInMonth(int year, int month)
-{
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
 // Type G: day and year bits 0-2 in the first byte, month and year bits 3-6 in the second.
