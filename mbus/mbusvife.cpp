@@ -327,8 +327,12 @@ void ApplyCombinableVife(Meaning &m, std::uint8_t raw)
         AddMakerByte(m, raw);
         return;
     }
-    const Combinable c = Describe(raw & 0x7F);
+    const int code = raw & 0x7F;
+    const Combinable c = Describe(code);
     m.modifiers << c.name;
+    // Limits and their exceeds are those of the flow: "流量下限值", not "瞬时流量下限值".
+    if (code >= 0x40 && code <= 0x5F && m.label.startsWith(QStringLiteral("瞬时")))
+        m.label.remove(0, 2);
     if (!c.label.isEmpty())
         m.label = c.label.arg(m.label);
     if (!c.quantity.isEmpty())
