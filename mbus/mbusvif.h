@@ -28,7 +28,6 @@ struct Meaning
     std::int64_t factor = 1; // minutes to seconds, per minute to per hour
     Kind kind = Kind::Number;
     bool known = true;
-    bool combinable = true; // whether the standard's combinable VIFEs apply
     QString meterUnit;      // where `factor` is not 1: the unit the meter counts in, for the window
     QStringList modifiers;  // names of the combinable VIFEs met, in order
     std::optional<int> errorCode; // a record error code sent as a VIFE
