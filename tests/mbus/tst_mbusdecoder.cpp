@@ -293,7 +293,9 @@ void TestMbusDecoder::shouldDecodeEachRecordKind_data()
                   0x02, 0xFD, 0x74, 0x6D, 0x01,                   // battery: 365 days
                   0x04, 0xFB, 0x01, 0x07, 0x00, 0x00, 0x00,       // 1 MWh: 7
                   0x02, 0x7C, 0x03, 0x6D, 0x70, 0x72, 0xE8, 0x03, // "rpm": 1000
-                  0x01, 0xFF, 0x21, 0x05})                        // maker's VIF and VIFE
+                  0x01, 0xFF, 0x21, 0x05,                         // maker's VIF and VIFE
+                  0x01, 0xFD, 0x67, 0x03,                         // special supplier info
+                  0x02, 0xFB, 0x21, 0x0A, 0x00})                  // 0.1 ft3: 10
         << QStringList{
                Rec(kNow, Value("voltage", "23.0", "V"), "02 FD 48 E6 00"),
                Rec(kNow, Value("current", "0.500", "A"), "02 FD 59 F4 01"),
@@ -306,7 +308,9 @@ void TestMbusDecoder::shouldDecodeEachRecordKind_data()
                Rec(kNow,
                    Value("manufacturer specific", "5", "") +
                        R"(, "modifiers": ["manufacturer specific 21"])",
-                   "01 FF 21 05")};
+                   "01 FF 21 05"),
+               Rec(kNow, Value("special supplier information", "3", ""), "01 FD 67 03"),
+               Rec(kNow, Value("volume", "0.0283168465920", "m^3"), "02 FB 21 0A 00")};
 
     QTest::newRow("unknown VIF is kept with its bytes, decoding goes on")
         << Bytes({0x01, 0x6F, 0x01,       // reserved VIF
