@@ -19,9 +19,11 @@ constexpr int kDataPos = 11;
 constexpr std::uint8_t kReadDataReply = 0x81;
 constexpr std::uint8_t kReadAddressReply = 0x83;
 constexpr std::uint8_t kErrorReplyBit = 0x40;
-// DI0 DI1 as they travel.
+// The data identifiers as they travel: meters send them low byte first (1F 90) or, as many
+// implement the 2004 edition, high byte first (90 1F).
 constexpr std::uint8_t kDiReadData[2] = {0x1F, 0x90};
 constexpr std::uint8_t kDiReadAddress[2] = {0x0A, 0x81};
+constexpr std::uint8_t kTypeCooling = 0x21;
 constexpr int kDiAndSerSize = 3;
 
 enum class UnitKind { Energy, Power, Volume, Flow };
@@ -163,18 +165,21 @@ public:
             p[i] = int(v.value_or(0));
         }
         const int year = p[6] * 100 + p[5];
-        ok = ok && p[0] < 60 && p[1] < 60 && p[2] < 24 && p[3] >= 1 && p[3] <= 31 && p[4] >= 1 &&
-             p[4] <= 12;
+        ok = ok && p[0] < 60 && p[1] < 60 && p[2] < 24 && p[4] >= 1 && p[4] <= 12 && p[3] >= 1 &&
+             p[3] <= DaysInMonth(year, p[4]);
         if (ok)
             r.value = QStringLiteral("%1-%2-%3 %4:%5:%6")
                           .arg(Padded(year, 4), Padded(p[4], 2), Padded(p[3], 2), Padded(p[2], 2),
                                Padded(p[1], 2), Padded(p[0], 2));
         else
             r.error = QStringLiteral("invalid date and time");
+        if (!r.error.isEmpty())
+            r.errorLabel = QStringLiteral("日期无效");
         m_reply.records << r;
     }
 
-    // ST: bits 0-1 of the first byte the valve, bit 2 the battery; the rest is the maker's.
+    // ST: bits 0-1 of the first byte the valve, bit 2 the battery; every other bit that is set,
+    // of both bytes, is listed by its number (0-7 the first byte, 8-15 the second).
     void status()
     {
         DecodedRecord valve;
@@ -194,6 +199,23 @@ public:
         battery.value = low ? QStringLiteral("low") : QStringLiteral("normal");
         battery.shown = low ? QStringLiteral("欠压") : QStringLiteral("正常");
         m_reply.records << valve << battery;
+
+        const unsigned others = (st0 & ~0x07u) | (unsigned(std::uint8_t(valve.raw[1])) << 8);
+        if (others == 0)
+            return;
+        QStringList bits, shown;
+        for (int bit = 3; bit < 16; ++bit) {
+            if (others & (1u << bit)) {
+                bits << QString::number(bit);
+                shown << QStringLiteral("第%1位").arg(bit);
+            }
+        }
+        DecodedRecord rest = valve;
+        rest.quantity = QStringLiteral("other status bits");
+        rest.label = QStringLiteral("其他状态位");
+        rest.value = bits.join(QLatin1String(", "));
+        rest.shown = shown.join(QStringLiteral("、"));
+        m_reply.records << rest;
     }
 
     // Bytes after the last field the meter type has.
@@ -246,9 +268,14 @@ bool IsHeat(std::uint8_t type)
     return type >= 0x20 && type <= 0x29;
 }
 
+// Whether `data` starts with the identifier `di` in either byte order.
 bool HasDi(QByteArrayView data, const std::uint8_t (&di)[2])
 {
-    return data.size() >= 2 && std::uint8_t(data[0]) == di[0] && std::uint8_t(data[1]) == di[1];
+    if (data.size() < 2)
+        return false;
+    const auto d0 = std::uint8_t(data[0]);
+    const auto d1 = std::uint8_t(data[1]);
+    return (d0 == di[0] && d1 == di[1]) || (d0 == di[1] && d1 == di[0]);
 }
 
 void DecodeReadings(std::uint8_t type, QByteArrayView readings, DecodedReply &reply)
@@ -259,10 +286,15 @@ void DecodeReadings(std::uint8_t type, QByteArrayView readings, DecodedReply &re
         f.reading("settlement-date cumulative flow", QStringLiteral("结算日累积流量"), 2,
                   UnitKind::Volume);
     } else {
-        f.reading("settlement-date heat", QStringLiteral("结算日热量"), 2, UnitKind::Energy);
-        f.reading("current heat", QStringLiteral("当前热量"), 2, UnitKind::Energy);
+        // A cooling meter (type 21) counts 冷量 where a heat meter counts 热量.
+        const bool cooling = type == kTypeCooling;
+        f.reading("settlement-date heat",
+                  cooling ? QStringLiteral("结算日冷量") : QStringLiteral("结算日热量"), 2,
+                  UnitKind::Energy);
+        f.reading("current heat", cooling ? QStringLiteral("当前冷量") : QStringLiteral("当前热量"),
+                  2, UnitKind::Energy);
         f.reading("heat power", QStringLiteral("热功率"), 2, UnitKind::Power);
-        f.reading("flow rate", QStringLiteral("流量"), 4, UnitKind::Flow);
+        f.reading("flow rate", QStringLiteral("瞬时流量"), 4, UnitKind::Flow);
         f.reading("cumulative flow", QStringLiteral("累积流量"), 2, UnitKind::Volume);
         f.temperature("supply temperature", QStringLiteral("供水温度"));
         f.temperature("return temperature", QStringLiteral("回水温度"));
@@ -273,40 +305,16 @@ void DecodeReadings(std::uint8_t type, QByteArrayView readings, DecodedReply &re
     f.rest();
 }
 
-} // namespace
-
-DecodedReply Cj188DecodeReply(QByteArrayView frame)
+// What the control field and data identifier say: the readings, the address or an error.
+void DecodeData(QByteArrayView frame, QByteArrayView data, DecodedReply &reply)
 {
-    DecodedReply reply;
-    reply.protocol = QStringLiteral("cj188");
-    while (!frame.isEmpty() && std::uint8_t(frame[0]) == kWakeUp)
-        frame = frame.sliced(1);
-    if (frame.size() <= kLengthPos || std::uint8_t(frame[0]) != kStart) {
-        reply.error = QStringLiteral("not a CJ/T 188 frame");
-        return reply;
-    }
-    const int length = std::uint8_t(frame[kLengthPos]);
-    const qsizetype csPos = kDataPos + length;
-    if (csPos < frame.size())
-        reply.checked = std::uint8_t(frame[csPos]) == SumByte(frame, 0, csPos);
     const auto type = std::uint8_t(frame[1]);
-    reply.header
-        << HeaderField{QStringLiteral("type"), HexDigits(frame.sliced(1, 1), false), {}, {}}
-        << HeaderField{QStringLiteral("address"), HexDigits(frame.sliced(2, 5), true), {}, {}}
-        << HeaderField{QStringLiteral("maker"), HexDigits(frame.sliced(7, 2), false), {}, {}};
-
-    const QByteArrayView data =
-        frame.sliced(kDataPos, std::min<qsizetype>(length, frame.size() - kDataPos));
-    if (data.size() < length)
-        reply.error =
-            QStringLiteral("frame cut short: %1 of %2 data bytes").arg(data.size()).arg(length);
-    else if (csPos + 1 < frame.size() && std::uint8_t(frame[csPos + 1]) != kEnd)
-        reply.error = QStringLiteral("no end byte after the checksum");
-
     const auto control = std::uint8_t(frame[kControlPos]);
     const QString controlText = QStringLiteral("%1").arg(control, 2, 16, QLatin1Char('0'));
     if (control & kErrorReplyBit) {
-        reply.error = QStringLiteral("the meter answered with an error (C %1)").arg(controlText);
+        SetReplyError(reply,
+                      QStringLiteral("the meter answered with an error (C %1)").arg(controlText),
+                      QStringLiteral("仪表应答异常（C %1）").arg(controlText.toUpper()));
     } else if (control == kReadAddressReply && HasDi(data, kDiReadAddress)) {
         DecodedRecord r;
         r.quantity = QStringLiteral("address");
@@ -319,12 +327,58 @@ DecodedReply Cj188DecodeReply(QByteArrayView frame)
             DecodeReadings(type, data.sliced(std::min<qsizetype>(kDiAndSerSize, data.size())),
                            reply);
         else
-            reply.error = QStringLiteral("meter type %1 has no known data layout")
-                              .arg(type, 2, 16, QLatin1Char('0'));
+            SetReplyError(reply,
+                          QStringLiteral("meter type %1 has no known data layout")
+                              .arg(type, 2, 16, QLatin1Char('0')),
+                          QStringLiteral("仪表类型 %1 没有已知的数据格式")
+                              .arg(type, 2, 16, QLatin1Char('0'))
+                              .toUpper());
     } else if (reply.error.isEmpty()) {
-        reply.error =
-            QStringLiteral("not a read-data or read-address reply (C %1)").arg(controlText);
+        const QString di = HexDigits(data.first(std::min<qsizetype>(2, data.size())), false);
+        SetReplyError(
+            reply,
+            QStringLiteral("not a read-data or read-address reply (C %1, DI %2)")
+                .arg(controlText, di),
+            QStringLiteral("不是读数据或读地址应答（C %1，DI %2）").arg(controlText.toUpper(), di));
     }
+}
+
+} // namespace
+
+DecodedReply Cj188DecodeReply(QByteArrayView frame)
+{
+    DecodedReply reply;
+    reply.protocol = QStringLiteral("cj188");
+    while (!frame.isEmpty() && std::uint8_t(frame[0]) == kWakeUp)
+        frame = frame.sliced(1);
+    if (frame.size() <= kLengthPos || std::uint8_t(frame[0]) != kStart) {
+        SetReplyError(reply, QStringLiteral("not a CJ/T 188 frame"),
+                      QStringLiteral("不是CJ/T 188报文"));
+        return reply;
+    }
+    const int length = std::uint8_t(frame[kLengthPos]);
+    const qsizetype csPos = kDataPos + length;
+    if (csPos < frame.size())
+        reply.checked = std::uint8_t(frame[csPos]) == SumByte(frame, 0, csPos);
+    reply.header
+        << HeaderField{QStringLiteral("type"), HexDigits(frame.sliced(1, 1), false), {}, {}}
+        << HeaderField{QStringLiteral("address"), HexDigits(frame.sliced(2, 5), true), {}, {}}
+        << HeaderField{QStringLiteral("maker"), HexDigits(frame.sliced(7, 2), false), {}, {}}
+        << HeaderField{QStringLiteral("full_address"), HexDigits(frame.sliced(2, 7), true), {}, {}};
+
+    const QByteArrayView data =
+        frame.sliced(kDataPos, std::min<qsizetype>(length, frame.size() - kDataPos));
+    if (data.size() < length)
+        SetReplyError(
+            reply,
+            QStringLiteral("frame cut short: %1 of %2 data bytes").arg(data.size()).arg(length),
+            QStringLiteral("报文不完整：收到 %1 个数据字节，应为 %2 个")
+                .arg(data.size())
+                .arg(length));
+    else if (csPos + 1 < frame.size() && std::uint8_t(frame[csPos + 1]) != kEnd)
+        SetReplyError(reply, QStringLiteral("no end byte after the checksum"),
+                      QStringLiteral("校验和后没有结束符16"));
+    DecodeData(frame, data, reply);
     return reply;
 }
 

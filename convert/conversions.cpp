@@ -159,3 +159,10 @@ std::uint8_t SumByte(QByteArrayView bytes, qsizetype from, qsizetype to)
 {
     return SumByte(reinterpret_cast<const std::uint8_t *>(bytes.constData()) + from, to - from);
 }
+
+int DaysInMonth(int year, int month)
+{
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}

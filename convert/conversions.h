@@ -49,3 +49,6 @@ QString KeepHexDigits(const QString &text);
 // The leading decimal number of `text` after leading spaces ("3 占用" -> 3, "" -> 0, "X" -> 0),
 // saturating at INT_MAX.
 int LeadingNumber(const QString &text);
+
+// Days in `month` (1-12) of the Gregorian `year`: 28 to 31.
+int DaysInMonth(int year, int month);

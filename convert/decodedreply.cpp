@@ -48,6 +48,8 @@ QString JsonValue(const DecodedValue &value)
 {
     if (const auto *d = std::get_if<Decimal>(&value))
         return DecimalText(*d);
+    if (const auto *u = std::get_if<std::uint64_t>(&value))
+        return QString::number(*u);
     if (const auto *x = std::get_if<double>(&value))
         return std::isfinite(*x) ? DoubleText(*x) : QStringLiteral("null");
     if (const auto *s = std::get_if<QString>(&value))
@@ -62,6 +64,27 @@ QString Member(const QString &key, const QString &jsonValue)
     return JsonString(key) + QLatin1String(": ") + jsonValue;
 }
 
+QString JsonList(const QStringList &texts)
+{
+    QStringList items;
+    for (const QString &text : texts)
+        items << JsonString(text);
+    return QLatin1Char('[') + items.join(QLatin1String(", ")) + QLatin1Char(']');
+}
+
+// "raw_value" and "exponent" of an exact value, so that a script can rebuild it without a
+// double; nothing for other values.
+QStringList ExactMembers(const DecodedValue &value)
+{
+    if (const auto *d = std::get_if<Decimal>(&value))
+        return {Member(QStringLiteral("raw_value"), QString::number(d->mantissa)),
+                Member(QStringLiteral("exponent"), QString::number(d->exponent))};
+    if (const auto *u = std::get_if<std::uint64_t>(&value))
+        return {Member(QStringLiteral("raw_value"), QString::number(*u)),
+                Member(QStringLiteral("exponent"), QStringLiteral("0"))};
+    return {};
+}
+
 } // namespace
 
 QString DecodedRecordJson(const DecodedRecord &r)
@@ -74,8 +97,12 @@ QString DecodedRecordJson(const DecodedRecord &r)
         Member(QStringLiteral("quantity"), JsonString(r.quantity)),
         Member(QStringLiteral("value"), JsonValue(r.value)),
         Member(QStringLiteral("unit"), JsonString(r.unit)),
-        Member(QStringLiteral("raw"), JsonString(SpacedHex(r.raw))),
     };
+    members << ExactMembers(r.value);
+    members << Member(QStringLiteral("modifiers"), JsonList(r.modifiers));
+    if (r.errorCode)
+        members << Member(QStringLiteral("error_code"), QString::number(*r.errorCode));
+    members << Member(QStringLiteral("raw"), JsonString(SpacedHex(r.raw)));
     if (!r.error.isEmpty())
         members << Member(QStringLiteral("error"), JsonString(r.error));
     return QLatin1Char('{') + members.join(QLatin1String(", ")) + QLatin1Char('}');
@@ -95,6 +122,8 @@ QString ShownValue(const DecodedValue &value)
 {
     if (const auto *d = std::get_if<Decimal>(&value))
         return DecimalText(*d);
+    if (const auto *u = std::get_if<std::uint64_t>(&value))
+        return QString::number(*u);
     if (const auto *x = std::get_if<double>(&value))
         return DoubleText(*x);
     if (const auto *s = std::get_if<QString>(&value))
@@ -119,8 +148,9 @@ QString RecordLine(const DecodedRecord &r)
 {
     const QString name = r.label.isEmpty() ? r.quantity : r.label;
     if (!r.error.isEmpty())
-        return (name.isEmpty() ? QStringLiteral("数据记录") : name) +
-               QStringLiteral("：无法解析，原始数据 ") + SpacedHex(r.raw);
+        return (name.isEmpty() ? QStringLiteral("数据记录") : name) + QStringLiteral("：") +
+               (r.errorLabel.isEmpty() ? QStringLiteral("无法解析") : r.errorLabel) +
+               QStringLiteral("，原始数据 ") + SpacedHex(r.raw);
 
     QString line = name + QStringLiteral("：");
     if (!r.shown.isEmpty()) {
@@ -179,6 +209,12 @@ std::optional<Decimal> ScaledDecimal(const Decimal &value, std::int64_t factor)
     return Decimal{value.mantissa * factor, value.exponent};
 }
 
+void SetReplyError(DecodedReply &reply, const QString &error, const QString &label)
+{
+    reply.error = error;
+    reply.errorLabel = label;
+}
+
 QString SpacedHex(const QByteArray &bytes)
 {
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
@@ -204,6 +240,11 @@ QString DecodedReplyJson(const DecodedReply &reply)
         Member(QStringLiteral("more_records"),
                reply.moreRecords ? QStringLiteral("true") : QStringLiteral("false")),
     };
+    if (const auto &e = reply.applicationError)
+        members << Member(QStringLiteral("application_error"),
+                          QStringLiteral("{%1, %2}")
+                              .arg(Member(QStringLiteral("code"), QString::number(e->code)),
+                                   Member(QStringLiteral("text"), JsonString(e->text))));
     if (!reply.error.isEmpty())
         members << Member(QStringLiteral("error"), JsonString(reply.error));
     return QLatin1Char('{') + members.join(QLatin1String(", ")) + QLatin1Char('}');
@@ -218,8 +259,13 @@ QStringList DecodedReplyLines(const DecodedReply &reply)
                          (field.shown.isEmpty() ? ShownValue(field.value) : field.shown);
     for (const DecodedRecord &record : reply.records)
         lines << RecordLine(record);
+    if (const auto &e = reply.applicationError)
+        lines << QStringLiteral("应用错误：%1（代码 %2）")
+                     .arg(e->label,
+                          QStringLiteral("%1").arg(e->code, 2, 16, QLatin1Char('0')).toUpper());
     if (!reply.error.isEmpty())
-        lines << QStringLiteral("无法解析：") + reply.error;
+        lines << QStringLiteral("无法解析：") +
+                     (reply.errorLabel.isEmpty() ? reply.error : reply.errorLabel);
     if (reply.moreRecords)
         lines << QStringLiteral("后续报文还有数据");
     return lines;

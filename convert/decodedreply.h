@@ -28,9 +28,10 @@ QString DecimalText(const Decimal &value);
 // The decimal multiplied by `factor`, or nothing when the result does not fit 64 bits.
 std::optional<Decimal> ScaledDecimal(const Decimal &value, std::int64_t factor);
 
-// A decoded value: nothing (no data or not decodable), an exact number, a floating-point
-// number, a text (dates, identifiers, states, hex) or a flag.
-using DecodedValue = std::variant<std::monostate, Decimal, double, QString, bool>;
+// A decoded value: nothing (no data or not decodable), an exact number, an unsigned 64-bit
+// count or code beyond the signed range, a floating-point number, a text (dates, identifiers,
+// states, hex) or a flag.
+using DecodedValue = std::variant<std::monostate, Decimal, std::uint64_t, double, QString, bool>;
 
 // One field of a reply's header, in the order the reply carries it.
 struct HeaderField
@@ -48,13 +49,24 @@ struct DecodedRecord
     int tariff = 0;
     int subunit = 0;
     QString function = QStringLiteral("instantaneous");
-    QString quantity;   // JSON name, e.g. "energy", "current cumulative flow"
-    QString label;      // Chinese name, e.g. "能量", "当前累积流量"
-    DecodedValue value; // in the base unit of `unit`
-    QString unit;       // Wh, J, m^3, kg, s, W, J/h, m^3/h, kg/h, °C, K, bar, V, A or ""
-    QString shown;      // value and unit as the meter gives them, for the window; may be empty
-    QByteArray raw;     // the bytes the record was decoded from
-    QString error;      // why the record could not be decoded; empty when it was
+    QString quantity;      // JSON name, e.g. "energy", "current cumulative flow"
+    QString label;         // Chinese name, e.g. "能量", "当前累积流量"
+    DecodedValue value;    // in the base unit of `unit`
+    QString unit;          // Wh, J, m^3, kg, s, W, J/h, m^3/h, kg/h, °C, K, bar, V, A or ""
+    QString shown;         // value and unit as the meter gives them, for the window; may be empty
+    QByteArray raw;        // the bytes the record was decoded from
+    QString error;         // why the record could not be decoded; empty when it was
+    QString errorLabel;    // the window's text for `error` in place of "无法解析"; may be empty
+    QStringList modifiers; // names of the extensions that qualify the value, in order
+    std::optional<int> errorCode; // the record error code a meter sent instead of a value
+};
+
+// An application error a meter sent instead of its data (M-Bus CI 70).
+struct ApplicationError
+{
+    int code = 0;
+    QString text;  // JSON text, e.g. "application busy"
+    QString label; // window text, e.g. "应用忙"
 };
 
 struct DecodedReply
@@ -64,12 +76,20 @@ struct DecodedReply
     QList<HeaderField> header;
     QList<DecodedRecord> records;
     bool moreRecords = false;
-    QString error; // why the reply as a whole could not be decoded; empty when it was
+    QString error;      // why the reply as a whole could not be decoded; empty when it was
+    QString errorLabel; // `error` in Chinese for the window
+    std::optional<ApplicationError> applicationError;
 };
+
+// Sets why the reply as a whole could not be decoded: `error` for the JSON, `label` in Chinese
+// for the window.
+void SetReplyError(DecodedReply &reply, const QString &error, const QString &label);
 
 // The reply as one line of JSON:
 // {"protocol": "mbus", "checked": true, "header": {...}, "records": [{...}], "more_records": false}
-// with "error" added to the reply or a record where one is set.
+// with "error" and "application_error" added to the reply where set. Each record carries
+// "raw_value" and "exponent" (value = raw_value × 10^exponent) where its value is an exact
+// number, its "modifiers", and "error_code" or "error" where set.
 QString DecodedReplyJson(const DecodedReply &reply);
 
 // One record as the JSON object it is in "records".

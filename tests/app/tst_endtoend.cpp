@@ -179,7 +179,7 @@ void TestEndToEnd::shouldShowTheDecodedValuesBelowTheCheck_data()
         << QStringList{"校验通过！", "结算日热量：45000.00 kWh", "当前热量：45678.90 kWh"};
     QTest::newRow("M-Bus") << QStringList() << true << QString()
                            << QStringList{"校验通过！", "表号：12345678", "厂商：QZX",
-                                          "介质：热量（出口）", "能量：45678000 Wh"};
+                                          "介质：热量（出口）", "热量：45678 kWh"};
 }
 
 void TestEndToEnd::shouldShowTheDecodedValuesBelowTheCheck()

@@ -59,10 +59,17 @@ const QByteArray kTimeAndStatus =
 const QStringList kWaterLines{"当前累积流量：1234.56 m³", "结算日累积流量：1200.00 m³",
                               "实时时间：2026-12-09 10:30:00", "阀门状态：开", "电池电压：正常"};
 
-const QStringList kHeatLines{"结算日热量：45000.00 kWh", "当前热量：45678.90 kWh", "热功率：12.34 kW",
-                             "流量：0.5600 m³/h", "累积流量：1234.56 m³", "供水温度：65.50 °C",
-                             "回水温度：45.20 °C", "累计工作时间：1234 h",
-                             "实时时间：2026-12-09 10:30:00", "阀门状态：开", "电池电压：欠压"};
+const QStringList kHeatLines{"结算日热量：45000.00 kWh",
+                             "当前热量：45678.90 kWh",
+                             "热功率：12.34 kW",
+                             "瞬时流量：0.5600 m³/h",
+                             "累积流量：1234.56 m³",
+                             "供水温度：65.50 °C",
+                             "回水温度：45.20 °C",
+                             "累计工作时间：1234 h",
+                             "实时时间：2026-12-09 10:30:00",
+                             "阀门状态：开",
+                             "电池电压：欠压"};
 
 } // namespace
 
@@ -105,7 +112,7 @@ void TestCj188Decoder::shouldDecodeReplies_data()
         << true
         << QStringList{"当前累积流量：无法解析，原始数据 56 3A 12 00 2C",
                        "结算日累积流量：无法解析，原始数据 00 00 12 00 05",
-                       "实时时间：无法解析，原始数据 00 30 10 09 13 26 20", "阀门状态：开",
+                       "实时时间：日期无效，原始数据 00 30 10 09 13 26 20", "阀门状态：开",
                        "电池电压：正常"};
     QTest::newRow("L shorter than the water layout")
         << Reply(0x10, 0x81, kReadDataDi + Bytes({0x56, 0x34, 0x12, 0x00, 0x2C, 0x00, 0x00}))
@@ -118,7 +125,7 @@ void TestCj188Decoder::shouldDecodeReplies_data()
         << kSimWaterReply.left(30) << false
         << QStringList{"当前累积流量：1234.56 m³", "结算日累积流量：1200.00 m³",
                        "实时时间：无法解析，原始数据 00 30 10 09",
-                       "无法解析：frame cut short: 17 of 22 data bytes"};
+                       "无法解析：报文不完整：收到 17 个数据字节，应为 22 个"};
     QTest::newRow("read-address reply")
         << Bytes({0x68, 0x10, 0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, // start, T, A0..A6
                   0x83, 0x03, 0x0A, 0x81, 0x01,                         // C, L, DI0 DI1, SER
@@ -126,10 +133,44 @@ void TestCj188Decoder::shouldDecodeReplies_data()
         << true << QStringList{"表地址：0012345678"};
     QTest::newRow("meter type without a layout")
         << Reply(0x40, 0x81, kSimWaterReply.mid(13, 22)) << true
-        << QStringList{"无法解析：meter type 40 has no known data layout"};
+        << QStringList{"无法解析：仪表类型 40 没有已知的数据格式"};
     QTest::newRow("error reply") << Reply(0x10, 0xC1, Bytes({0x1F, 0x90, 0x01, 0x00})) << true
-                                 << QStringList{
-                                        "无法解析：the meter answered with an error (C c1)"};
+                                 << QStringList{"无法解析：仪表应答异常（C C1）"};
+
+    // Meters in the field send the identifiers high byte first as well.
+    QByteArray heatDi901F = kHeatMeterReply.mid(11, kHeatMeterReply.size() - 13);
+    std::swap(heatDi901F[0], heatDi901F[1]);
+    QTest::newRow("heat meter, DI sent as 90 1F")
+        << Reply(0x20, 0x81, heatDi901F) << true << kHeatLines;
+    QByteArray waterDi901F = kSimWaterReply.mid(13, 22);
+    std::swap(waterDi901F[0], waterDi901F[1]);
+    QTest::newRow("water meter, DI sent as 90 1F")
+        << Reply(0x10, 0x81, waterDi901F) << true << kWaterLines;
+    QTest::newRow("read-address reply, DI sent as 81 0A")
+        << Reply(0x10, 0x83, Bytes({0x81, 0x0A, 0x01})) << true
+        << QStringList{"表地址：0012345678"};
+    QTest::newRow("read-data C with another DI")
+        << Reply(0x10, 0x81, Bytes({0x12, 0xD0, 0x01})) << true
+        << QStringList{"无法解析：不是读数据或读地址应答（C 81，DI 12D0）"};
+    QByteArray cooling = heatDi901F;
+    cooling[cooling.size() - 2] = 0x43; // valve abnormal, bits 6 and 14 set
+    cooling[cooling.size() - 1] = 0x40;
+    QStringList coolingLines = kHeatLines;
+    coolingLines[0] = QStringLiteral("结算日冷量：45000.00 kWh");
+    coolingLines[1] = QStringLiteral("当前冷量：45678.90 kWh");
+    coolingLines[9] = QStringLiteral("阀门状态：异常");
+    coolingLines[10] = QStringLiteral("电池电压：正常");
+    QTest::newRow("cooling meter: 冷量, unknown status bits by number")
+        << Reply(0x21, 0x81, cooling) << true
+        << coolingLines + QStringList{"其他状态位：第6位、第14位"};
+    QTest::newRow("2023-02-30 is no date")
+        << Reply(0x10, 0x81,
+                 kReadDataDi + kSimWaterReply.mid(16, 10) +
+                     Bytes({0x00, 0x00, 0x00, 0x30, 0x02, 0x23, 0x20, 0x00, 0x00}))
+        << true
+        << QStringList{"当前累积流量：1234.56 m³", "结算日累积流量：1200.00 m³",
+                       "实时时间：日期无效，原始数据 00 00 00 30 02 23 20", "阀门状态：开",
+                       "电池电压：正常"};
 }
 
 void TestCj188Decoder::shouldDecodeReplies()
@@ -144,42 +185,42 @@ void TestCj188Decoder::shouldDecodeReplies()
 
 void TestCj188Decoder::shouldGiveBaseUnitsInJson()
 {
+    // Each record: where it is, what it is, its value in the base unit, exact as raw_value ×
+    // 10^exponent, its modifiers and its bytes.
+    const auto rec = [](const char *quantity, const char *value, const char *unit,
+                        const char *exact, const char *raw) {
+        return QStringLiteral("{\"storage\": 0, \"tariff\": 0, \"subunit\": 0, \"function\": "
+                              "\"instantaneous\", \"quantity\": \"%1\", \"value\": %2, "
+                              "\"unit\": \"%3\", %4\"modifiers\": [], \"raw\": \"%5\"}")
+            .arg(QLatin1String(quantity), QString::fromUtf8(value), QString::fromUtf8(unit),
+                 QLatin1String(exact), QLatin1String(raw));
+    };
+    const QStringList records{
+        rec("settlement-date heat", "45000000", "Wh", "\"raw_value\": 4500000, \"exponent\": 1, ",
+            "00 00 50 04 05"),
+        rec("current heat", "45678900", "Wh", "\"raw_value\": 4567890, \"exponent\": 1, ",
+            "90 78 56 04 05"),
+        rec("heat power", "12340", "W", "\"raw_value\": 1234, \"exponent\": 1, ", "34 12 00 00 17"),
+        rec("flow rate", "0.5600", "m^3/h", "\"raw_value\": 5600, \"exponent\": -4, ",
+            "00 56 00 00 35"),
+        rec("cumulative flow", "1234.56", "m^3", "\"raw_value\": 123456, \"exponent\": -2, ",
+            "56 34 12 00 2C"),
+        rec("supply temperature", "65.50", "°C", "\"raw_value\": 6550, \"exponent\": -2, ",
+            "50 65 00"),
+        rec("return temperature", "45.20", "°C", "\"raw_value\": 4520, \"exponent\": -2, ",
+            "20 45 00"),
+        rec("working time", "4442400", "s", "\"raw_value\": 4442400, \"exponent\": 0, ",
+            "34 12 00"),
+        rec("real time", "\"2026-12-09 10:30:00\"", "", "", "00 30 10 09 12 26 20"),
+        rec("valve", "\"open\"", "", "", "04 00"),
+        rec("battery", "\"low\"", "", "", "04 00"),
+    };
     QCOMPARE(DecodedReplyJson(Cj188DecodeReply(kHeatMeterReply)),
-             QStringLiteral(
-                 R"j({"protocol": "cj188", "checked": true, "header": {"type": "20", )j"
-                 R"j("address": "0012345678", "maker": "3378"}, "records": [)j"
-                 R"j({"storage": 0, "tariff": 0, "subunit": 0, "function": "instantaneous", )j"
-                 R"j("quantity": "settlement-date heat", "value": 45000000, "unit": "Wh", )j"
-                 R"j("raw": "00 00 50 04 05"}, )j"
-                 R"j({"storage": 0, "tariff": 0, "subunit": 0, "function": "instantaneous", )j"
-                 R"j("quantity": "current heat", "value": 45678900, "unit": "Wh", )j"
-                 R"j("raw": "90 78 56 04 05"}, )j"
-                 R"j({"storage": 0, "tariff": 0, "subunit": 0, "function": "instantaneous", )j"
-                 R"j("quantity": "heat power", "value": 12340, "unit": "W", )j"
-                 R"j("raw": "34 12 00 00 17"}, )j"
-                 R"j({"storage": 0, "tariff": 0, "subunit": 0, "function": "instantaneous", )j"
-                 R"j("quantity": "flow rate", "value": 0.5600, "unit": "m^3/h", )j"
-                 R"j("raw": "00 56 00 00 35"}, )j"
-                 R"j({"storage": 0, "tariff": 0, "subunit": 0, "function": "instantaneous", )j"
-                 R"j("quantity": "cumulative flow", "value": 1234.56, "unit": "m^3", )j"
-                 R"j("raw": "56 34 12 00 2C"}, )j"
-                 R"j({"storage": 0, "tariff": 0, "subunit": 0, "function": "instantaneous", )j"
-                 R"j("quantity": "supply temperature", "value": 65.50, "unit": "°C", )j"
-                 R"j("raw": "50 65 00"}, )j"
-                 R"j({"storage": 0, "tariff": 0, "subunit": 0, "function": "instantaneous", )j"
-                 R"j("quantity": "return temperature", "value": 45.20, "unit": "°C", )j"
-                 R"j("raw": "20 45 00"}, )j"
-                 R"j({"storage": 0, "tariff": 0, "subunit": 0, "function": "instantaneous", )j"
-                 R"j("quantity": "working time", "value": 4442400, "unit": "s", )j"
-                 R"j("raw": "34 12 00"}, )j"
-                 R"j({"storage": 0, "tariff": 0, "subunit": 0, "function": "instantaneous", )j"
-                 R"j("quantity": "real time", "value": "2026-12-09 10:30:00", "unit": "", )j"
-                 R"j("raw": "00 30 10 09 12 26 20"}, )j"
-                 R"j({"storage": 0, "tariff": 0, "subunit": 0, "function": "instantaneous", )j"
-                 R"j("quantity": "valve", "value": "open", "unit": "", "raw": "04 00"}, )j"
-                 R"j({"storage": 0, "tariff": 0, "subunit": 0, "function": "instantaneous", )j"
-                 R"j("quantity": "battery", "value": "low", "unit": "", "raw": "04 00"}], )j"
-                 R"j("more_records": false})j"));
+             QStringLiteral(R"j({"protocol": "cj188", "checked": true, "header": {"type": "20", )j"
+                            R"j("address": "0012345678", "maker": "3378", )j"
+                            R"j("full_address": "78330012345678"}, "records": [)j") +
+                 records.join(QStringLiteral(", ")) +
+                 QStringLiteral(R"j(], "more_records": false})j"));
 }
 
 void TestCj188Decoder::shouldReadEveryUnitCode_data()

@@ -75,6 +75,23 @@ QStringList RecordsJson(const DecodedReply &reply)
     return out;
 }
 
+// The JSON without "raw_value", "exponent" and an empty "modifiers", for the rows that check
+// values, units and positions; the rows of the extensions check those members.
+QString WithoutExactMembers(QString json)
+{
+    static const QRegularExpression kExact(
+        QStringLiteral(R"(, "raw_value": -?\d+, "exponent": -?\d+|, "modifiers": \[\])"));
+    return json.remove(kExact);
+}
+
+QStringList PlainRecordsJson(const DecodedReply &reply)
+{
+    QStringList out;
+    for (const QString &json : RecordsJson(reply))
+        out << WithoutExactMembers(json);
+    return out;
+}
+
 QString Rec(const QString &where, const QString &what, const QString &raw,
             const QString &error = {})
 {
@@ -109,6 +126,10 @@ private slots:
     void shouldDecodeWholeReplies();
     void shouldDecodeEachRecordKind_data();
     void shouldDecodeEachRecordKind();
+    void shouldApplyOrNameEveryExtension_data();
+    void shouldApplyOrNameEveryExtension();
+    void shouldReportRepliesThatCarryNoRecords_data();
+    void shouldReportRepliesThatCarryNoRecords();
     void shouldNeverReadPastTheFrame_data();
     void shouldNeverReadPastTheFrame();
     void shouldRebuildTheRecognizedFrame();
@@ -171,19 +192,13 @@ void TestMbusDecoder::shouldDecodeWholeReplies_data()
                           R"j("tariff": 0, "subunit": 0, "function": "instantaneous", )j"
                           R"j("quantity": "manufacturer data", "value": "AB CD", "unit": "", )j"
                           R"j("raw": "1F AB CD"}], "more_records": true})j");
-
-    QTest::newRow("CI 51 is not a reply")
-        << LongFrame(Bytes({0x51, 0x01, 0x7A, 0x05}))
-        << QStringLiteral(R"j({"protocol": "mbus", "checked": true, "header": {}, "records": [], )j"
-                          R"j("more_records": false, "error": "CI 51 is not a variable data )j"
-                          R"j(reply"})j");
 }
 
 void TestMbusDecoder::shouldDecodeWholeReplies()
 {
     QFETCH(QByteArray, frame);
     QFETCH(QString, json);
-    QCOMPARE(DecodedReplyJson(DecodeExact(frame)), json);
+    QCOMPARE(WithoutExactMembers(DecodedReplyJson(DecodeExact(frame))), json);
 }
 
 void TestMbusDecoder::shouldDecodeEachRecordKind_data()
@@ -278,7 +293,9 @@ void TestMbusDecoder::shouldDecodeEachRecordKind_data()
                   0x02, 0xFD, 0x74, 0x6D, 0x01,                   // battery: 365 days
                   0x04, 0xFB, 0x01, 0x07, 0x00, 0x00, 0x00,       // 1 MWh: 7
                   0x02, 0x7C, 0x03, 0x6D, 0x70, 0x72, 0xE8, 0x03, // "rpm": 1000
-                  0x01, 0xFF, 0x21, 0x05})                        // maker's VIF and VIFE
+                  0x01, 0xFF, 0x21, 0x05,                         // maker's VIF and VIFE
+                  0x01, 0xFD, 0x67, 0x03,                         // special supplier info
+                  0x02, 0xFB, 0x21, 0x0A, 0x00})                  // 0.1 ft3: 10
         << QStringList{
                Rec(kNow, Value("voltage", "23.0", "V"), "02 FD 48 E6 00"),
                Rec(kNow, Value("current", "0.500", "A"), "02 FD 59 F4 01"),
@@ -288,7 +305,12 @@ void TestMbusDecoder::shouldDecodeEachRecordKind_data()
                Rec(kNow, Value("remaining battery time", "31536000", "s"), "02 FD 74 6D 01"),
                Rec(kNow, Value("energy", "7000000", "Wh"), "04 FB 01 07 00 00 00"),
                Rec(kNow, Value("plain text unit", "1000", "rpm"), "02 7C 03 6D 70 72 E8 03"),
-               Rec(kNow, Value("manufacturer specific", "5", ""), "01 FF 21 05")};
+               Rec(kNow,
+                   Value("manufacturer specific", "5", "") +
+                       R"(, "modifiers": ["manufacturer specific 21"])",
+                   "01 FF 21 05"),
+               Rec(kNow, Value("special supplier information", "3", ""), "01 FD 67 03"),
+               Rec(kNow, Value("volume", "0.0283168465920", "m^3"), "02 FB 21 0A 00")};
 
     QTest::newRow("unknown VIF is kept with its bytes, decoding goes on")
         << Bytes({0x01, 0x6F, 0x01,       // reserved VIF
@@ -305,7 +327,198 @@ void TestMbusDecoder::shouldDecodeEachRecordKind()
     QFETCH(QStringList, json);
     const DecodedReply reply = DecodeExact(LongFrame(char(0x78) + records));
     QVERIFY(reply.checked);
+    QCOMPARE(PlainRecordsJson(reply), json);
+}
+
+void TestMbusDecoder::shouldApplyOrNameEveryExtension_data()
+{
+    QTest::addColumn<QByteArray>("records"); // after a CI 78 (no header)
+    QTest::addColumn<QStringList>("json");
+    QTest::addColumn<QStringList>("lines");
+
+    // A record of the current storage: its quantity, value, unit, exact members and modifiers.
+    const auto rec = [](const char *quantity, const char *value, const char *unit, const char *rest,
+                        const char *raw) {
+        return QStringLiteral("{%1, \"quantity\": \"%2\", \"value\": %3, \"unit\": \"%4\", %5, "
+                              "\"raw\": \"%6\"}")
+            .arg(kNow, QLatin1String(quantity), QLatin1String(value), QString::fromUtf8(unit),
+                 QLatin1String(rest), QLatin1String(raw));
+    };
+
+    QTest::newRow("duration of the first exceed of the lower and upper flow limits")
+        << Bytes({0x04, 0xBE, 0x50, 0x71, 0xBB, 0xB0, 0x00,  // m3/h, VIFE 50: s
+                  0x04, 0xBE, 0x58, 0xF4, 0x02, 0x00, 0x00}) // VIFE 58: upper limit
+        << QStringList{rec("duration of first exceed of lower limit of volume flow", "11582321",
+                           "s",
+                           R"("raw_value": 11582321, "exponent": 0, "modifiers": ["duration of first )"
+                           R"(exceed of lower limit"])",
+                           "04 BE 50 71 BB B0 00"),
+                       rec("duration of first exceed of upper limit of volume flow", "756", "s",
+                           R"("raw_value": 756, "exponent": 0, "modifiers": ["duration of first )"
+                           R"(exceed of upper limit"])",
+                           "04 BE 58 F4 02 00 00")}
+        << QStringList{"流量下限超限持续时间：11582321 s", "流量上限超限持续时间：756 s"};
+
+    QTest::newRow("date of the end of the last exceed, maximum of tariff 1")
+        << Bytes({0x94, 0x10, 0xDA, 0x6F, 0x32, 0x14, 0x7A, 0x18}) // 0.1 degC, VIFE 6F
+        << QStringList{QStringLiteral(
+               R"({"storage": 0, "tariff": 1, "subunit": 0, "function": "maximum", )"
+               R"("quantity": "date(/time) of end of last exceed of flow temperature", )"
+               R"("value": "2011-08-26 20:50", "unit": "", "modifiers": ["date(/time) of end )"
+               R"(of last exceed"], "raw": "94 10 DA 6F 32 14 7A 18"})")}
+        << QStringList{"供水温度最后一次超限结束时间：2011-08-26 20:50（最大值，费率 1）"};
+
+    QTest::newRow("accumulation of positive and of negative contributions")
+        << Bytes({0x04, 0x86, 0x3B, 0x10, 0x27, 0x00, 0x00,  // kWh, only if positive
+                  0x04, 0x86, 0x3C, 0x2A, 0x00, 0x00, 0x00}) // abs value if negative
+        << QStringList{rec("energy", "10000000", "Wh",
+                           R"("raw_value": 10000, "exponent": 3, "modifiers": ["accumulation only if )"
+                           R"(positive contributions"])",
+                           "04 86 3B 10 27 00 00"),
+                       rec("energy", "42000", "Wh",
+                           R"("raw_value": 42, "exponent": 3, "modifiers": ["accumulation of abs )"
+                           R"(value only if negative contributions"])",
+                           "04 86 3C 2A 00 00 00")}
+        << QStringList{"能量（仅累积正值）：10000 kWh", "能量（累积负值的绝对值）：42 kWh"};
+
+    QTest::newRow("rate per hour and increment per input pulse")
+        << Bytes({0x02, 0x93, 0x22, 0x05, 0x00,              // l, per hour
+                  0x04, 0x90, 0x28, 0x0B, 0x00, 0x00, 0x00}) // ml per pulse, channel 0
+        << QStringList{rec("volume per hour", "0.005", "m^3/h",
+                           R"("raw_value": 5, "exponent": -3, "modifiers": ["per hour"])",
+                           "02 93 22 05 00"),
+                       rec("volume increment per input pulse on input channel #0", "0.000011",
+                           "m^3",
+                           R"("raw_value": 11, "exponent": -6, "modifiers": ["increment per input )"
+                           R"(pulse on input channel #0"])",
+                           "04 90 28 0B 00 00 00")}
+        << QStringList{"累积流量（每小时）：0.005 m³/h",
+                       "累积流量（输入通道0每脉冲增量）：0.000011 m³"};
+
+    QTest::newRow("limit value and number of exceeds")
+        << Bytes({0x02, 0xD9, 0x40, 0x10, 0x27, // 0.01 degC, lower limit value
+                  0x01, 0xD9, 0x49, 0x03})      // number of exceeds of the upper limit
+        << QStringList{rec("flow temperature", "100.00", "°C",
+                           R"("raw_value": 10000, "exponent": -2, "modifiers": ["lower limit value"])",
+                           "02 D9 40 10 27"),
+                       rec("number of exceeds of upper limit of flow temperature", "3", "",
+                           R"("raw_value": 3, "exponent": 0, "modifiers": ["number of exceeds of upper )"
+                           R"(limit"])",
+                           "01 D9 49 03")}
+        << QStringList{"供水温度下限值：100.00 °C", "供水温度上限超限次数：3"};
+
+    QTest::newRow("record error code instead of a value")
+        << Bytes({0x04, 0x93, 0x15, 0x00, 0x00, 0x00, 0x00}) // E001 0101: no data
+        << QStringList{rec("volume", "null", "",
+                           R"("modifiers": ["record error: no data available (undefined )"
+                           R"j(value)"], "error_code": 21)j",
+                           "04 93 15 00 00 00 00")}
+        << QStringList{"累积流量：无可用数据（值未定义）（错误码 15）"};
+
+    QTest::newRow("start date, correction 10^3 and future value, reserved code")
+        << Bytes({0x02, 0x86, 0x39, 0x41, 0x3C,                   // start date of: type G
+                  0x04, 0x86, 0xFD, 0x7E, 0x01, 0x00, 0x00, 0x00, // kWh × 1000, future value
+                  0x01, 0x93, 0x3D, 0x05})                        // reserved VIFE 3D
+        << QStringList{rec("start date(/time) of energy", "\"2026-12-01\"", "",
+                           R"("modifiers": ["start date(/time) of"])", "02 86 39 41 3C"),
+                       rec("energy", "1000000", "Wh",
+                           R"("raw_value": 1, "exponent": 6, "modifiers": ["multiplicative correction )"
+                           R"(factor 10^3", "future value"])",
+                           "04 86 FD 7E 01 00 00 00"),
+                       rec("volume", "0.005", "m^3",
+                           R"("raw_value": 5, "exponent": -3, "modifiers": ["reserved VIFE 3D"])",
+                           "01 93 3D 05")}
+        << QStringList{"能量起始时间：2026-12-01", "能量（未来值）：1 MWh",
+                       "累积流量（保留扩展 3D）：0.005 m³"};
+
+    QTest::newRow("three phases told apart by the manufacturer's extensions")
+        << Bytes({0x02, 0xFD, 0xC8, 0xFF, 0x01, 0xE6, 0x00,  // 0.1 V, FF 01
+                  0x02, 0xFD, 0xC8, 0xFF, 0x02, 0xE7, 0x00}) // 0.1 V, FF 02
+        << QStringList{rec("voltage", "23.0", "V",
+                           R"("raw_value": 230, "exponent": -1, "modifiers": ["manufacturer )"
+                           R"(specific", "manufacturer specific 01"])",
+                           "02 FD C8 FF 01 E6 00"),
+                       rec("voltage", "23.1", "V",
+                           R"("raw_value": 231, "exponent": -1, "modifiers": ["manufacturer )"
+                           R"(specific", "manufacturer specific 02"])",
+                           "02 FD C8 FF 02 E7 00")}
+        << QStringList{"电压（厂商扩展 FF 01）：23.0 V", "电压（厂商扩展 FF 02）：23.1 V"};
+
+    QTest::newRow("numbers exactly as sent: float 0.1, 64-bit flags, summer time")
+        << Bytes({0x05, 0x5B, 0xCD, 0xCC, 0xCC, 0x3D,                               // 0.1 degC
+                  0x07, 0xFD, 0x17, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, // all set
+                  0x04, 0x6D, 0x1E, 0x8A, 0x49, 0x36})                              // SU bit
+        << QStringList{rec("flow temperature", "0.1", "°C",
+                           R"("raw_value": 1, "exponent": -1, "modifiers": [])",
+                           "05 5B CD CC CC 3D"),
+                       rec("error flags", "18446744073709551615", "",
+                           R"("raw_value": 18446744073709551615, "exponent": 0, "modifiers": [])",
+                           "07 FD 17 FF FF FF FF FF FF FF FF"),
+                       rec("date and time", "\"2026-06-09 10:30\"", "",
+                           R"("modifiers": ["summer time"])", "04 6D 1E 8A 49 36")}
+        << QStringList{"供水温度：0.1 °C", "错误标志：18446744073709551615",
+                       "日期时间：2026-06-09 10:30（夏令时）"};
+
+    QTest::newRow("dates that do not exist")
+        << Bytes({0x02, 0x6C, 0x1F, 0x02,              // type G 2000-02-31
+                  0x04, 0x6D, 0x00, 0x00, 0xFD, 0x22}) // type F 2023-02-29 00:00
+        << QStringList{Rec(kNow, Failed("date") + R"(, "modifiers": [])", "02 6C 1F 02",
+                           "invalid date"),
+                       Rec(kNow, Failed("date and time") + R"(, "modifiers": [])",
+                           "04 6D 00 00 FD 22", "invalid date")}
+        << QStringList{"日期：日期无效，原始数据 02 6C 1F 02",
+                       "日期时间：日期无效，原始数据 04 6D 00 00 FD 22"};
+}
+
+void TestMbusDecoder::shouldApplyOrNameEveryExtension()
+{
+    QFETCH(QByteArray, records);
+    QFETCH(QStringList, json);
+    QFETCH(QStringList, lines);
+    const DecodedReply reply = DecodeExact(LongFrame(char(0x78) + records));
+    QVERIFY(reply.checked);
     QCOMPARE(RecordsJson(reply), json);
+    QCOMPARE(DecodedReplyLines(reply), lines);
+}
+
+void TestMbusDecoder::shouldReportRepliesThatCarryNoRecords_data()
+{
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QString>("json");
+    QTest::addColumn<QString>("line");
+
+    const QString empty =
+        QStringLiteral(R"({"protocol": "mbus", "checked": %1, "header": {}, "records": [], )"
+                       R"("more_records": false, %2})");
+    QTest::newRow("application busy")
+        << Bytes({0x68, 0x04, 0x04, 0x68, 0x08, 0x01, 0x70, 0x08, 0x81, 0x16})
+        << empty.arg("true", R"("application_error": {"code": 8, "text": "application busy"})")
+        << "应用错误：应用忙（代码 08）";
+    QTest::newRow("the two L bytes differ")
+        << Bytes({0x68, 0x05, 0x06, 0x68, 0x08, 0x05, 0x78, 0x01, 0x7A, 0x05, 0xF7, 0x16})
+        << empty.arg("false", R"("error": "malformed frame: the two L bytes differ")")
+        << "无法解析：帧格式错误：两个长度字节不同";
+    QTest::newRow("second start byte not 68")
+        << Bytes({0x68, 0x05, 0x05, 0x69, 0x08, 0x05, 0x78, 0x01, 0x7A, 0x05, 0xF7, 0x16})
+        << empty.arg("false", R"("error": "malformed frame: the second start byte is not 68")")
+        << "无法解析：帧格式错误：第二个起始字节不是68";
+    QTest::newRow("CI 51 is not a reply")
+        << LongFrame(Bytes({0x51, 0x01, 0x7A, 0x05}))
+        << empty.arg("true", R"("error": "CI 51 is not a variable data reply")")
+        << "无法解析：CI 51 不是可变数据应答";
+    QTest::newRow("not a long frame")
+        << Bytes({0xE5}) << empty.arg("false", R"("error": "not an M-Bus long frame")")
+        << "无法解析：不是M-Bus长帧";
+}
+
+void TestMbusDecoder::shouldReportRepliesThatCarryNoRecords()
+{
+    QFETCH(QByteArray, frame);
+    QFETCH(QString, json);
+    QFETCH(QString, line);
+    const DecodedReply reply = DecodeExact(frame);
+    QCOMPARE(DecodedReplyJson(reply), json);
+    QCOMPARE(DecodedReplyLines(reply), QStringList{line});
 }
 
 void TestMbusDecoder::shouldNeverReadPastTheFrame_data()
@@ -346,7 +559,7 @@ void TestMbusDecoder::shouldNeverReadPastTheFrame()
 {
     QFETCH(QByteArray, frame);
     QFETCH(QString, lastRecord);
-    const QStringList records = RecordsJson(DecodeExact(frame));
+    const QStringList records = PlainRecordsJson(DecodeExact(frame));
     QVERIFY(!records.isEmpty());
     QCOMPARE(records.last(), lastRecord);
 }
@@ -362,10 +575,10 @@ void TestMbusDecoder::shouldRebuildTheRecognizedFrame()
     QCOMPARE(view.checkedReplies, 1);
     QCOMPARE(MbusCheckedFrame(state), kSimulatorReply);
     QCOMPARE(DecodedReplyLines(MbusDecodeReply(MbusCheckedFrame(state))),
-             QStringList({"表号：12345678", "厂商：QZX", "介质：热量（出口）", "能量：45678000 Wh",
-                          "体积：987.654 m³", "功率：12340 W", "体积流量：0.560 m³/h",
+             QStringList({"表号：12345678", "厂商：QZX", "介质：热量（出口）", "热量：45678 kWh",
+                          "累积流量：987.654 m³", "热功率：12340 W", "瞬时流量：0.560 m³/h",
                           "供水温度：65.50 °C", "回水温度：45.20 °C", "温差：20.30 K",
-                          "日期时间：2026-12-09 10:30", "能量：45000000 Wh（存储号 1）",
+                          "日期时间：2026-12-09 10:30", "热量：45000 kWh（存储号 1）",
                           "日期：2026-12-01（存储号 1）", "出厂编号：12345678", "错误标志：0"}));
 }
 
