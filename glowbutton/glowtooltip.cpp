@@ -20,9 +20,12 @@ constexpr int kCornerRadius = 8;
 QStyle::StandardPixmap iconPixmap(int icon)
 {
     switch (icon) {
-    case 1: return QStyle::SP_MessageBoxInformation;
-    case 2: return QStyle::SP_MessageBoxWarning;
-    default: return QStyle::SP_MessageBoxCritical;
+    case 1:
+        return QStyle::SP_MessageBoxInformation;
+    case 2:
+        return QStyle::SP_MessageBoxWarning;
+    default:
+        return QStyle::SP_MessageBoxCritical;
     }
 }
 
@@ -31,8 +34,8 @@ QStyle::StandardPixmap iconPixmap(int icon)
 GlowToolTip::GlowToolTip(QWidget *owner, bool balloon, const SystemColors &colors)
     : QWidget(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                          Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput),
-      m_balloon(balloon), m_textColor(ToQColor(colors.SysColor(23))),
-      m_backColor(ToQColor(colors.SysColor(24)))
+      m_balloon(balloon), m_textColor(ToQColor(colors.SysColor(kSysToolTipText))),
+      m_backColor(ToQColor(colors.SysColor(kSysToolTipBack)))
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
@@ -119,8 +122,10 @@ void GlowToolTip::showAt(const QPoint &globalPos)
                                : globalPos + QPoint(0, 20);
     if (const QScreen *screen = QGuiApplication::screenAt(globalPos)) {
         const QRect avail = screen->availableGeometry();
-        topLeft.setX(std::clamp(topLeft.x(), avail.left(), std::max(avail.left(), avail.right() - width())));
-        topLeft.setY(std::clamp(topLeft.y(), avail.top(), std::max(avail.top(), avail.bottom() - height())));
+        topLeft.setX(
+            std::clamp(topLeft.x(), avail.left(), std::max(avail.left(), avail.right() - width())));
+        topLeft.setY(
+            std::clamp(topLeft.y(), avail.top(), std::max(avail.top(), avail.bottom() - height())));
     }
     move(topLeft);
     show();

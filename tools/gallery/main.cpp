@@ -36,16 +36,19 @@ constexpr QSize kButtonSize(89, 25);
 struct Look
 {
     const char *name;
-    int state;
+    GlowState state;
     bool enabled = true;
     bool focused = false;
     bool checked = false;
 };
 
 constexpr Look kLooks[] = {
-    {"normal", 1},           {"hot", 2},
-    {"pressed", 3},          {"disabled", 1, false},
-    {"focused", 1, true, true}, {"checked", 1, true, false, true},
+    {"normal", kStateNormal},
+    {"hot", kStateHot},
+    {"pressed", kStatePressed},
+    {"disabled", kStateNormal, false},
+    {"focused", kStateNormal, true, true},
+    {"checked", kStateNormal, true, false, true},
 };
 
 QFont verdana()
@@ -92,8 +95,8 @@ QImage paintLook(int style, const Look &look, bool custom, const SystemColors &c
 // The table of every style (rows) in every look (columns), for one colour choice.
 QWidget *lookTable(bool custom, const SystemColors &colors, QList<std::function<void(int)>> &zooms)
 {
-    auto *box = new QGroupBox(custom ? QStringLiteral("Custom colours")
-                                     : QStringLiteral("System colours"));
+    auto *box =
+        new QGroupBox(custom ? QStringLiteral("Custom colours") : QStringLiteral("System colours"));
     auto *grid = new QGridLayout(box);
     grid->setSpacing(4);
     for (int c = 0; c < int(std::size(kLooks)); ++c)
