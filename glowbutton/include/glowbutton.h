@@ -160,6 +160,8 @@ private:
     void updateAccessKey();
     void installHooks();
     void requestMouseLeave() { m_leaveRequested = m_hoverTracking; }
+    // The pointer is outside: a requested leave ends the hover, once.
+    void pointerLeft();
 
     void mouseDown(int button);
     void mouseUp(int button);

@@ -33,6 +33,13 @@ namespace {
 constexpr int kStyles = 11;
 constexpr QSize kButtonSize(89, 25);
 
+// The custom colours shown: a light face, a light orange highlight, and dark captions that
+// stay readable on every style's normal, hot and pressed faces (style 10's blue pictures too).
+constexpr GlowColor kCustomBack = GlowRgb(250, 226, 190);
+constexpr GlowColor kCustomHighlight = GlowRgb(255, 190, 110);
+constexpr GlowColor kCustomFont = GlowRgb(90, 40, 0);
+constexpr GlowColor kCustomFontHighlight = GlowRgb(110, 20, 0);
+
 struct Look
 {
     const char *name;
@@ -73,11 +80,11 @@ QImage paintLook(int style, const Look &look, bool custom, const SystemColors &c
     f.value = look.checked;
     f.showFocus = true;
     f.useCustomColors = custom;
-    f.backColor = custom ? GlowRgb(250, 226, 190) : colors.SysColor(15);
-    f.highlightColor = custom ? GlowRgb(214, 96, 40) : colors.SysColor(13);
-    f.fontColor = custom ? GlowRgb(90, 40, 0) : colors.SysColor(18);
-    f.fontHighlightColor = custom ? GlowRgb(255, 255, 255) : colors.SysColor(18);
-    f.surfaceBackColor = colors.SysColor(15);
+    f.backColor = custom ? kCustomBack : colors.SysColor(kSysButtonFace);
+    f.highlightColor = custom ? kCustomHighlight : colors.SysColor(kSysHighlight);
+    f.fontColor = custom ? kCustomFont : colors.SysColor(kSysButtonText);
+    f.fontHighlightColor = custom ? kCustomFontHighlight : colors.SysColor(kSysButtonText);
+    f.surfaceBackColor = colors.SysColor(kSysButtonFace);
     f.caption = QStringLiteral("读表数据");
     f.captionFormat = GlowCaptionFormat(0, 17);
     f.font = verdana();
@@ -144,8 +151,10 @@ QWidget *liveRows(QWidget *parent)
         GlowPropertyBag check = styleBag(style, QStringLiteral("Check %1").arg(style));
         check.WriteProperty(QStringLiteral("ButtonType"), 1);
         check.WriteProperty(QStringLiteral("USeCustomColors"), style % 2 == 1);
-        check.WriteProperty(QStringLiteral("BackColor"), qint32(GlowRgb(250, 226, 190)));
-        check.WriteProperty(QStringLiteral("HighlightColor"), qint32(GlowRgb(214, 96, 40)));
+        check.WriteProperty(QStringLiteral("BackColor"), qint32(kCustomBack));
+        check.WriteProperty(QStringLiteral("HighlightColor"), qint32(kCustomHighlight));
+        check.WriteProperty(QStringLiteral("FontColor"), qint32(kCustomFont));
+        check.WriteProperty(QStringLiteral("FontHighlightColor"), qint32(kCustomFontHighlight));
         grid->addWidget(liveButton(box, QStringLiteral("check%1").arg(style), check), 1, style);
     }
     return box;
