@@ -3,6 +3,7 @@
 #include "glowabout.h"
 #include "glowbuttonaccessible.h"
 #include "glowfacts.h"
+#include "glowgeometry.h"
 #include "glowpropertybag.h"
 #include "glowtooltip.h"
 
@@ -16,11 +17,8 @@
 
 #include <utility>
 
-#include <algorithm>
-
 namespace {
 
-constexpr int kMinSide = 20; // pixels; the smallest button the resize procedure allows
 constexpr int kLeftButton = 1;
 
 // Mouse button codes as the notifications carry them.
@@ -164,12 +162,10 @@ void GlowButton::resizeProcedure()
     if (m_inResize)
         return;
     m_inResize = true;
-    const QSize clamped(std::max(width(), kMinSide), std::max(height(), kMinSide));
+    const QSize clamped = GlowClampSize(size());
     if (clamped != size())
         resize(clamped);
     m_inResize = false;
-    m_buttonRect = QRect(0, 0, width(), height());
-    m_captionRect = m_buttonRect.adjusted(4, 4, -4, -4);
     m_captionFormat = GlowCaptionFormat(m_props.captionAlign, m_captionFormat);
     setMask(GlowShape(m_props.style, width(), height()));
     Refresh();

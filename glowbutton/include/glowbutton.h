@@ -179,8 +179,6 @@ private:
     bool m_hasFocus = false;
     bool m_shown = false;
     GlowState m_state = kStateNormal;
-    QRect m_buttonRect;
-    QRect m_captionRect;
     QPointer<GlowToolTip> m_toolTip;
     GlowHookTable m_hooks;
     bool m_hoverTracking = false;
