@@ -6,9 +6,10 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "MeterDesk maintainers <maintainers@users.noreply.c-seed-9a76dd8f.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "test bench for water, heat and cooling meters")
 set(CPACK_PACKAGE_DESCRIPTION
-    "MeterDesk talks to water, heat and cooling meters on a serial port in CJ/T 188 and in the
-M-Bus link layer (EN 13757-2), shows every byte sent and received, and checks the meter's
-answers. It comes with a simulated meter (metersim) and a demo that puts one on COM1.")
+    "MeterDesk talks to water, heat and cooling meters on a serial port in CJ/T 188
+and in the M-Bus link layer (EN 13757-2), shows every byte sent and received,
+and checks the meter's answers. It comes with a simulated meter (metersim) and
+a demo that puts one on COM1.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -4,6 +4,7 @@
 
 #include "mainwindow.h"
 #include "messageboxes.h"
+#include "meterdeskversion.h"
 #include "metersimprocess.h"
 #include "portoptions.h"
 
@@ -13,6 +14,8 @@
 #include <QIcon>
 #include <QProcess>
 #include <QTextStream>
+
+#include <optional>
 
 #ifdef Q_OS_LINUX
 #include <csignal>
@@ -29,6 +32,37 @@ QString meterSimulatorPath()
     return QStringLiteral(METERSIM_PATH);
 }
 
+// The simulated meter's option list, from its own help text: the demo takes the same options.
+QString meterOptionsHelp()
+{
+    QProcess help;
+    help.start(meterSimulatorPath(), {QStringLiteral("--help")});
+    if (!help.waitForFinished(10000))
+        return {};
+    const QString text = QString::fromUtf8(help.readAllStandardOutput());
+    const qsizetype options = text.indexOf(QStringLiteral("Options:"));
+    return options < 0 ? text : text.mid(options);
+}
+
+// Answers --help and --version; the exit status when one was asked for.
+std::optional<int> answerInfoOptions(const QStringList &arguments)
+{
+    QTextStream out(stdout);
+    if (arguments.contains(QStringLiteral("--version")) ||
+        arguments.contains(QStringLiteral("-v"))) {
+        out << "meterdesk-demo " METERDESK_VERSION "\n";
+        return 0;
+    }
+    if (!arguments.contains(QStringLiteral("--help")) && !arguments.contains(QStringLiteral("-h")))
+        return std::nullopt;
+    out << "Usage: meterdesk-demo [options]\n"
+           "Opens the MeterDesk window with a simulated meter on COM1, so that a meter can be "
+           "read without any hardware. The options go to the simulated meter (metersim); its "
+           "traffic log appears on standard error.\n\n"
+        << meterOptionsHelp();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -37,6 +71,8 @@ int main(int argc, char *argv[])
     QApplication::setStyle(QStringLiteral("Fusion"));
     QGuiApplication::setDesktopFileName(QStringLiteral("meterdesk-demo"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("meterdesk")));
+    if (const std::optional<int> status = answerInfoOptions(QCoreApplication::arguments().mid(1)))
+        return *status;
     QTextStream err(stderr);
 
     QProcess meter;

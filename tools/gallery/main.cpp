@@ -12,6 +12,8 @@
 #include "glowthemepainter.h"
 #include "systemcolors.h"
 
+#include "meterdeskversion.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCursor>
@@ -273,8 +275,13 @@ void runScript(QWidget &window, const Script &script)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(METERDESK_VERSION));
     QCommandLineParser args;
+    args.setApplicationDescription(
+        QStringLiteral("Shows the push-button control of MeterDesk in every style and state, with "
+                       "system and custom colours, its tooltips and its About box."));
     args.addHelpOption();
+    args.addVersionOption();
     const QCommandLineOption zoomOption("zoom", "Zoom of the style table.", "N", "2");
     const QCommandLineOption hoverOption("hover", "Move the pointer onto button NAME.", "NAME");
     const QCommandLineOption aboutOption("about", "Open the About box.");

@@ -4,6 +4,7 @@
 // standard error as "RX <hex>" / "TX <hex>" lines. SIGINT or SIGTERM ends it with status 0.
 
 #include "conversions.h"
+#include "meterdeskversion.h"
 #include "metersimoptions.h"
 #include "metersimulator.h"
 #include "pseudoterminal.h"
@@ -407,7 +408,7 @@ void RemoveLink(const QString &target, const QString &link)
 }
 
 // Reads the command line into `options`; the exit status instead when the simulator is not to
-// run: 0 after printing the help text, 2 after reporting a bad option.
+// run: 0 after printing the help text or the version, 2 after reporting a bad option.
 std::optional<int> ReadCommandLine(MeterSimOptions &options)
 {
     QString error;
@@ -417,6 +418,10 @@ std::optional<int> ReadCommandLine(MeterSimOptions &options)
     }
     if (options.help) {
         std::fputs(qPrintable(MeterSimHelpText()), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::puts("metersim " METERDESK_VERSION);
         return 0;
     }
     return std::nullopt;

@@ -126,6 +126,7 @@ void AddOptions(QCommandLineParser &parser)
                        "to open as the first line, logs RX/TX lines on standard error, runs "
                        "until SIGINT or SIGTERM."));
     parser.addHelpOption();
+    parser.addVersionOption();
     for (const OptionRow &row : kOptionRows) {
         QString description = QString::fromUtf8(row.description);
         if (description.contains(QStringLiteral("%1")))
@@ -159,6 +160,7 @@ bool ParseMeterSimOptions(const QStringList &arguments, MeterSimOptions &options
     }
     options.cj188.address = Cj188AddressField(reading.cj188Address, reading.cj188Maker);
     options.help = parser.isSet(QStringLiteral("help"));
+    options.version = parser.isSet(QStringLiteral("version"));
     return true;
 }
 

@@ -14,8 +14,9 @@ constexpr int kPieceGapMs = 20;
 // What the simulator's command line asks for.
 struct MeterSimOptions
 {
-    bool help = false; // print the help text and exit
-    QString device;    // serial device to serve; empty: a new pseudo-terminal
+    bool help = false;    // print the help text and exit
+    bool version = false; // print the version and exit
+    QString device;       // serial device to serve; empty: a new pseudo-terminal
     qint32 baudRate = 2400;
     QSerialPort::Parity parity = QSerialPort::EvenParity;
     QString link; // symbolic link to the device, made while the simulator runs
