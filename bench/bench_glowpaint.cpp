@@ -60,7 +60,7 @@ int main(int argc, char **argv)
             f.width = kW;
             f.height = kH;
             f.style = style;
-            f.state = state;
+            f.state = GlowState(state);
             f.enabled = state != 4;
             f.caption = caption;
             f.captionFormat = 37;

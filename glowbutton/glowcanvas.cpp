@@ -16,18 +16,6 @@ int Clamp255(int v)
     return std::clamp(v, 0, 255);
 }
 
-// num / den rounded to the nearest integer, halves to the even neighbour; den > 0.
-int DivHalfEven(int num, int den)
-{
-    const int sign = num < 0 ? -1 : 1;
-    const int a = std::abs(num);
-    int q = a / den;
-    const int twice = 2 * (a % den);
-    if (twice > den || (twice == den && q % 2 == 1))
-        ++q;
-    return sign * q;
-}
-
 QRgb ToRgb(GlowColor c)
 {
     return qRgb(GlowRed(c), GlowGreen(c), GlowBlue(c));
@@ -45,6 +33,18 @@ template <typename F> GlowColor PerChannel(GlowColor a, GlowColor b, F f)
 
 } // namespace
 
+// num / den rounded to the nearest integer, halves to the even neighbour; den > 0.
+int GlowDivHalfEven(int num, int den)
+{
+    const int sign = num < 0 ? -1 : 1;
+    const int a = std::abs(num);
+    int q = a / den;
+    const int twice = 2 * (a % den);
+    if (twice > den || (twice == den && q % 2 == 1))
+        ++q;
+    return sign * q;
+}
+
 GlowColor GlowOffset(GlowColor c, int n)
 {
     return PerChannel(c, c, [n](int v, int) { return v + n; });
@@ -52,7 +52,7 @@ GlowColor GlowOffset(GlowColor c, int n)
 
 GlowColor GlowAverage(GlowColor a, GlowColor b)
 {
-    return PerChannel(a, b, [](int x, int y) { return DivHalfEven(x + y, 2); });
+    return PerChannel(a, b, [](int x, int y) { return GlowDivHalfEven(x + y, 2); });
 }
 
 GlowColor GlowLighten(GlowColor c, int k)
@@ -62,7 +62,7 @@ GlowColor GlowLighten(GlowColor c, int k)
 
 GlowColor GlowGrey(GlowColor c)
 {
-    const int g = DivHalfEven(GlowRed(c) + GlowGreen(c) + GlowBlue(c), 3);
+    const int g = GlowDivHalfEven(GlowRed(c) + GlowGreen(c) + GlowBlue(c), 3);
     return GlowRgb(g, g, g);
 }
 
@@ -76,7 +76,7 @@ GlowColor GlowBlend(GlowColor from, GlowColor to, int i, int n)
     }
     // The whole value is rounded, not only the step: from 3 towards 0 half way gives 2.
     return PerChannel(from, to,
-                      [i, n](int f, int t) { return DivHalfEven(f * n + (t - f) * i, n); });
+                      [i, n](int f, int t) { return GlowDivHalfEven(f * n + (t - f) * i, n); });
 }
 
 GlowCanvas::GlowCanvas(QImage &image) : m_image(image)
@@ -207,18 +207,18 @@ void GlowCanvas::Edge(const QRect &rect, int kind, const SystemColors &colors)
     // {top-left, bottom-right} system colour indexes of each single line.
     struct Tones
     {
-        int lightSide, darkSide;
+        GlowSysColor lightSide, darkSide;
     };
     const auto tones = [](int line) -> Tones {
         switch (line) {
         case kEdgeRaisedOuter:
-            return {22, 21};
+            return {kSysLight, kSysDarkShadow};
         case kEdgeSunkenOuter:
-            return {16, 20};
+            return {kSysButtonShadow, kSysButtonHighlight};
         case kEdgeRaisedInner:
-            return {20, 16};
+            return {kSysButtonHighlight, kSysButtonShadow};
         default:
-            return {21, 22}; // sunken inner
+            return {kSysDarkShadow, kSysLight}; // sunken inner
         }
     };
     // A lone inner or outer line sits on the rectangle itself; a pair puts the inner one

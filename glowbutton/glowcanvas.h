@@ -9,6 +9,9 @@ class QFont;
 class QString;
 class SystemColors;
 
+// num / den rounded to the nearest integer, halves to the even neighbour; den > 0.
+int GlowDivHalfEven(int num, int den);
+
 // Colour helpers shared by every face; all channels stay within 0..255.
 
 // Each channel + n, clamped.

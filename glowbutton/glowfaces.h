@@ -2,22 +2,23 @@
 
 #include "glowcanvas.h"
 #include "glowfacts.h"
+#include "systemcolors.h"
 
-class SystemColors;
+#include <QRegion>
 
 // What a face reads: the repaint's facts with the visual state after its overrides and the
-// colours already made drawable.
+// custom colours already made drawable.
 struct GlowFace
 {
     const GlowFacts &facts;
     const SystemColors &colors;
-    int state = 1;           // 1 normal, 2 hot, 3 pressed, 4 disabled, 5 defaulted
-    GlowColor back = 0;      // BackColor, translated
-    GlowColor highlight = 0; // HighlightColor, translated
+    GlowState state = kStateNormal; // Defaulted is drawn like a focused Normal
+    GlowColor back = 0;             // BackColor, translated
+    GlowColor highlight = 0;        // HighlightColor, translated
 
     int W() const { return facts.width; }
     int H() const { return facts.height; }
-    GlowColor Sys(int index) const;
+    GlowColor Sys(GlowSysColor index) const;
     // BackColor with custom colours, else the system button face.
     GlowColor Base() const;
     // HighlightColor with custom colours, else the system highlight.
@@ -27,17 +28,17 @@ struct GlowFace
 // Draws the face of a style; returns the colour the whole surface was filled with (the new
 // background), or `background` unchanged when the face does not fill it.
 using GlowFaceFn = GlowColor (*)(GlowCanvas &canvas, const GlowFace &face, GlowColor background);
+// The window shape of a w x h button of one style, in widget coordinates.
+using GlowShapeFn = QRegion (*)(int w, int h);
 
-// The face routine of `style`; null for a style without a face of its own.
-GlowFaceFn GlowFaceOf(int style);
+// How one style paints: its face (null for style 6, which the theme draws), its window shape
+// and the gap between an edge-aligned icon and the button edge.
+struct GlowStyleTraits
+{
+    GlowFaceFn face;
+    GlowShapeFn shape;
+    int iconMargin;
+};
 
-GlowColor GlowFace0(GlowCanvas &, const GlowFace &, GlowColor);
-GlowColor GlowFace1(GlowCanvas &, const GlowFace &, GlowColor);
-GlowColor GlowFace2(GlowCanvas &, const GlowFace &, GlowColor);
-GlowColor GlowFace3(GlowCanvas &, const GlowFace &, GlowColor);
-GlowColor GlowFace4(GlowCanvas &, const GlowFace &, GlowColor);
-GlowColor GlowFace5(GlowCanvas &, const GlowFace &, GlowColor);
-GlowColor GlowFace7(GlowCanvas &, const GlowFace &, GlowColor);
-GlowColor GlowFace8(GlowCanvas &, const GlowFace &, GlowColor);
-GlowColor GlowFace9(GlowCanvas &, const GlowFace &, GlowColor);
-GlowColor GlowFace10(GlowCanvas &, const GlowFace &, GlowColor);
+// The traits of `style`; null for a style outside 0..10.
+const GlowStyleTraits *GlowStyleOf(int style);

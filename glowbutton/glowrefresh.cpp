@@ -1,27 +1,26 @@
+// One whole repaint: the state overrides, the style's face, the icon and the caption.
 #include "glowcanvas.h"
 #include "glowfaces.h"
 #include "glowfacts.h"
 #include "glowgeometry.h"
+#include "glowthemeface.h"
 #include "systemcolors.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr int kButtonFace = 15;
-constexpr int kGreyText = 17;
-constexpr int kButtonText = 18;
 constexpr GlowColor kIconShadow = 0x808080;
 
 // The caption colour of a repaint in `state`.
-GlowColor CaptionColor(const GlowFacts &f, const SystemColors &colors, int state)
+GlowColor CaptionColor(const GlowFacts &f, const SystemColors &colors, GlowState state)
 {
     if (!f.useCustomColors)
-        return colors.SysColor(f.enabled ? kButtonText : kGreyText);
-    if (state == 1)
+        return colors.SysColor(f.enabled ? kSysButtonText : kSysGreyText);
+    if (state == kStateNormal)
         return colors.Translate(f.fontColor);
-    if (state == 4)
-        return colors.SysColor(kGreyText);
+    if (state == kStateDisabled)
+        return colors.SysColor(kSysGreyText);
     return colors.Translate(f.fontHighlightColor);
 }
 
@@ -47,14 +46,14 @@ void CopyUnmasked(GlowCanvas &canvas, QImage &scratch, int x, int y, int s, Glow
 }
 
 void DrawIcon(GlowCanvas &canvas, QImage &scratch, const GlowFacts &f, const SystemColors &colors,
-              int style, int state, int margin)
+              int style, GlowState state, int margin)
 {
     const int s = f.iconSize;
     QPoint at = GlowIconPosition(f.iconAlign, f.width, f.height, s, margin);
     const GlowColor mask = colors.Translate(f.maskColor);
-    if (state == 3)
+    if (state == kStatePressed)
         at += QPoint(1, 1);
-    if (state == 2 && style == 4) {
+    if (state == kStateHot && style == 4) {
         // A grey shadow where the icon lies, then the icon raised over it.
         if (f.useMaskColor) {
             PaintOnScratch(scratch, f.icon, at.x(), at.y(), s);
@@ -114,34 +113,30 @@ GlowRepaint RefreshGlowButton(QImage &surface, QImage &scratch, const GlowFacts 
     if (!facts.shown)
         return out;
 
-    int state = facts.state;
+    GlowState state = facts.state;
     if (!facts.runMode && facts.style != 5)
-        state = 2;
+        state = kStateHot;
     if (facts.buttonType == 1 && facts.value)
-        state = 3;
+        state = kStatePressed;
     if (!facts.enabled) {
-        state = 4;
-        out.surfaceBackColor = colors.SysColor(kButtonFace);
+        state = kStateDisabled;
+        out.surfaceBackColor = colors.SysColor(kSysButtonFace);
         canvas.Fill(out.surfaceBackColor);
     }
     out.state = state;
 
     const GlowFace face{facts, colors, state, colors.Translate(facts.backColor),
                         colors.Translate(facts.highlightColor)};
+    const GlowStyleTraits *traits = GlowStyleOf(facts.style);
     int margin = 4;
     if (facts.style == 6) {
-        out.surfaceBackColor = colors.SysColor(kButtonFace);
-        canvas.Fill(out.surfaceBackColor);
-        // A focused normal button takes the theme's defaulted look.
-        const int themeState = (state == 1 && facts.hasFocus) ? 5 : state;
-        if (!theme || !theme->DrawPushButton(surface, QRect(0, 0, w, h), themeState)) {
-            // Nothing of a failed theme drawing stays: this time only icon and caption.
+        out.surfaceBackColor = colors.SysColor(kSysButtonFace);
+        // After a failed theme only icon and caption are drawn, the icon as NonThemeStyle does.
+        if (!GlowFace6(canvas, face, theme))
             out.style = facts.nonThemeStyle;
-            canvas.Fill(out.surfaceBackColor);
-        }
-    } else if (const GlowFaceFn paint = GlowFaceOf(facts.style)) {
-        out.surfaceBackColor = paint(canvas, face, out.surfaceBackColor);
-        margin = GlowIconMargin(facts.style);
+    } else if (traits && traits->face) {
+        out.surfaceBackColor = traits->face(canvas, face, out.surfaceBackColor);
+        margin = traits->iconMargin;
     }
 
     if (!facts.icon.isNull())
@@ -165,11 +160,7 @@ bool PaintIconGrayscale(QImage *dest, const QImage *icon, int x, int y, int heig
             // 0.33 R + 0.59 G + 0.11 B in hundredths, rounded half to even; the weights add up
             // to 1.03, so bright colours clamp.
             const int hundredths = 33 * GlowRed(c) + 59 * GlowGreen(c) + 11 * GlowBlue(c);
-            int g = hundredths / 100;
-            const int rest = hundredths % 100;
-            if (rest > 50 || (rest == 50 && g % 2 == 1))
-                ++g;
-            g = std::min(g, 255);
+            const int g = std::min(GlowDivHalfEven(hundredths, 100), 255);
             p = qRgba(g, g, g, qAlpha(p));
         }
     GlowCanvas canvas(*dest);

@@ -2,6 +2,7 @@
 
 #include "systemcolors.h"
 
+#include <QBitmap>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QPainter>
@@ -20,9 +21,12 @@ constexpr int kCornerRadius = 8;
 QStyle::StandardPixmap iconPixmap(int icon)
 {
     switch (icon) {
-    case 1: return QStyle::SP_MessageBoxInformation;
-    case 2: return QStyle::SP_MessageBoxWarning;
-    default: return QStyle::SP_MessageBoxCritical;
+    case 1:
+        return QStyle::SP_MessageBoxInformation;
+    case 2:
+        return QStyle::SP_MessageBoxWarning;
+    default:
+        return QStyle::SP_MessageBoxCritical;
     }
 }
 
@@ -31,8 +35,8 @@ QStyle::StandardPixmap iconPixmap(int icon)
 GlowToolTip::GlowToolTip(QWidget *owner, bool balloon, const SystemColors &colors)
     : QWidget(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                          Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput),
-      m_balloon(balloon), m_textColor(ToQColor(colors.SysColor(23))),
-      m_backColor(ToQColor(colors.SysColor(24)))
+      m_balloon(balloon), m_textColor(ToQColor(colors.SysColor(kSysToolTipText))),
+      m_backColor(ToQColor(colors.SysColor(kSysToolTipBack)))
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
@@ -97,9 +101,9 @@ QPolygon GlowToolTip::outline() const
 {
     const QRect body = bodyRect();
     if (!m_balloon)
-        return QPolygon(body.adjusted(0, 0, 1, 1));
+        return QPolygon(body);
     QPainterPath path;
-    path.addRoundedRect(body.adjusted(0, 0, 1, 1), kCornerRadius, kCornerRadius);
+    path.addRoundedRect(body, kCornerRadius, kCornerRadius);
     QPainterPath pointer;
     pointer.moveTo(kPointerX, body.top() + 1);
     pointer.lineTo(kPointerX - kPointerHeight / 2, 0);
@@ -108,19 +112,35 @@ QPolygon GlowToolTip::outline() const
     return path.united(pointer).toFillPolygon().toPolygon();
 }
 
+QRegion GlowToolTip::shape() const
+{
+    // The window keeps exactly the pixels the fill and the outline paint. A region made from
+    // the polygon alone leaves out its right and bottom edges, where the outline is drawn.
+    QImage coverage(size(), QImage::Format_ARGB32);
+    coverage.fill(Qt::transparent);
+    QPainter p(&coverage);
+    p.setPen(Qt::black);
+    p.setBrush(Qt::black);
+    p.drawPolygon(outline());
+    p.end();
+    return QRegion(QBitmap::fromImage(coverage.createAlphaMask()));
+}
+
 void GlowToolTip::showAt(const QPoint &globalPos)
 {
     const QRect body = bodyRect();
     resize(body.width() + 1, body.bottom() + 2);
-    setMask(QRegion(outline()));
+    setMask(shape());
     // A balloon's pointer ends just below the mouse position; a rectangle sits below the
     // pointer's image. Neither covers the hot spot, so the button keeps the pointer.
     QPoint topLeft = m_balloon ? globalPos + QPoint(kPointerHeight / 2 - kPointerX, 2)
                                : globalPos + QPoint(0, 20);
     if (const QScreen *screen = QGuiApplication::screenAt(globalPos)) {
         const QRect avail = screen->availableGeometry();
-        topLeft.setX(std::clamp(topLeft.x(), avail.left(), std::max(avail.left(), avail.right() - width())));
-        topLeft.setY(std::clamp(topLeft.y(), avail.top(), std::max(avail.top(), avail.bottom() - height())));
+        topLeft.setX(
+            std::clamp(topLeft.x(), avail.left(), std::max(avail.left(), avail.right() - width())));
+        topLeft.setY(
+            std::clamp(topLeft.y(), avail.top(), std::max(avail.top(), avail.bottom() - height())));
     }
     move(topLeft);
     show();

@@ -43,6 +43,8 @@ private:
     void showAt(const QPoint &globalPos);
     QRect bodyRect() const;
     QPolygon outline() const;
+    // The window shape: the outline with every pixel of its border.
+    QRegion shape() const;
     QFont titleFont() const;
 
     bool m_balloon = false;

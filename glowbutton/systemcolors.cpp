@@ -7,17 +7,29 @@ GlowColor PaletteSystemColors::SysColor(int index) const
 {
     const QPalette p = QGuiApplication::palette();
     switch (index) {
-    case 5: return FromQColor(p.color(QPalette::Base));
-    case 13: return FromQColor(p.color(QPalette::Highlight));
-    case 15: return FromQColor(p.color(QPalette::Button));
-    case 16: return FromQColor(p.color(QPalette::Dark));
-    case 17: return FromQColor(p.color(QPalette::Disabled, QPalette::ButtonText));
-    case 18: return FromQColor(p.color(QPalette::ButtonText));
-    case 20: return FromQColor(p.color(QPalette::Light));
-    case 21: return FromQColor(p.color(QPalette::Shadow));
-    case 22: return FromQColor(p.color(QPalette::Midlight));
-    case 23: return FromQColor(p.color(QPalette::ToolTipText));
-    case 24: return FromQColor(p.color(QPalette::ToolTipBase));
-    default: return kBadColor;
+    case kSysWindow:
+        return FromQColor(p.color(QPalette::Base));
+    case kSysHighlight:
+        return FromQColor(p.color(QPalette::Highlight));
+    case kSysButtonFace:
+        return FromQColor(p.color(QPalette::Button));
+    case kSysButtonShadow:
+        return FromQColor(p.color(QPalette::Dark));
+    case kSysGreyText:
+        return FromQColor(p.color(QPalette::Disabled, QPalette::ButtonText));
+    case kSysButtonText:
+        return FromQColor(p.color(QPalette::ButtonText));
+    case kSysButtonHighlight:
+        return FromQColor(p.color(QPalette::Light));
+    case kSysDarkShadow:
+        return FromQColor(p.color(QPalette::Shadow));
+    case kSysLight:
+        return FromQColor(p.color(QPalette::Midlight));
+    case kSysToolTipText:
+        return FromQColor(p.color(QPalette::ToolTipText));
+    case kSysToolTipBack:
+        return FromQColor(p.color(QPalette::ToolTipBase));
+    default:
+        return kBadColor;
     }
 }

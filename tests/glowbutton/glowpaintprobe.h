@@ -43,7 +43,7 @@ inline GlowFacts Facts(int style, int state, bool custom = false)
     f.width = kW;
     f.height = kH;
     f.style = style;
-    f.state = state;
+    f.state = GlowState(state);
     f.enabled = state != 4;
     f.useCustomColors = custom;
     f.backColor = kBack;

@@ -34,7 +34,7 @@ private:
     // A the access key; E the Enter key.
     void act(const QString &step)
     {
-        const Qt::MouseButton b = step[0] == 'R' ? Qt::RightButton
+        const Qt::MouseButton b = step[0] == 'R'   ? Qt::RightButton
                                   : step[0] == 'M' ? Qt::MiddleButton
                                                    : Qt::LeftButton;
         if (step == "D")
@@ -106,8 +106,8 @@ private slots:
         QTest::newRow("space held down") << 0 << "S+ S* S* S-" << 2 << 1 << false;
         QTest::newRow("space on check button") << 1 << "S+ S-" << 3 << 1 << true;
         QTest::newRow("space after right release") << 0 << "R+ R- S+ S-" << 2 << 1 << false;
-        QTest::newRow("check button space after right release") << 1 << "R+ R- S+ S-" << 3 << 1
-                                                                << true;
+        QTest::newRow("check button space after right release")
+            << 1 << "R+ R- S+ S-" << 3 << 1 << true;
         QTest::newRow("access key") << 0 << "L+ L- A" << 1 << 2 << false;
         QTest::newRow("access key after right release") << 0 << "R+ R- A" << 1 << 0 << false;
         QTest::newRow("enter") << 0 << "E" << 1 << 0 << false;
@@ -196,6 +196,41 @@ private slots:
         QVERIFY(!button->ToolTipWindow());
     }
 
+    // Pressed, dragged off while holding the button and released there: no Click, and the
+    // hover ends as a leave would end it, even though the grab kept the leave from arriving.
+    void shouldEndTheHoverWhenReleasedOutside_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::newRow("style 3") << 3;
+        QTest::newRow("style 7") << 7;
+        QTest::newRow("style 10") << 10;
+    }
+    void shouldEndTheHoverWhenReleasedOutside()
+    {
+        QFETCH(int, style);
+        button->SetStyle(style);
+        button->SetToolTipText(QStringLiteral("Opens the port"));
+        const QImage normal = button->Surface();
+        QSignalSpy click(button, &GlowButton::Click);
+        QSignalSpy leave(button, &GlowButton::MouseLeave);
+        const QPoint inside(10, 10), outside(10, 150); // below the button, inside the window
+        QTest::mouseMove(window.get(), QPoint(150, 150));
+        QTest::mouseMove(button, inside);
+        QTRY_VERIFY(button->PointerInside());
+        QTest::mousePress(button, Qt::LeftButton, {}, inside);
+        QCOMPARE(button->VisualState(), kStatePressed);
+        QTest::mouseMove(button, outside);
+        QTest::mouseRelease(button, Qt::LeftButton, {}, outside);
+        QTRY_COMPARE(leave.count(), 1);
+        QCOMPARE(click.count(), 0);
+        QCOMPARE(button->VisualState(), kStateNormal);
+        QVERIFY(!button->PointerInside());
+        QVERIFY(!button->ToolTipWindow());
+        QCOMPARE(button->Surface(), normal);
+        QTest::mouseMove(window.get(), QPoint(150, 150));
+        QCOMPARE(leave.count(), 1);
+    }
+
     // The hook runs after the widget's own handling and leaves its result alone: a hooked
     // button answers every hooked message exactly as a button without the hook does.
     void shouldNotChangeTheResultOfHookedMessages()
@@ -215,7 +250,8 @@ private slots:
         QEvent leave(QEvent::Leave);
         QEvent styleChange(QEvent::StyleChange);
         QEvent paletteChange(QEvent::PaletteChange);
-        for (QEvent *e : std::initializer_list<QEvent *>{&move, &leave, &styleChange, &paletteChange})
+        for (QEvent *e :
+             std::initializer_list<QEvent *>{&move, &leave, &styleChange, &paletteChange})
             QCOMPARE(answer(button, e), answer(plain, e));
         QVERIFY(!button->PointerInside()); // the leave came after the move
     }

@@ -92,20 +92,19 @@ private slots:
         const QColor sysText(0, 0, 0), sysBack(255, 255, 225);
         QTest::newRow("balloon, zero colours keep the system ones")
             << 1 << 0 << "" << 0u << 0u << true << false << sysText << sysBack;
-        QTest::newRow("rectangle") << 0 << 0 << "" << 0u << 0u << false << false << sysText
-                                   << sysBack;
+        QTest::newRow("rectangle")
+            << 0 << 0 << "" << 0u << 0u << false << false << sysText << sysBack;
         QTest::newRow("any other type is a rectangle")
             << 7 << 0 << "" << 0u << 0u << false << false << sysText << sysBack;
         QTest::newRow("icon without a title still sets the title")
             << 1 << 2 << "" << 0u << 0u << true << true << sysText << sysBack;
         QTest::newRow("title without an icon")
             << 1 << 0 << "Port" << 0u << 0u << true << true << sysText << sysBack;
-        QTest::newRow("own colours") << 1 << 1 << "Port" << GlowRgb(255, 0, 0)
-                                     << GlowRgb(0, 0, 255) << true << true << QColor(255, 0, 0)
-                                     << QColor(0, 0, 255);
-        QTest::newRow("system-colour references") << 1 << 0 << "" << 0x80000010u << 0x8000000Fu
-                                                  << true << false << QColor(172, 168, 153)
-                                                  << QColor(236, 233, 216);
+        QTest::newRow("own colours") << 1 << 1 << "Port" << GlowRgb(255, 0, 0) << GlowRgb(0, 0, 255)
+                                     << true << true << QColor(255, 0, 0) << QColor(0, 0, 255);
+        QTest::newRow("system-colour references")
+            << 1 << 0 << "" << 0x80000010u << 0x8000000Fu << true << false << QColor(172, 168, 153)
+            << QColor(236, 233, 216);
     }
     void shouldBuildTheTipFromTheProperties()
     {
@@ -133,6 +132,49 @@ private slots:
         QCOMPARE(tip->BackColor(), backColor);
     }
 
+    // Every button of the window's stored definition, given a tooltip text, shows it in the
+    // system tooltip colours; the first one is painted and read back: dark text on the light
+    // tooltip background.
+    void shouldShowAReadableTipForEveryStoredWindowButton()
+    {
+        QFile file(QStringLiteral(WINDOW_DEFINITION));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QList<GlowDefinitionEntry> entries;
+        QString error;
+        QVERIFY2(ParseGlowDefinition(QString::fromUtf8(file.readAll()), entries, &error),
+                 qPrintable(error));
+        QVERIFY(!entries.isEmpty());
+        const QColor sysText(0, 0, 0), sysBack(255, 255, 225);
+        for (const GlowDefinitionEntry &entry : std::as_const(entries)) {
+            button = std::make_unique<GlowButton>();
+            button->SetHost(&host);
+            button->ReadProperties(entry.bag);
+            button->resize(89, 25);
+            button->show();
+            host.tip = QStringLiteral("Opens the port");
+            enter();
+            const GlowToolTip *tip = button->ToolTipWindow();
+            QVERIFY(tip);
+            QVERIFY2(tip->TextColor() == sysText && tip->BackColor() == sysBack,
+                     qPrintable(entry.name));
+        }
+        GlowToolTip *tip = button->ToolTipWindow();
+        QTRY_VERIFY(tip->isVisible());
+        // Inside the border (and below a balloon's pointer).
+        const QImage image = tip->grab().toImage();
+        const int top = tip->Balloon() ? 12 : 0;
+        const QRect inner(6, top + 6, image.width() - 12, image.height() - top - 12);
+        int dark = 0, background = 0;
+        for (int y = inner.top(); y <= inner.bottom(); ++y)
+            for (int x = inner.left(); x <= inner.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                dark += qGray(c.rgb()) < 96;
+                background += c == sysBack;
+            }
+        QVERIFY(dark > 0);
+        QVERIFY(background > 0);
+    }
+
     void shouldKeepATipTextSetFromCode()
     {
         button->SetToolTipText(QStringLiteral("set"));
@@ -143,6 +185,46 @@ private slots:
         QCOMPARE(button->ToolTipWindow()->Text(), QStringLiteral("set"));
         leave();
         QCOMPARE(host.tip, QStringLiteral("set"));
+    }
+
+    // Each side of a shown tip ends in its border: on the middle row and column, the outermost
+    // pixels the window keeps are painted in the border colour, not the window behind.
+    void shouldKeepTheWholeBorderInsideTheWindowShape_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("balloon") << 1;
+        QTest::newRow("rectangle") << 0;
+    }
+    void shouldKeepTheWholeBorderInsideTheWindowShape()
+    {
+        QFETCH(int, type);
+        button->SetToolTipType(type);
+        button->SetToolTipForeColor(GlowRgb(0, 0, 128));
+        button->SetToolTipBackColor(GlowRgb(255, 255, 225));
+        host.tip = QStringLiteral("Opens COM1 at 2400,E,8,1");
+        enter();
+        GlowToolTip *tip = button->ToolTipWindow();
+        QTRY_VERIFY(tip->isVisible());
+        const QImage image = tip->grab().toImage();
+        const QRegion shape = tip->mask();
+        QVERIFY(!shape.isEmpty());
+        const QRect box = shape.boundingRect();
+        const int midX = box.center().x(), midY = image.height() / 2;
+        const auto kept = [&](int x, int y) { return shape.contains(QPoint(x, y)); };
+        int left = 0, right = image.width() - 1, top = 0, bottom = image.height() - 1;
+        while (left < right && !kept(left, midY))
+            ++left;
+        while (right > left && !kept(right, midY))
+            --right;
+        while (top < bottom && !kept(midX, top))
+            ++top;
+        while (bottom > top && !kept(midX, bottom))
+            --bottom;
+        const QRgb border = tip->TextColor().rgb();
+        QCOMPARE(image.pixel(left, midY), border);
+        QCOMPARE(image.pixel(right, midY), border);
+        QCOMPARE(image.pixel(midX, top), border);
+        QCOMPARE(image.pixel(midX, bottom), border);
     }
 
     void shouldShowAboutAsATopMostWindow()

@@ -35,19 +35,29 @@ namespace {
 constexpr int kStyles = 11;
 constexpr QSize kButtonSize(89, 25);
 
+// The custom colours shown: a light face, a light orange highlight, and dark captions that
+// stay readable on every style's normal, hot and pressed faces (style 10's blue pictures too).
+constexpr GlowColor kCustomBack = GlowRgb(250, 226, 190);
+constexpr GlowColor kCustomHighlight = GlowRgb(255, 190, 110);
+constexpr GlowColor kCustomFont = GlowRgb(90, 40, 0);
+constexpr GlowColor kCustomFontHighlight = GlowRgb(110, 20, 0);
+
 struct Look
 {
     const char *name;
-    int state;
+    GlowState state;
     bool enabled = true;
     bool focused = false;
     bool checked = false;
 };
 
 constexpr Look kLooks[] = {
-    {"normal", 1},           {"hot", 2},
-    {"pressed", 3},          {"disabled", 1, false},
-    {"focused", 1, true, true}, {"checked", 1, true, false, true},
+    {"normal", kStateNormal},
+    {"hot", kStateHot},
+    {"pressed", kStatePressed},
+    {"disabled", kStateNormal, false},
+    {"focused", kStateNormal, true, true},
+    {"checked", kStateNormal, true, false, true},
 };
 
 QFont verdana()
@@ -72,11 +82,11 @@ QImage paintLook(int style, const Look &look, bool custom, const SystemColors &c
     f.value = look.checked;
     f.showFocus = true;
     f.useCustomColors = custom;
-    f.backColor = custom ? GlowRgb(250, 226, 190) : colors.SysColor(15);
-    f.highlightColor = custom ? GlowRgb(214, 96, 40) : colors.SysColor(13);
-    f.fontColor = custom ? GlowRgb(90, 40, 0) : colors.SysColor(18);
-    f.fontHighlightColor = custom ? GlowRgb(255, 255, 255) : colors.SysColor(18);
-    f.surfaceBackColor = colors.SysColor(15);
+    f.backColor = custom ? kCustomBack : colors.SysColor(kSysButtonFace);
+    f.highlightColor = custom ? kCustomHighlight : colors.SysColor(kSysHighlight);
+    f.fontColor = custom ? kCustomFont : colors.SysColor(kSysButtonText);
+    f.fontHighlightColor = custom ? kCustomFontHighlight : colors.SysColor(kSysButtonText);
+    f.surfaceBackColor = colors.SysColor(kSysButtonFace);
     f.caption = QStringLiteral("读表数据");
     f.captionFormat = GlowCaptionFormat(0, 17);
     f.font = verdana();
@@ -94,8 +104,8 @@ QImage paintLook(int style, const Look &look, bool custom, const SystemColors &c
 // The table of every style (rows) in every look (columns), for one colour choice.
 QWidget *lookTable(bool custom, const SystemColors &colors, QList<std::function<void(int)>> &zooms)
 {
-    auto *box = new QGroupBox(custom ? QStringLiteral("Custom colours")
-                                     : QStringLiteral("System colours"));
+    auto *box =
+        new QGroupBox(custom ? QStringLiteral("Custom colours") : QStringLiteral("System colours"));
     auto *grid = new QGridLayout(box);
     grid->setSpacing(4);
     for (int c = 0; c < int(std::size(kLooks)); ++c)
@@ -143,8 +153,10 @@ QWidget *liveRows(QWidget *parent)
         GlowPropertyBag check = styleBag(style, QStringLiteral("Check %1").arg(style));
         check.WriteProperty(QStringLiteral("ButtonType"), 1);
         check.WriteProperty(QStringLiteral("USeCustomColors"), style % 2 == 1);
-        check.WriteProperty(QStringLiteral("BackColor"), qint32(GlowRgb(250, 226, 190)));
-        check.WriteProperty(QStringLiteral("HighlightColor"), qint32(GlowRgb(214, 96, 40)));
+        check.WriteProperty(QStringLiteral("BackColor"), qint32(kCustomBack));
+        check.WriteProperty(QStringLiteral("HighlightColor"), qint32(kCustomHighlight));
+        check.WriteProperty(QStringLiteral("FontColor"), qint32(kCustomFont));
+        check.WriteProperty(QStringLiteral("FontHighlightColor"), qint32(kCustomFontHighlight));
         grid->addWidget(liveButton(box, QStringLiteral("check%1").arg(style), check), 1, style);
     }
     return box;

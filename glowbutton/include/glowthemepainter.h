@@ -1,8 +1,19 @@
 #pragma once
 
-#include "glowfacts.h"
+#include <QImage>
+#include <QRect>
 
 class QStyle;
+
+// Draws style 6 from the platform theme; a null painter means "no theme".
+class GlowThemePainter
+{
+public:
+    virtual ~GlowThemePainter() = default;
+    // Paints a push-button bevel in theme state `state` (GlowState 1..5) over `rect`; false on
+    // failure.
+    virtual bool DrawPushButton(QImage &surface, const QRect &rect, int state) = 0;
+};
 
 // Style 6 drawn by a QStyle's push-button bevel.
 class GlowStyleThemePainter : public GlowThemePainter

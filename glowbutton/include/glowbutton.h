@@ -3,7 +3,7 @@
 #include "glowcolor.h"
 #include "glowhooktable.h"
 #include "glowhost.h"
-#include "glowtooltip.h"
+#include "glowproperties.h"
 
 #include <QFont>
 #include <QImage>
@@ -12,10 +12,11 @@
 
 class GlowAbout;
 class GlowPropertyBag;
+class GlowToolTip;
 struct GlowFacts;
 
-// The owner-drawn push button of the window. Its fields are the stored properties plus the
-// interaction state; every change ends in a full repaint into an image that paintEvent copies
+// The owner-drawn push button of the window. It keeps the stored properties (one record) and
+// the interaction state; every change ends in a full repaint into an image that paintEvent copies
 // to the screen. The host (see GlowHost) supplies extender, ambient and system colours.
 class GlowButton : public QWidget
 {
@@ -53,72 +54,72 @@ public:
     void SubclassProc(bool bBefore, bool &bHandled, qintptr &lReturn, QWidget *lng_hWnd, int uMsg,
                       qintptr wParam, qintptr lParam);
 
-    int Style() const { return m_style; }
+    int Style() const { return m_props.style; }
     void SetStyle(int style);
-    QString Caption() const { return m_caption; }
+    QString Caption() const { return m_props.caption; }
     void SetCaption(const QString &caption);
     // The icon as a resource or file path; empty for none.
-    QString Icon() const { return m_iconPath; }
+    QString Icon() const { return m_props.iconPath; }
     void SetIcon(const QString &path);
-    const QImage &IconImage() const { return m_icon; }
-    int IconAlign() const { return m_iconAlign; }
+    const QImage &IconImage() const { return m_props.icon; }
+    int IconAlign() const { return m_props.iconAlign; }
     void SetIconAlign(int align);
-    int IconSize() const { return m_iconSize; }
+    int IconSize() const { return m_props.iconSize; }
     void SetIconSize(int size);
-    int CaptionAlign() const { return m_captionAlign; }
+    int CaptionAlign() const { return m_props.captionAlign; }
     void SetCaptionAlign(int align);
-    int NonThemeStyle() const { return m_nonThemeStyle; }
+    int NonThemeStyle() const { return m_props.nonThemeStyle; }
     void SetNonThemeStyle(int style);
-    bool Enabled() const { return m_enabled; }
+    bool Enabled() const { return m_props.enabled; }
     void SetEnabled(bool enabled);
-    bool ShowFocus() const { return m_showFocus; }
+    bool ShowFocus() const { return m_props.showFocus; }
     void SetShowFocus(bool on);
-    bool UseCustomColors() const { return m_useCustomColors; }
+    bool UseCustomColors() const { return m_props.useCustomColors; }
     void SetUseCustomColors(bool on);
-    GlowColor BackColor() const { return m_backColor; }
+    GlowColor BackColor() const { return m_props.backColor; }
     void SetBackColor(GlowColor c);
-    GlowColor HighlightColor() const { return m_highlightColor; }
+    GlowColor HighlightColor() const { return m_props.highlightColor; }
     void SetHighlightColor(GlowColor c);
-    GlowColor FontColor() const { return m_fontColor; }
+    GlowColor FontColor() const { return m_props.fontColor; }
     void SetFontColor(GlowColor c);
-    GlowColor FontHighlightColor() const { return m_fontHighlightColor; }
+    GlowColor FontHighlightColor() const { return m_props.fontHighlightColor; }
     void SetFontHighlightColor(GlowColor c);
-    QString ToolTipText() const { return m_toolTipText; }
+    QString ToolTipText() const { return m_props.toolTipText; }
     void SetToolTipText(const QString &text);
-    QString ToolTipTitle() const { return m_toolTipTitle; }
+    QString ToolTipTitle() const { return m_props.toolTipTitle; }
     void SetToolTipTitle(const QString &title);
-    int ToolTipIcon() const { return m_toolTipIcon; }
+    int ToolTipIcon() const { return m_props.toolTipIcon; }
     void SetToolTipIcon(int icon);
-    int ToolTipType() const { return m_toolTipType; }
+    int ToolTipType() const { return m_props.toolTipType; }
     void SetToolTipType(int type);
-    GlowColor ToolTipBackColor() const { return m_toolTipBackColor; }
+    GlowColor ToolTipBackColor() const { return m_props.toolTipBackColor; }
     void SetToolTipBackColor(GlowColor c);
-    GlowColor ToolTipForeColor() const { return m_toolTipForeColor; }
+    GlowColor ToolTipForeColor() const { return m_props.toolTipForeColor; }
     void SetToolTipForeColor(GlowColor c);
-    QFont Font() const { return m_font; }
+    QFont Font() const { return m_props.font; }
     void SetFont(const QFont &font);
-    int ButtonType() const { return m_buttonType; }
+    int ButtonType() const { return m_props.buttonType; }
     void SetButtonType(int type);
-    bool Value() const { return m_value; }
+    bool Value() const { return m_props.value; }
     void SetValue(bool value);
-    GlowColor MaskColor() const { return m_maskColor; }
+    GlowColor MaskColor() const { return m_props.maskColor; }
     void SetMaskColor(GlowColor c);
-    bool UseMaskColor() const { return m_useMaskColor; }
+    bool UseMaskColor() const { return m_props.useMaskColor; }
     void SetUseMaskColor(bool on);
     // The host's pointer code (0 default, 1 arrow, 2 cross, 3 I-beam, ... 15 size all) shown
     // over the button.
-    int MousePointer() const { return m_mousePointer; }
+    int MousePointer() const { return m_props.mousePointer; }
     void SetMousePointer(int code);
 
     // Interaction state, read by tests and the accessibility bridge.
-    int VisualState() const { return m_state; }
+    GlowState VisualState() const { return m_state; }
     bool HasFocusFlag() const { return m_hasFocus; }
     bool PointerInside() const { return m_pointerInside; }
     bool HoverTracking() const { return m_hoverTracking; }
     int CaptionFormat() const { return m_captionFormat; }
     const GlowHookTable &Hooks() const { return m_hooks; }
     GlowHookTable &Hooks() { return m_hooks; }
-    GlowToolTip *ToolTipWindow() const { return m_toolTip; }
+    GlowToolTip *ToolTipWindow() const;
     GlowAbout *AboutSurface() const { return m_about; }
     // The last repainted image, exactly as it is copied to the screen.
     const QImage &Surface() const { return m_surface; }
@@ -153,12 +154,14 @@ private:
     template <typename T> void store(T &field, const T &value, const char *name, After after);
     void resizeProcedure();
     GlowFacts facts() const;
-    GlowColor sys(int index) const { return Host().Colors().SysColor(index); }
+    GlowColor sys(GlowSysColor index) const { return Host().Colors().SysColor(index); }
     void loadIcon(const QString &path);
     void applyPointer(int code);
     void updateAccessKey();
     void installHooks();
     void requestMouseLeave() { m_leaveRequested = m_hoverTracking; }
+    // The pointer is outside: a requested leave ends the hover, once.
+    void pointerLeft();
 
     void mouseDown(int button);
     void mouseUp(int button);
@@ -172,48 +175,20 @@ private:
     mutable GlowWidgetHost m_ownHost;
     GlowHost *m_host = nullptr;
 
+    GlowProperties m_props;
     bool m_hasFocus = false;
     bool m_shown = false;
-    int m_state = 1;
-    int m_style = 0;
-    int m_nonThemeStyle = 0;
-    QRect m_buttonRect;
-    QRect m_captionRect;
-    QString m_caption;
-    int m_captionAlign = 0;
-    int m_iconAlign = 0;
-    QString m_iconPath;
-    QImage m_icon;
-    QFont m_font;
-    qint16 m_iconSize = 0;
-    bool m_enabled = true;
-    bool m_showFocus = false;
-    bool m_useCustomColors = false;
-    GlowColor m_backColor = 0;
-    GlowColor m_highlightColor = 0;
-    GlowColor m_fontColor = 0;
-    GlowColor m_fontHighlightColor = 0;
-    QString m_toolTipText;
-    QString m_toolTipTitle;
-    int m_toolTipIcon = 0;
-    int m_toolTipType = 0;
-    GlowColor m_toolTipBackColor = 0;
-    GlowColor m_toolTipForeColor = 0;
+    GlowState m_state = kStateNormal;
     QPointer<GlowToolTip> m_toolTip;
-    int m_buttonType = 0;
-    bool m_value = false;
-    GlowColor m_maskColor = 0;
-    bool m_useMaskColor = false;
     GlowHookTable m_hooks;
     bool m_hoverTracking = false;
     bool m_pointerInside = false;
     int m_captionFormat = 17;
     int m_lastButton = 0;
 
-    int m_mousePointer = 0;         // the surface's pointer code
     GlowColor m_surfaceBackColor = 0; // the surface's background colour
-    bool m_leaveRequested = false;  // a one-shot mouse-leave notification is pending
-    bool m_skipNextClick = false;   // the release after a double click raises no Click
+    bool m_leaveRequested = false;    // a one-shot mouse-leave notification is pending
+    bool m_skipNextClick = false;     // the release after a double click raises no Click
     bool m_inResize = false;
     int m_accessKeyId = 0;
     QImage m_surface;

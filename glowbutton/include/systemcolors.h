@@ -4,9 +4,23 @@
 
 #include <QHash>
 
-// System colours by their classic index: 5 window, 13 highlight, 15 button face, 16 button
-// shadow, 17 grey text, 18 button text, 20 button highlight, 21 dark shadow, 22 light,
-// 23 tooltip text, 24 tooltip background.
+// System colours by their classic index, as stored colour references (0x80000000 | index) and
+// the palette provider use them.
+enum GlowSysColor : int {
+    kSysWindow = 5,
+    kSysHighlight = 13,
+    kSysButtonFace = 15,
+    kSysButtonShadow = 16,
+    kSysGreyText = 17,
+    kSysButtonText = 18,
+    kSysButtonHighlight = 20,
+    kSysDarkShadow = 21,
+    kSysLight = 22,
+    kSysToolTipText = 23,
+    kSysToolTipBack = 24,
+};
+
+// The colour of each GlowSysColor index; other indexes are unknown.
 class SystemColors
 {
 public:

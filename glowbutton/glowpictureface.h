@@ -1,6 +1,6 @@
 #pragma once
 
-#include "glowcolor.h"
+#include "glowfaces.h"
 
 // A picture of style 10, fitted to any size: corner pieces at fixed offsets from the four
 // corners, one-colour lines stretched along each side between them, one colour in the middle.
@@ -26,3 +26,9 @@ inline constexpr char kGlowPaletteLetters[] =
 extern const GlowPicture kGlowPictureA; // light grey: normal and disabled
 extern const GlowPicture kGlowPictureB; // blue: hot, defaulted, focused
 extern const GlowPicture kGlowPictureC; // darker blue: pressed
+
+// Style 10: picture A when normal or disabled and unfocused, C when pressed, B otherwise.
+// Paints no background of its own; pixels outside the rounded shape are left as they are.
+GlowColor GlowFace10(GlowCanvas &, const GlowFace &, GlowColor);
+// The rounded window shape of style 10 (corner radius 9).
+QRegion GlowPictureShape(int w, int h);
