@@ -1,7 +1,6 @@
 #include "cj188decoder.h"
 
 #include "conversions.h"
-#include "trafficstate.h"
 
 #include <algorithm>
 #include <array>
@@ -326,16 +325,4 @@ DecodedReply Cj188DecodeReply(QByteArrayView frame)
             QStringLiteral("not a read-data or read-address reply (C %1)").arg(controlText);
     }
     return reply;
-}
-
-QByteArray Cj188CheckedFrame(const TrafficState &state)
-{
-    const int end = std::min(kDataPos + state.FrameBuf[kLengthPos], TrafficState::kFrameBufSize);
-    QByteArray frame(reinterpret_cast<const char *>(state.FrameBuf.data()), end);
-    std::uint8_t sum = 0;
-    for (const char c : std::as_const(frame))
-        sum = std::uint8_t(sum + std::uint8_t(c));
-    frame.append(char(sum));
-    frame.append(char(kEnd));
-    return frame;
 }

@@ -1,7 +1,6 @@
 #include "mbusdecoder.h"
 
 #include "conversions.h"
-#include "trafficstate.h"
 
 #include <algorithm>
 #include <array>
@@ -861,17 +860,4 @@ DecodedReply MbusDecodeReply(QByteArrayView frame)
         ReadShortHeader(reply, rest, msbFirst);
     RecordReader(rest.sliced(headerSize), msbFirst, reply).readAll();
     return reply;
-}
-
-QByteArray MbusCheckedFrame(const TrafficState &state)
-{
-    const int end =
-        std::min(kUserDataPos + state.FrameBuf[kLengthPos], TrafficState::kFrameBufSize);
-    QByteArray frame(reinterpret_cast<const char *>(state.FrameBuf.data()), end);
-    std::uint8_t sum = 0;
-    for (int i = kUserDataPos; i < frame.size(); ++i)
-        sum = std::uint8_t(sum + std::uint8_t(frame[i]));
-    frame.append(char(sum));
-    frame.append(char(kStop));
-    return frame;
 }

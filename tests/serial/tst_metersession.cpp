@@ -1,5 +1,6 @@
 #include "benchports.h"
-#include "serialsession.h"
+#include "metersession.h"
+#include "meterprotocols.h"
 
 #include <QSerialPort>
 #include <QSignalSpy>
@@ -9,7 +10,7 @@
 
 // The window's serial line without a window, on pseudo-terminals: COM1 free, COM2 held by another
 // program, COM3 mapped to a device that does not exist, COM4 unmapped.
-class TestSerialSession : public QObject
+class TestMeterSession : public QObject
 {
     Q_OBJECT
 private slots:
@@ -27,23 +28,23 @@ private slots:
 
 private:
     BenchPorts m_bench;
-    std::unique_ptr<SerialSession> m_session;
+    std::unique_ptr<MeterSession> m_session;
 };
 
-void TestSerialSession::init()
+void TestMeterSession::init()
 {
     QVERIFY(m_bench.open());
-    m_session = std::make_unique<SerialSession>([this] { return m_bench.map; });
+    m_session = std::make_unique<MeterSession>([this] { return m_bench.map; }, MeterProtocols());
     m_session->probe();
 }
 
-void TestSerialSession::cleanup()
+void TestMeterSession::cleanup()
 {
     m_session.reset();
     m_bench = BenchPorts();
 }
 
-void TestSerialSession::shouldOpenThePortAsTheSettingsSayOrStayClosed_data()
+void TestMeterSession::shouldOpenThePortAsTheSettingsSayOrStayClosed_data()
 {
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("settings");
@@ -57,7 +58,7 @@ void TestSerialSession::shouldOpenThePortAsTheSettingsSayOrStayClosed_data()
     QTest::newRow("settings refused") << 1 << "2400,Y,8,1" << int(SerialComm::kSettingsRefused);
 }
 
-void TestSerialSession::shouldOpenThePortAsTheSettingsSayOrStayClosed()
+void TestMeterSession::shouldOpenThePortAsTheSettingsSayOrStayClosed()
 {
     QFETCH(int, port);
     QFETCH(QString, settings);
@@ -72,7 +73,7 @@ void TestSerialSession::shouldOpenThePortAsTheSettingsSayOrStayClosed()
     QCOMPARE(m_bench.com1->read(5), QByteArray::fromHex("105B005B16"));
 }
 
-void TestSerialSession::shouldReleaseThePortOnClose()
+void TestMeterSession::shouldReleaseThePortOnClose()
 {
     QCOMPARE(m_session->open(1, QStringLiteral("2400,E,8,1")), int(SerialComm::kNoError));
     m_session->close();
@@ -82,7 +83,7 @@ void TestSerialSession::shouldReleaseThePortOnClose()
     QVERIFY2(other.open(QIODevice::ReadWrite), qPrintable(other.errorString()));
 }
 
-void TestSerialSession::shouldProbeWithThePortMapOfTheMoment()
+void TestMeterSession::shouldProbeWithThePortMapOfTheMoment()
 {
     QCOMPARE(m_session->probe(), QList<ProbedPort>({{1, false}, {2, true}}));
     // An adapter mapped since, and the other program gone: both show at the next probe.
@@ -94,29 +95,29 @@ void TestSerialSession::shouldProbeWithThePortMapOfTheMoment()
     QCOMPARE(m_session->devicePath(7), adapter.slavePath());
 }
 
-void TestSerialSession::shouldPassOnWhatArrives()
+void TestMeterSession::shouldPassOnWhatArrives()
 {
     QCOMPARE(m_session->open(1, QStringLiteral("2400,E,8,1")), int(SerialComm::kNoError));
     QByteArray received;
-    connect(m_session.get(), &SerialSession::received, this,
+    connect(m_session.get(), &MeterSession::received, this,
             [&](const QByteArray &bytes) { received += bytes; });
     const QByteArray reply = QByteArray::fromHex("680303680800727A16");
     QVERIFY(m_bench.com1->write(reply));
     QTRY_COMPARE(received, reply);
 }
 
-void TestSerialSession::shouldReportADeviceLossOnce_data()
+void TestMeterSession::shouldReportADeviceLossOnce_data()
 {
     QTest::addColumn<bool>("clickMeetsIt");
     QTest::newRow("reported from the event loop") << false;
     QTest::newRow("reported to a click that meets it") << true;
 }
 
-void TestSerialSession::shouldReportADeviceLossOnce()
+void TestMeterSession::shouldReportADeviceLossOnce()
 {
     QFETCH(bool, clickMeetsIt);
     QCOMPARE(m_session->open(1, QStringLiteral("2400,E,8,1")), int(SerialComm::kNoError));
-    QSignalSpy lost(m_session.get(), &SerialSession::deviceLost);
+    QSignalSpy lost(m_session.get(), &MeterSession::deviceLost);
     m_bench.com1->closeMaster();
     if (clickMeetsIt) {
         QVERIFY(!m_session->write(QByteArray("\x10", 1))); // notices the loss
@@ -132,7 +133,7 @@ void TestSerialSession::shouldReportADeviceLossOnce()
     QCOMPARE(lost.size(), 1);
 }
 
-void TestSerialSession::shouldNameProbedPortsSoThatTheNumberReadsBack()
+void TestMeterSession::shouldNameProbedPortsSoThatTheNumberReadsBack()
 {
     for (int port = PortMap::kFirstPort; port <= PortMap::kLastPort; ++port) {
         for (bool busy : {false, true}) {
@@ -144,5 +145,5 @@ void TestSerialSession::shouldNameProbedPortsSoThatTheNumberReadsBack()
     QCOMPARE(PortEntryText({3, true}), QStringLiteral("COM3 占用"));
 }
 
-QTEST_GUILESS_MAIN(TestSerialSession)
-#include "tst_serialsession.moc"
+QTEST_GUILESS_MAIN(TestMeterSession)
+#include "tst_metersession.moc"
