@@ -1,6 +1,9 @@
 #include "benchports.h"
+#include "cj188.h"
+#include "mbus.h"
 #include "metersession.h"
 #include "meterprotocols.h"
+#include "recordingtrafficview.h"
 
 #include <QSerialPort>
 #include <QSignalSpy>
@@ -22,6 +25,8 @@ private slots:
     void shouldReleaseThePortOnClose();
     void shouldProbeWithThePortMapOfTheMoment();
     void shouldPassOnWhatArrives();
+    void shouldTellTheCheckedReplyWithItsDecodedContent_data();
+    void shouldTellTheCheckedReplyWithItsDecodedContent();
     void shouldReportADeviceLossOnce_data();
     void shouldReportADeviceLossOnce();
     void shouldNameProbedPortsSoThatTheNumberReadsBack();
@@ -104,6 +109,47 @@ void TestMeterSession::shouldPassOnWhatArrives()
     const QByteArray reply = QByteArray::fromHex("680303680800727A16");
     QVERIFY(m_bench.com1->write(reply));
     QTRY_COMPARE(received, reply);
+}
+
+void TestMeterSession::shouldTellTheCheckedReplyWithItsDecodedContent_data()
+{
+    QTest::addColumn<bool>("mbus");
+    QTest::addColumn<QByteArray>("reply"); // as the meter sends it
+    QTest::addColumn<QByteArray>("frame"); // as the session tells it
+    QTest::addColumn<QString>("firstLine");
+    QTest::newRow("CJ/T 188, wake-up bytes dropped")
+        << false << kWaterReply << kWaterReply.mid(3) << QStringLiteral("当前累积流量：3412.00 m³");
+    QTest::newRow("M-Bus") << true << kHeatReply << kHeatReply << QStringLiteral("表号：12345678");
+}
+
+void TestMeterSession::shouldTellTheCheckedReplyWithItsDecodedContent()
+{
+    QFETCH(bool, mbus);
+    QFETCH(QByteArray, reply);
+    QFETCH(QByteArray, frame);
+    QFETCH(QString, firstLine);
+    QCOMPARE(m_session->open(1, QStringLiteral("2400,E,8,1")), int(SerialComm::kNoError));
+    QSignalSpy checked(m_session.get(), &MeterSession::checkedReply);
+    if (mbus)
+        MbusReadData(m_session->traffic(), 0x01);
+    else
+        Cj188ReadData(m_session->traffic(),
+                      {0x10, Cj188AddressBytes(QStringLiteral("12345678")), {0x33, 0x78}});
+
+    // The reply in two pieces, the second only after the first has been taken in.
+    QSignalSpy received(m_session.get(), &MeterSession::received);
+    QVERIFY(m_bench.com1->write(reply.first(8)));
+    QVERIFY(received.wait());
+    QVERIFY(checked.isEmpty());
+    QVERIFY(m_bench.com1->write(reply.sliced(8)));
+    QTRY_COMPARE(checked.size(), 1);
+
+    const QList<QVariant> told = checked.first();
+    QCOMPARE(told.at(0).value<quint8>(), mbus ? kReplyMbus : kReplyCj188);
+    QCOMPARE(told.at(1).toByteArray(), frame);
+    const auto decoded = told.at(2).value<DecodedReply>();
+    QVERIFY(decoded.checked);
+    QCOMPARE(DecodedReplyLines(decoded).value(0), firstLine);
 }
 
 void TestMeterSession::shouldReportADeviceLossOnce_data()
