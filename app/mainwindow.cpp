@@ -342,10 +342,9 @@ void MainWindow::connectSession()
     // of the receive area, once per frame, instead of once per read.
     connect(&m_session, &MeterSession::rxCountChanged, this,
             [this](qint64 count) { m_rxCaption->setCaption(QString::number(count)); });
-    connect(&m_session, &MeterSession::checkedReply, this,
-            [this](quint8, const QByteArray &, const DecodedReply &reply) {
-                showCheckedReply(reply);
-            });
+    connect(
+        &m_session, &MeterSession::checkedReply, this,
+        [this](quint8, const QByteArray &, const DecodedReply &reply) { showCheckedReply(reply); });
 }
 
 void MainWindow::showRequest(quint8 protocol, const QString &text)

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "glowbutton.h"
-#include "poller.h"
 #include "cj188.h"
+#include "glowbutton.h"
 #include "metersession.h"
+#include "poller.h"
 
 #include <QHash>
 #include <QUrl>

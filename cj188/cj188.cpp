@@ -16,7 +16,8 @@ constexpr std::uint8_t kWildcardAddress = 0xAA;
 constexpr int kAddressBytes = 7; // A0..A6
 constexpr int kAddressDigits = 10;
 
-// Frame from its start byte: the address at positions 2 to 8, the L field at position 10 and the checksum right after the L data bytes.
+// Frame from its start byte: the address at positions 2 to 8, the L field at position 10 and the
+// checksum right after the L data bytes.
 constexpr int kFirstAddressPos = 2;
 constexpr int kLengthPos = 10;
 constexpr int kFirstDataPos = 11;

@@ -12,8 +12,8 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -148,8 +148,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const std::uint8_t op = script.next();
         switch (op % 8) {
         case 0: {
-            const Cj188Meter meter{0x10, Cj188AddressBytes(QString::number(script.next() % 4)),
-                                   {0x33, 0x78}};
+            const Cj188Meter meter{
+                0x10, Cj188AddressBytes(QString::number(script.next() % 4)), {0x33, 0x78}};
             Cj188ReadData(state, meter);
             checker.armedRequest = checker.lastWrite;
             checker.receivedSinceArmed.clear();

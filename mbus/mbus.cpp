@@ -11,8 +11,8 @@ namespace {
 
 constexpr std::uint8_t kShortStart = 0x10;
 constexpr std::uint8_t kLongStart = 0x68;
-constexpr std::uint8_t kReqUd2 = 0x5B;       // C field: REQ_UD2, FCV = 1, FCB = 0 (never toggled)
-constexpr std::uint8_t kSndUd = 0x53;        // C field: SND_UD, FCV = 1, FCB = 0
+constexpr std::uint8_t kReqUd2 = 0x5B; // C field: REQ_UD2, FCV = 1, FCB = 0 (never toggled)
+constexpr std::uint8_t kSndUd = 0x53;  // C field: SND_UD, FCV = 1, FCB = 0
 constexpr std::uint8_t kSecondaryAddressing = 0xFD; // FD, FE and FF reach any meter
 constexpr std::uint8_t kPointToPoint = 0xFE;        // answered by the one meter on the line
 constexpr std::uint8_t kCiDataSend = 0x51;

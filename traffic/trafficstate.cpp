@@ -205,13 +205,14 @@ void TrafficState::RecognizeFrame(const FrameLayout &layout)
                 continue;
             }
             if (FramePos == checksumPos + 1) {
-                if (b != kEnd || (m_skipRequests && layout.isRequest && layout.isRequest(FrameBuf.data())) ||
+                if (b != kEnd ||
+                    (m_skipRequests && layout.isRequest && layout.isRequest(FrameBuf.data())) ||
                     (layout.belongs && !layout.belongs(*this))) {
                     rejectCandidate();
                     continue;
                 }
-                m_checkedFrame = QByteArray(reinterpret_cast<const char *>(FrameBuf.data()),
-                                            FramePos + 1);
+                m_checkedFrame =
+                    QByteArray(reinterpret_cast<const char *>(FrameBuf.data()), FramePos + 1);
                 FramePos = 0;
                 DiscardTo(RxPeekPos); // what follows the end byte stays in the ring
                 FrameReady = 1;

@@ -133,10 +133,10 @@ public:
     // Hunts for a frame with the start byte 68 in the ring, assembling it in FrameBuf across
     // notifications, and sets FrameReady when its checksum byte equals the sum of the candidate's
     // own bytes (so that nothing done meanwhile, such as building a request, can spoil it), the
-    // end byte 16 follows, `belongs` accepts it and, while requests are skipped, it is no request. A start attempt consumes one byte; the rest of
-    // a candidate is only looked at until it is accepted, so after a rejection the hunt resumes at
-    // once at the byte after its start byte. On acceptance the frame is consumed up to and
-    // including its end byte.
+    // end byte 16 follows, `belongs` accepts it and, while requests are skipped, it is no request.
+    // A start attempt consumes one byte; the rest of a candidate is only looked at until it is
+    // accepted, so after a rejection the hunt resumes at once at the byte after its start byte. On
+    // acceptance the frame is consumed up to and including its end byte.
     void RecognizeFrame(const FrameLayout &layout);
 
     // Whether RecognizeFrame passes over frames that are requests, as a line with local echo

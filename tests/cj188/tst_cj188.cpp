@@ -204,11 +204,11 @@ void TestCj188::shouldReportOnlyACheckedReplyOfTheMeterAsked_data()
         << qsizetype(15) << QByteArray();
     QTest::newRow("two replies: first reported, second stays unread")
         << kWaterReply + kEmptyReply << kWaterReplyCs << kEmptyReply;
-    QByteArray longest =
-        Bytes({0x68, 0x10, 0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, 0x81, 0xFF}) +
-        QByteArray(255, '\0');
+    QByteArray longest = Bytes({0x68, 0x10, 0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, 0x81, 0xFF}) +
+                         QByteArray(255, '\0');
     longest += SumOf(longest);
-    QTest::newRow("L = 255 is accepted") << longest + Bytes({0x16}) << qsizetype(266) << QByteArray();
+    QTest::newRow("L = 255 is accepted")
+        << longest + Bytes({0x16}) << qsizetype(266) << QByteArray();
 }
 
 void TestCj188::shouldReportOnlyACheckedReplyOfTheMeterAsked()
@@ -234,8 +234,7 @@ void TestCj188::shouldPassOverEchoedRequestsWhenAsked_data()
     QTest::addColumn<QByteArray>("stream");
     QTest::addColumn<qsizetype>("checksumIndex"); // of the reply reported, -1: none
 
-    const QByteArray echo =
-        readDataRequest(0x10, {0x78, 0x56, 0x34, 0x12, 0x00}, 0x33, 0x78, 0xEB);
+    const QByteArray echo = readDataRequest(0x10, {0x78, 0x56, 0x34, 0x12, 0x00}, 0x33, 0x78, 0xEB);
     QTest::newRow("echo alone") << echo << qsizetype(-1);
     QTest::newRow("echo, then the reply") << echo + kWaterReply << echo.size() + kWaterReplyCs;
     QTest::newRow("request-like frame without wake-up") << kEmptyReply << qsizetype(-1);

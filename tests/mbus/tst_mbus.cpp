@@ -145,9 +145,8 @@ void TestMbus::shouldReportOnlyACheckedLongFrame_data()
         << Bytes({0x68, 0x03, 0x03, 0x68, 0x08, 0x01, 0x72, 0x7C, 0x16}) << qsizetype(-1)
         << QByteArray();
     // The checksum over C..CI would hold in each of these, but they are not long frames.
-    QTest::newRow("L bytes differ")
-        << Bytes({0x68, 0x05, 0x03, 0x68, 0x08, 0x01, 0x72, 0x7B, 0x16}) << qsizetype(-1)
-        << QByteArray();
+    QTest::newRow("L bytes differ") << Bytes({0x68, 0x05, 0x03, 0x68, 0x08, 0x01, 0x72, 0x7B, 0x16})
+                                    << qsizetype(-1) << QByteArray();
     QTest::newRow("fourth byte is not 68")
         << Bytes({0x68, 0x03, 0x03, 0x00, 0x08, 0x01, 0x72, 0x7B, 0x16}) << qsizetype(-1)
         << QByteArray();

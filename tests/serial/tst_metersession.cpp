@@ -1,8 +1,8 @@
 #include "benchports.h"
 #include "cj188.h"
 #include "mbus.h"
-#include "metersession.h"
 #include "meterprotocols.h"
+#include "metersession.h"
 #include "recordingtrafficview.h"
 
 #include <QSerialPort>

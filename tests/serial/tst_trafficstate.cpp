@@ -78,11 +78,11 @@ void TestTrafficState::shouldShowWarnClearCountWriteAndArmInThatOrder_data()
 
     const QStringList openLog{"show", "clear", "write"};
     const QByteArray readData = Bytes({0x10, 0x5B, 0x01, 0x5C, 0x16});
-    QTest::newRow("port open, arms M-Bus")
-        << true << int(kReplyMbus) << readData << int(kReplyNone) << true << openLog
-        << int(kReplyMbus);
+    QTest::newRow("port open, arms M-Bus") << true << int(kReplyMbus) << readData << int(kReplyNone)
+                                           << true << openLog << int(kReplyMbus);
     QTest::newRow("port closed: frame shown, warned, then cleared, counted, written, armed")
-        << false << int(kReplyCj188) << readData << int(kReplyNone) << true << QStringList{"show", "warn", "clear", "write"} << int(kReplyCj188);
+        << false << int(kReplyCj188) << readData << int(kReplyNone) << true
+        << QStringList{"show", "warn", "clear", "write"} << int(kReplyCj188);
     QTest::newRow("no reply armed keeps the armed one")
         << true << int(kReplyMbus) << Bytes({0x68, 0x06, 0x06, 0x68, 0x00}) << int(kReplyCj188)
         << false << openLog << int(kReplyCj188);

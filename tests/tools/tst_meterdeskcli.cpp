@@ -215,8 +215,8 @@ void TestMeterdeskCli::shouldReachAPortThroughTheUsersPortMap()
     MeterProcess sim{QStringLiteral(METERSIM_PATH)};
     const QString device = sim.start({});
     QVERIFY(!device.isEmpty());
-    const QStringList readCom7{"read",     "--port",  "COM7",      "--timeout",
-                               "300",      "--protocol", "mbus", "--address", "0"};
+    const QStringList readCom7{"read",       "--port", "COM7",      "--timeout", "300",
+                               "--protocol", "mbus",   "--address", "0"};
 
     // The built-in table's device for COM7 is no meter of ours.
     QVERIFY(RunCli(readCom7).status != 0);

@@ -214,7 +214,8 @@ QString ReadCj188Meter(const QCommandLineParser &parser, const Options &o, ReadO
         return QStringLiteral("invalid value for --type: %1").arg(type);
     if (!IsDigits(maker, 4, 4))
         return QStringLiteral("invalid value for --maker: %1").arg(maker);
-    const Cj188Meter meter{PairToByte(type), Cj188AddressBytes(address),
+    const Cj188Meter meter{PairToByte(type),
+                           Cj188AddressBytes(address),
                            {PairToByte(maker.left(2)), PairToByte(maker.mid(2))}};
     r.request = [meter](TrafficState &state) { Cj188ReadData(state, meter); };
     return {};
@@ -260,7 +261,8 @@ QString ReadPort(const QString &port, ReadOptions &r)
         m.hasMatch()) {
         r.port = m.captured(1).toInt();
         if (r.port < PortMap::kFirstPort || r.port > PortMap::kLastPort)
-            return QStringLiteral("invalid value for --port: %1 is outside COM1 to COM20").arg(port);
+            return QStringLiteral("invalid value for --port: %1 is outside COM1 to COM20")
+                .arg(port);
         r.ports = PortMapSourceOver({});
         return {};
     }
