@@ -138,6 +138,21 @@ void TestMeterdeskCli::shouldReportEachOutcomeOfARead_data()
         << QStringList{"read", "--port", "DEVICE", "--protocol", "cj188", "--address", "12a"} << 64
         << ""
         << "cj188 needs --address of one to ten digits";
+    // Numbers: plain decimal digits within the option's range, nothing else.
+    const QList<QStringList> badNumbers{
+        {"--interval", "nan"}, {"--interval", "inf"},     {"--interval", "-1"},
+        {"--interval", "1e3"}, {"--timeout", "+300"},     {"--timeout", "300ms"},
+        {"--repeat", "0"},     {"--baud", "99999999999"}, {"--baud", " 2400"}};
+    for (const QStringList &option : badNumbers)
+        QTest::addRow("%s %s", qPrintable(option[0]), qPrintable(option[1]))
+            << QStringList() << kReadMbus + option << 64 << ""
+            << QStringLiteral("invalid value for %1: %2").arg(option[0], option[1]);
+    for (const QString port : {"COM0", "COM21", "COM99"})
+        QTest::addRow("%s", qPrintable(port))
+            << QStringList()
+            << QStringList{"read", "--port", port, "--protocol", "mbus", "--address", "0"} << 64
+            << ""
+            << QStringLiteral("invalid value for --port: %1 is outside COM1 to COM20").arg(port);
     QTest::newRow("unknown command") << QStringList() << QStringList{"write"} << 64 << ""
                                      << "expected the command decode or read";
 }

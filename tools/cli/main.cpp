@@ -202,6 +202,34 @@ struct Options
                            QStringLiteral("FILE")};
 };
 
+QString InvalidValue(const QCommandLineParser &parser, const QCommandLineOption &option)
+{
+    return QStringLiteral("invalid value for --%1: %2")
+        .arg(option.names().constFirst(), parser.value(option));
+}
+
+// A count of 1 to 999999999 in plain decimal digits (no sign, no blanks, nothing after it).
+std::optional<int> CountOption(const QCommandLineParser &parser, const QCommandLineOption &option)
+{
+    const QString text = parser.value(option);
+    if (!IsDigits(text, 1, 9) || text.toInt() == 0)
+        return std::nullopt;
+    return text.toInt();
+}
+
+// Seconds from 0 to one day as plain decimal digits with an optional fraction ("0.2", "30"): no
+// sign, exponent, NaN or infinity.
+std::optional<double> SecondsOption(const QCommandLineParser &parser,
+                                    const QCommandLineOption &option)
+{
+    constexpr double kOneDay = 86400;
+    const QString text = parser.value(option);
+    if (!Matches(QStringLiteral("[0-9]{1,5}(\\.[0-9]{1,6})?"), text))
+        return std::nullopt;
+    const double seconds = text.toDouble();
+    return seconds <= kOneDay ? std::optional<double>(seconds) : std::nullopt;
+}
+
 // The CJ/T 188 meter from --address, --type and --maker; the usage message when one is invalid.
 QString ReadCj188Meter(const QCommandLineParser &parser, const Options &o, ReadOptions &r)
 {
@@ -288,29 +316,29 @@ std::variant<ReadOptions, Failure> ParseRead(const QCommandLineParser &parser, c
     if (const QString error = ReadPort(port, r); !error.isEmpty())
         return usage(error);
 
-    bool ok = false;
-    const int baud = parser.value(o.baud).toInt(&ok);
-    if (!ok || baud <= 0)
-        return usage(QStringLiteral("invalid value for --baud: %1").arg(parser.value(o.baud)));
+    const auto baud = CountOption(parser, o.baud);
+    if (!baud)
+        return usage(InvalidValue(parser, o.baud));
     const QString parity = parser.value(o.parity).toUpper();
     if (!Matches(QStringLiteral("[NEO]"), parity))
-        return usage(QStringLiteral("invalid value for --parity: %1").arg(parser.value(o.parity)));
-    r.settings = QStringLiteral("%1,%2,8,1").arg(baud).arg(parity);
+        return usage(InvalidValue(parser, o.parity));
+    r.settings = QStringLiteral("%1,%2,8,1").arg(*baud).arg(parity);
 
     if (const QString error = ReadMeter(parser, o, r); !error.isEmpty())
         return usage(error);
 
-    r.timeoutMs = parser.value(o.timeout).toInt(&ok);
-    if (!ok || r.timeoutMs <= 0)
-        return usage(
-            QStringLiteral("invalid value for --timeout: %1").arg(parser.value(o.timeout)));
-    r.repeat = parser.value(o.repeat).toInt(&ok);
-    if (!ok || r.repeat <= 0)
-        return usage(QStringLiteral("invalid value for --repeat: %1").arg(parser.value(o.repeat)));
-    r.intervalS = parser.value(o.interval).toDouble(&ok);
-    if (!ok || r.intervalS < 0 || r.intervalS > 86400)
-        return usage(
-            QStringLiteral("invalid value for --interval: %1").arg(parser.value(o.interval)));
+    const auto timeoutMs = CountOption(parser, o.timeout);
+    const auto repeat = CountOption(parser, o.repeat);
+    const auto intervalS = SecondsOption(parser, o.interval);
+    if (!timeoutMs)
+        return usage(InvalidValue(parser, o.timeout));
+    if (!repeat)
+        return usage(InvalidValue(parser, o.repeat));
+    if (!intervalS)
+        return usage(InvalidValue(parser, o.interval));
+    r.timeoutMs = *timeoutMs;
+    r.repeat = *repeat;
+    r.intervalS = *intervalS;
     r.logPath = parser.value(o.log);
     return r;
 }
