@@ -121,6 +121,10 @@ void TestMeterdeskCli::shouldReportEachOutcomeOfARead_data()
     QTest::newRow("cj188 wrong checksum")
         << QStringList{"--bad-checksum"} << kReadCj188 << 2 << "current cumulative flow 1234.56"
         << "the reply failed the check";
+    QTest::newRow("cj188 echo, then a reply failing the check: the reply is shown")
+        << QStringList{"--echo", "--bad-checksum"} << kReadCj188 << 2
+        << "current cumulative flow 1234.56"
+        << "the reply failed the check";
     QTest::newRow("missing device") << QStringList() << kReadMbus << 74 << ""
                                     << "cannot open /nonexistent/tty";
     QTest::newRow("no port") << QStringList() << QStringList{"read", "--protocol", "mbus"} << 64
