@@ -11,8 +11,8 @@ struct MeterProtocol;
 // ReplyMode while no reply is awaited; otherwise it holds the id of the awaited protocol.
 inline constexpr std::uint8_t kReplyNone = 0;
 
-// The widget side of the traffic path: it only displays. The window implements it; tests record
-// the calls.
+// The display side of the traffic path: it only shows. The meter session implements it and
+// passes each call on as a signal; tests record the calls.
 class TrafficView
 {
 public:
@@ -55,7 +55,7 @@ public:
     virtual bool write(const QByteArray &bytes) = 0;
 };
 
-// The traffic state of the main window: send buffer, receive ring, reply state and counters, with
+// The traffic state of one meter line: send buffer, receive ring, reply state and counters, with
 // the send step and the receive path. Everything runs on the UI thread; nothing here is locked.
 class TrafficState
 {
