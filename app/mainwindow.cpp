@@ -1,8 +1,6 @@
 #include "mainwindow.h"
 
 #include "captionpacer.h"
-#include "cj188.h"
-#include "cj188decoder.h"
 #include "conversions.h"
 #include "framebox.h"
 #include "glowbutton.h"
@@ -10,8 +8,9 @@
 #include "lampwidget.h"
 #include "logo.h"
 #include "mbus.h"
-#include "mbusdecoder.h"
 #include "messageboxes.h"
+#include "meterfields.h"
+#include "meterprotocols.h"
 #include "polltimer.h"
 #include "productpage.h"
 #include "traffictextarea.h"
@@ -50,7 +49,7 @@ MainWindow::MainWindow(const PortMap &portMap, MessageBoxes &messages, QWidget *
 }
 
 MainWindow::MainWindow(PortMapSource portMaps, MessageBoxes &messages, QWidget *parent)
-    : QWidget(parent), m_messages(messages), m_session(std::move(portMaps))
+    : QWidget(parent), m_messages(messages), m_session(std::move(portMaps), MeterProtocols())
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral(" "));
@@ -60,21 +59,12 @@ MainWindow::MainWindow(PortMapSource portMaps, MessageBoxes &messages, QWidget *
     formPalette.setColor(QPalette::Window, bgr(kFormBack));
     setPalette(formPalette);
 
-    m_traffic.setView(this);
-    m_traffic.setPort(this);
-    m_traffic.setRecognizer(kReplyCj188, &::Cj188RecognizeReply);
-    m_traffic.setRecognizer(kReplyMbus, &::MbusRecognizeReply);
-
     buildLeftColumn();
     buildMeterArea();
     ApplyLayout(*this);
     DescribeControls(*this);
 
-    m_candidateTimer.setSingleShot(true);
-    m_candidateTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_candidateTimer, &QTimer::timeout, this, &MainWindow::checkCandidate);
-    connect(&m_session, &SerialSession::received, this, &MainWindow::onReceived);
-    connect(&m_session, &SerialSession::deviceLost, this, &MainWindow::onDeviceLost);
+    connectSession();
 
     formLoad();
 }
@@ -134,9 +124,9 @@ void MainWindow::buildSettingsFrame()
     GlowButton5 = button(settings, QStringLiteral("GlowButton5"));
     GlowButton6 = button(settings, QStringLiteral("GlowButton6"));
     clickRuns(OpenCOomPort, &MainWindow::onOpenClosePort);
-    clickRuns(GlowButton5, [this] { m_traffic.ResetTxCount(); });
+    clickRuns(GlowButton5, [this] { traffic().ResetTxCount(); });
     clickRuns(GlowButton6, [this] {
-        m_traffic.ResetRxCount();
+        traffic().ResetRxCount();
         m_rxCaption->showNow();
     });
 }
@@ -204,7 +194,7 @@ void MainWindow::buildMbusPage(QWidget *page)
 Poller *MainWindow::buildPoller(QWidget *page, const Poller::Names &names)
 {
     return new Poller(
-        page, names, [this] { return isOpen(); }, [this] { warnClosed(); }, this);
+        page, names, [this] { return m_session.lineOpen(); }, [this] { warnClosed(); }, this);
 }
 
 void MainWindow::formLoad()
@@ -258,8 +248,6 @@ void MainWindow::openPort()
         return openFailed();
     OpenCOomPort->SetCaption(kCloseCaption);
     Shape1->setColor(bgr(kLampOpen));
-    m_portOpen = true;
-    m_traffic.setBaudRate(LeadingNumber(Combo2->currentText()));
     setSettingsListsEnabled(false);
     Cj188StopPolling();
     MbusStopPolling();
@@ -268,7 +256,6 @@ void MainWindow::openPort()
 void MainWindow::openFailed()
 {
     OpenCOomPort->SetCaption(kOpenCaption);
-    m_portOpen = false;
     Shape1->setColor(bgr(kLampClosed));
     setSettingsListsEnabled(true);
     m_messages.show(QStringLiteral("通信端口") + Combo1->currentText() +
@@ -281,7 +268,6 @@ void MainWindow::closePort()
     m_session.close();
     refillPortList();
     OpenCOomPort->SetCaption(kOpenCaption);
-    m_portOpen = false;
     Shape1->setColor(bgr(kLampClosed));
     setSettingsListsEnabled(true);
     Cj188StopPolling();
@@ -299,21 +285,6 @@ void MainWindow::onDeviceLost()
                     MessageBoxes::Icon::Error, QMessageBox::Ok);
 }
 
-void MainWindow::onReceived(const QByteArray &bytes)
-{
-    m_traffic.ReceiveNotification(bytes);
-    checkCandidate();
-}
-
-void MainWindow::checkCandidate()
-{
-    const int dueInMs = m_traffic.AbandonStaleCandidate();
-    if (dueInMs < 0)
-        m_candidateTimer.stop();
-    else
-        m_candidateTimer.start(dueInMs);
-}
-
 void MainWindow::showCj188Page()
 {
     m_cj188Page->setVisible(true);
@@ -327,73 +298,69 @@ void MainWindow::showMbusPage()
     Cj188StopPolling();
 }
 
+Cj188Meter MainWindow::cj188Meter() const
+{
+    return Cj188MeterOfFields({Combo7->currentText(), Text1->text(), Text3->text(), Text2->text()});
+}
+
 void MainWindow::Cj188ReadData()
 {
-    ::Cj188ReadData(m_traffic,
-                    {Combo7->currentText(), Text1->text(), Text3->text(), Text2->text()});
+    ::Cj188ReadData(traffic(), cj188Meter());
 }
 
 void MainWindow::Cj188ReadAddress()
 {
-    ::Cj188ReadAddress(m_traffic,
-                       {Combo7->currentText(), Text1->text(), Text3->text(), Text2->text()});
+    ::Cj188ReadAddress(traffic(), Cj188TypeOfEntry(Combo7->currentText()));
 }
 
 void MainWindow::MbusReadData()
 {
-    ::MbusReadData(m_traffic, Text6->text());
+    ::MbusReadData(traffic(), MbusAddressOfText(Text6->text()));
 }
 
 void MainWindow::MbusChangeAddress()
 {
-    ::MbusChangeAddress(m_traffic, Text7->text());
+    ::MbusChangeAddress(traffic(), MbusAddressOfText(Text7->text()));
 }
 
-void MainWindow::setSendAreaText(SendArea area, const QString &text)
+void MainWindow::connectSession()
 {
-    (area == SendArea::Cj188 ? RichTextBox1 : RichTextBox4)->setText(text);
+    // Each meter page shows its protocol's requests in its one-line send area.
+    m_sendAreas = {{kReplyCj188, RichTextBox1}, {kReplyMbus, RichTextBox4}};
+    connect(&m_session, &MeterSession::deviceLost, this, &MainWindow::onDeviceLost);
+    connect(&m_session, &MeterSession::requestShown, this, &MainWindow::showRequest);
+    connect(&m_session, &MeterSession::closedPortUsed, this, &MainWindow::warnClosed);
+    connect(&m_session, &MeterSession::replyAreasCleared, this, [this] {
+        RichTextBox2->clear();
+        RichTextBox3->clear();
+    });
+    connect(&m_session, &MeterSession::receiveShown, this,
+            [this](const QString &text) { RichTextBox2->appendText(text); });
+    connect(&m_session, &MeterSession::txCountChanged, this,
+            [this](qint64 count) { GlowButton5->SetCaption(QString::number(count)); });
+    // The received count changes with every read while a meter streams: painted with the bytes
+    // of the receive area, once per frame, instead of once per read.
+    connect(&m_session, &MeterSession::rxCountChanged, this,
+            [this](qint64 count) { m_rxCaption->setCaption(QString::number(count)); });
+    connect(
+        &m_session, &MeterSession::checkedReply, this,
+        [this](quint8, const QByteArray &, const DecodedReply &reply) { showCheckedReply(reply); });
 }
 
-void MainWindow::clearReplyAreas()
+void MainWindow::showRequest(quint8 protocol, const QString &text)
 {
-    RichTextBox2->clear();
-    RichTextBox3->clear();
+    if (TrafficTextArea *area = m_sendAreas.value(protocol))
+        area->setText(text);
 }
 
-void MainWindow::appendReceiveText(const QString &text)
+void MainWindow::showCheckedReply(const DecodedReply &reply)
 {
-    RichTextBox2->appendText(text);
-}
-
-void MainWindow::showCheckedReply()
-{
-    // A checked read-data reply (ReplyMode still names its protocol): its values follow.
-    const bool cj188 = m_traffic.ReplyMode == kReplyCj188;
-    const DecodedReply reply = cj188 ? Cj188DecodeReply(Cj188CheckedFrame(m_traffic))
-                                     : MbusDecodeReply(MbusCheckedFrame(m_traffic));
     RichTextBox3->setText(
         (QStringList{kChecksumPassedText} + DecodedReplyLines(reply)).join(QLatin1Char('\n')));
-}
-
-void MainWindow::setTxCaption(const QString &text)
-{
-    GlowButton5->SetCaption(text);
-}
-
-void MainWindow::setRxCaption(const QString &text)
-{
-    // Changes with every read while a meter streams: painted with the bytes of the receive area,
-    // once per frame, instead of once per read.
-    m_rxCaption->setCaption(text);
 }
 
 void MainWindow::warnClosed()
 {
     m_messages.show(PortClosedText(Combo1->currentText()), kSystemPromptTitle,
                     MessageBoxes::Icon::None, QMessageBox::Ok);
-}
-
-bool MainWindow::write(const QByteArray &bytes)
-{
-    return m_session.write(bytes);
 }

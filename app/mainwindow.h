@@ -1,11 +1,11 @@
 #pragma once
 
+#include "cj188.h"
 #include "glowbutton.h"
+#include "metersession.h"
 #include "poller.h"
-#include "serialsession.h"
-#include "trafficstate.h"
 
-#include <QTimer>
+#include <QHash>
 #include <QUrl>
 #include <QWidget>
 #include <functional>
@@ -25,15 +25,15 @@ class PortList;
 inline const QString kChecksumPassedText = QStringLiteral("校验通过！");
 
 // The only window of the program: serial settings on the left, the two meter pages, the receive
-// area and the data-analysis area on the right. It owns the traffic state and, through its serial
-// session, the port, and drives the meter commands of both protocols.
-class MainWindow : public QWidget, private TrafficView, private TrafficPort
+// area and the data-analysis area on the right. Its meter session owns the port and the traffic
+// state; the window drives the meter commands of both protocols and shows what the session tells.
+class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
     // Gives the map of devices behind COM1 to COM20; asked before every probe of the port list,
     // so that a changed map shows at the next probe.
-    using PortMapSource = SerialSession::PortMapSource;
+    using PortMapSource = MeterSession::PortMapSource;
 
     // `portMaps` says which device stands behind each port; `messages` shows (or records) every
     // modal message.
@@ -50,7 +50,7 @@ public:
     // Every chunk sent and received goes to `log` too (nullptr: none); the window does not own it.
     void setTrafficLog(TrafficLog *log) { m_session.setTrafficLog(log); }
 
-    TrafficState &traffic() { return m_traffic; }
+    TrafficState &traffic() { return m_session.traffic(); }
     SerialComm &port() { return m_session.comm(); }
 
     // The page commands, as the buttons and timers run them.
@@ -64,17 +64,13 @@ public:
     void MbusStopPolling() { m_mbusPolling->stop(); }
 
 private:
-    // TrafficView
-    void setSendAreaText(SendArea area, const QString &text) override;
-    void clearReplyAreas() override;
-    void appendReceiveText(const QString &text) override;
-    void showCheckedReply() override;
-    void setTxCaption(const QString &text) override;
-    void setRxCaption(const QString &text) override;
-    // TrafficPort
-    bool isOpen() const override { return m_portOpen; }
-    void warnClosed() override;
-    bool write(const QByteArray &bytes) override;
+    // What the session tells, shown.
+    void connectSession();
+    void showRequest(quint8 protocol, const QString &text);
+    void showCheckedReply(const DecodedReply &reply);
+    void warnClosed();
+    // The CJ/T 188 page's texts as the meter a request goes to.
+    Cj188Meter cj188Meter() const;
 
     // Runs `slot` at each click of `button`.
     template <typename Slot> void clickRuns(GlowButton *button, Slot slot)
@@ -97,21 +93,12 @@ private:
     void openPort();
     void openFailed();
     void closePort();
-    void onReceived(const QByteArray &bytes);
-    // Gives up a stalled candidate frame when due and waits for the next one to stall.
-    void checkCandidate();
     void onDeviceLost();
     void showCj188Page();
     void showMbusPage();
 
     MessageBoxes &m_messages;
-    SerialSession m_session;
-    // Open as far as the window knows: the port object counts as closed as soon as it notices a
-    // device loss, which the window hears of from the event loop.
-    bool m_portOpen = false;
-    TrafficState m_traffic;
-    // Fires when the candidate frame under assembly would go stale.
-    QTimer m_candidateTimer;
+    MeterSession m_session;
     // Paints the received count with the receive area's frames.
     CaptionPacer *m_rxCaption = nullptr;
     std::function<void()> m_exitHandler;
@@ -135,6 +122,8 @@ private:
     TrafficTextArea *RichTextBox2 = nullptr;
     TrafficTextArea *RichTextBox3 = nullptr;
     TrafficTextArea *RichTextBox4 = nullptr;
+    // The send area of each protocol's page, by protocol id.
+    QHash<quint8, TrafficTextArea *> m_sendAreas;
 
     // CJ188 page
     QLineEdit *Text1 = nullptr;

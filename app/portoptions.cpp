@@ -9,7 +9,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace {
 
@@ -74,12 +73,6 @@ int ListPortsMain(int argc, char *argv[])
         writeError(problem);
     QTextStream(stdout) << PortListing(loaded);
     return 0;
-}
-
-std::function<PortMap()> PortMapSourceOver(QList<PortMapping> mappings)
-{
-    auto loader = std::make_shared<PortMapLoader>(std::move(mappings));
-    return [loader] { return loader->loadAndReport(writeError); };
 }
 
 std::function<PortMap()> PortMapFromCommandLine(const QCommandLineParser &parser)

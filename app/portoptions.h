@@ -1,6 +1,7 @@
 #pragma once
 
 #include "portmapfile.h"
+#include "portmaploader.h"
 #include "serialcomm.h"
 
 #include <functional>
@@ -29,9 +30,6 @@ bool ListPortsRequested(int argc, const char *const *argv);
 // map on standard error; returns the exit status.
 int ListPortsMain(int argc, char *argv[]);
 
-// The port map for the window: reads the map (`mappings` over the user file over the system files
-// over the built-in table) at every call and writes each new problem to standard error once.
-std::function<PortMap()> PortMapSourceOver(QList<PortMapping> mappings);
 // The same with the --port mappings of the command line; faulty --port values are reported on
 // standard error.
 std::function<PortMap()> PortMapFromCommandLine(const QCommandLineParser &parser);

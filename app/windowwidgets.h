@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serialsession.h"
+#include "metersession.h"
 #include <QColor>
 
 #include <QComboBox>

@@ -7,6 +7,7 @@
 
 #include "cj188.h"
 #include "mbus.h"
+#include "meterprotocols.h"
 #include "trafficstate.h"
 
 #include <QByteArray>
@@ -26,7 +27,7 @@ constexpr int kRepliesPerPass = 20000;
 class CountingView : public NullTrafficView
 {
 public:
-    void showCheckedReply() override { ++checkedReplies; }
+    void showCheckedReply(const MeterProtocol &, const QByteArray &) override { ++checkedReplies; }
 
     long long checkedReplies = 0;
 };
@@ -63,6 +64,14 @@ QByteArray mbusReply(std::mt19937 &random)
     return frame;
 }
 
+// Each protocol's replies, taken in turn.
+struct ReplySource
+{
+    const MeterProtocol *protocol;
+    QByteArray (*make)(std::mt19937 &random);
+};
+const ReplySource kSources[] = {{&kCj188Protocol, &cj188Reply}, {&kMbusProtocol, &mbusReply}};
+
 struct Reply
 {
     std::uint8_t mode;
@@ -78,9 +87,9 @@ QList<Reply> makeTraffic(qsizetype *totalBytes)
     QList<Reply> replies;
     *totalBytes = 0;
     for (int r = 0; r < kRepliesPerPass; ++r) {
-        const bool cj = r % 2 == 0;
-        const QByteArray frame = cj ? cj188Reply(random) : mbusReply(random);
-        Reply reply{cj ? std::uint8_t(kReplyCj188) : std::uint8_t(kReplyMbus), {}};
+        const ReplySource &source = kSources[r % std::size(kSources)];
+        const QByteArray frame = source.make(random);
+        Reply reply{source.protocol->id, {}};
         for (qsizetype at = 0; at < frame.size();) {
             const int size = kPieceSizes[random() % std::size(kPieceSizes)];
             reply.notifications << frame.mid(at, size);
@@ -104,8 +113,8 @@ int main(int argc, char **argv)
 
     CountingView view;
     TrafficState state(&view);
-    state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
-    state.setRecognizer(kReplyMbus, MbusRecognizeReply);
+    for (const MeterProtocol *protocol : MeterProtocols())
+        state.addProtocol(*protocol);
 
     long long bytes = 0;
     long long notifications = 0;

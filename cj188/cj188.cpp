@@ -1,5 +1,6 @@
 #include "cj188.h"
 
+#include "cj188decoder.h"
 #include "conversions.h"
 #include "requestwriter.h"
 #include "trafficstate.h"
@@ -21,33 +22,21 @@ constexpr int kFirstAddressPos = 2;
 constexpr int kLengthPos = 10;
 constexpr int kFirstDataPos = 11;
 
-const QString kPadLeft = QStringLiteral("L");
-
-// The text without leading and trailing spaces; tabs and other blanks are kept.
-QString trimSpaces(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
+// The C field's bit that marks a reply; a request (or its echo) has it clear.
+constexpr int kControlPos = 9;
+constexpr std::uint8_t kReplyBit = 0x80;
 
 // FE FE FE 68 T: wake-up bytes (not summed), start byte and meter type.
-void putHead(RequestWriter &frame, const QString &meterType)
+void putHead(RequestWriter &frame, std::optional<std::uint8_t> type)
 {
     frame.putUnsummed({kWakeUp, kWakeUp, kWakeUp});
     frame.put(kStart);
-    // The two characters before the final "H" of an item such as "冷水水表 - 10H".
-    frame.put(PairToByte(meterType.mid(7, 2)));
+    frame.put(type);
 }
 
-// A manufacturer code box as one BCD byte: "33" -> 0x33, "" -> 0x00, "7" -> 0x07.
-std::optional<std::uint8_t> makerCodeByte(const QString &text)
+bool isRequest(const std::uint8_t *frame)
 {
-    return PairToByte(PadText(trimSpaces(text), 2, kPadLeft));
+    return (frame[kControlPos] & kReplyBit) == 0;
 }
 
 // Whether the frame in FrameBuf carries the address of the armed request (its echo does too). A
@@ -68,30 +57,37 @@ bool carriesRequestedAddress(const TrafficState &state)
 
 } // namespace
 
-void Cj188ReadData(TrafficState &state, const Cj188Fields &fields)
+std::array<std::optional<std::uint8_t>, 5> Cj188AddressBytes(const QString &digits)
 {
-    RequestWriter frame(state);
-    putHead(frame, fields.meterType);
-    // The address travels least significant pair first: "0012345678" -> 78 56 34 12 00.
-    const QString address = PadText(trimSpaces(fields.address), kAddressDigits, kPadLeft);
+    const QString address = PadText(digits, kAddressDigits, QStringLiteral("L"));
+    std::array<std::optional<std::uint8_t>, 5> bytes{};
     for (int k = 0; k < 5; ++k)
-        frame.put(PairToByte(address.mid(kAddressDigits - 2 - 2 * k, 2)));
-    frame.put(makerCodeByte(fields.makerCodeA5));
-    frame.put(makerCodeByte(fields.makerCodeA6));
-    frame.put({0x01, 0x03, 0x1F, 0x90, 0x01}); // C, L, DI0, DI1 (901F: read data), SER
-    frame.putTail();
-    state.SendFrame(SendArea::Cj188, kCj188LastIndex, kReplyCj188);
+        bytes[k] = PairToByte(address.mid(kAddressDigits - 2 - 2 * k, 2));
+    return bytes;
 }
 
-void Cj188ReadAddress(TrafficState &state, const Cj188Fields &fields)
+void Cj188ReadData(TrafficState &state, const Cj188Meter &meter)
 {
     RequestWriter frame(state);
-    putHead(frame, fields.meterType);
+    putHead(frame, meter.type);
+    for (const std::optional<std::uint8_t> &byte : meter.address)
+        frame.put(byte);
+    for (const std::optional<std::uint8_t> &byte : meter.maker)
+        frame.put(byte);
+    frame.put({0x01, 0x03, 0x1F, 0x90, 0x01}); // C, L, DI0, DI1 (901F: read data), SER
+    frame.putTail();
+    state.SendFrame(kReplyCj188, kCj188LastIndex, true);
+}
+
+void Cj188ReadAddress(TrafficState &state, std::optional<std::uint8_t> type)
+{
+    RequestWriter frame(state);
+    putHead(frame, type);
     for (int i = 0; i < kAddressBytes; ++i)
         frame.put(kWildcardAddress);
     frame.put({0x03, 0x03, 0x0A, 0x81, 0x01}); // C, L, DI0, DI1 (810A: read address), SER
     frame.putTail();
-    state.SendFrame(SendArea::Cj188, kCj188LastIndex, std::nullopt);
+    state.SendFrame(kReplyCj188, kCj188LastIndex, false);
 }
 
 // A frame is 68 T A0..A6 C L data CS 16: it is accepted when CS equals the sum of everything from
@@ -99,5 +95,13 @@ void Cj188ReadAddress(TrafficState &state, const Cj188Fields &fields)
 // of the request.
 void Cj188RecognizeReply(TrafficState &state)
 {
-    state.RecognizeFrame({kLengthPos, kFirstDataPos, 0, nullptr, &carriesRequestedAddress});
+    state.RecognizeFrame(kCj188Protocol.layout);
 }
+
+const MeterProtocol kCj188Protocol{
+    kReplyCj188,
+    QLatin1StringView("cj188"),
+    {kLengthPos, kFirstDataPos, 0, nullptr, &isRequest, &carriesRequestedAddress},
+    &Cj188RecognizeReply,
+    &Cj188DecodeReply,
+};

@@ -1,27 +1,45 @@
 #pragma once
 
+#include "meterprotocol.h"
+
 #include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
 
 class TrafficState;
 
-// The CJ/T 188 page's input texts, read afresh for every request.
-struct Cj188Fields
+// The id of CJ/T 188 in ReplyMode while its reply is awaited.
+inline constexpr std::uint8_t kReplyCj188 = 1;
+
+// CJ/T 188 as the traffic path, the session and the programs see it.
+extern const MeterProtocol kCj188Protocol;
+
+// The meter a request goes to. A byte that is none (its text did not convert) leaves the byte
+// TxBuf holds there, which is summed all the same.
+struct Cj188Meter
 {
-    QString meterType;   // Combo7, e.g. "冷水水表 - 10H"
-    QString address;     // Text1, up to ten decimal digits
-    QString makerCodeA5; // Text3, two decimal digits
-    QString makerCodeA6; // Text2, two decimal digits
+    std::optional<std::uint8_t> type; // T, e.g. 0x10 for a cold-water meter
+    // A0..A4: the address in BCD, least significant pair first ("0012345678" -> 78 56 34 12 00).
+    std::array<std::optional<std::uint8_t>, 5> address{};
+    // A5 and A6: the manufacturer code, e.g. 0x33 0x78 for "3378".
+    std::array<std::optional<std::uint8_t>, 2> maker{};
 };
+
+// An address of up to ten decimal digits as A0..A4, padded with leading zeros; a pair that does
+// not convert gives none.
+std::array<std::optional<std::uint8_t>, 5> Cj188AddressBytes(const QString &digits);
 
 // Index of the last byte (the end byte 16) of both 19-byte requests in TxBuf.
 inline constexpr int kCj188LastIndex = 18;
 
 // Builds the read-meter-data request (C 01, DI 901F) in TxBuf and sends it, arming the reply
-// recognizer. A field that does not convert leaves its TxBuf byte as it was (still summed).
-void Cj188ReadData(TrafficState &state, const Cj188Fields &fields);
-// Builds the read-meter-address request (C 03, DI 810A, address all AA) and sends it without
-// arming the recognizer.
-void Cj188ReadAddress(TrafficState &state, const Cj188Fields &fields);
+// recognizer.
+void Cj188ReadData(TrafficState &state, const Cj188Meter &meter);
+// Builds the read-meter-address request (C 03, DI 810A, address all AA) for a meter of `type` and
+// sends it without arming the recognizer.
+void Cj188ReadAddress(TrafficState &state, std::optional<std::uint8_t> type);
 // Hunts for a CJ/T 188 frame in the receive ring and sets FrameReady on a checked one that
-// carries the address of the armed request.
+// carries the address of the armed request (and, while the traffic state skips requests, marks a
+// reply in C).
 void Cj188RecognizeReply(TrafficState &state);

@@ -1,7 +1,6 @@
 #include "cj188decoder.h"
 
 #include "conversions.h"
-#include "trafficstate.h"
 
 #include <algorithm>
 #include <array>
@@ -380,16 +379,4 @@ DecodedReply Cj188DecodeReply(QByteArrayView frame)
                       QStringLiteral("校验和后没有结束符16"));
     DecodeData(frame, data, reply);
     return reply;
-}
-
-QByteArray Cj188CheckedFrame(const TrafficState &state)
-{
-    const int end = std::min(kDataPos + state.FrameBuf[kLengthPos], TrafficState::kFrameBufSize);
-    QByteArray frame(reinterpret_cast<const char *>(state.FrameBuf.data()), end);
-    std::uint8_t sum = 0;
-    for (const char c : std::as_const(frame))
-        sum = std::uint8_t(sum + std::uint8_t(c));
-    frame.append(char(sum));
-    frame.append(char(kEnd));
-    return frame;
 }

@@ -5,14 +5,15 @@
 // belongs to that request.
 #include "cj188.h"
 #include "mbus.h"
+#include "meterprotocols.h"
 #include "trafficstate.h"
 
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -53,12 +54,64 @@ std::uint8_t sum(const QByteArray &bytes, qsizetype from, qsizetype to)
     return std::uint8_t(total);
 }
 
+std::uint8_t byteAt(const QByteArray &bytes, qsizetype i)
+{
+    return std::uint8_t(bytes.at(i));
+}
+
+// A CJ/T 188 frame 68 T A0..A6 C L data CS 16 with the address asked (AA: any).
+void checkCj188(const QByteArray &frame, const QByteArray &request)
+{
+    require(frame.size() >= 13 && frame.size() == 13 + byteAt(frame, 10), "CJ/T 188 size");
+    const int length = byteAt(frame, 10);
+    require(byteAt(frame, 11 + length) == sum(frame, 0, 11 + length), "CJ/T 188 sum");
+    const qsizetype start = request.indexOf('\x68');
+    require(start >= 0, "CJ/T 188 request");
+    for (int i = 0; i < 7; ++i) {
+        const std::uint8_t asked = byteAt(request, start + 2 + i);
+        require(asked == 0xAA || asked == byteAt(frame, 2 + i), "CJ/T 188 address");
+    }
+}
+
+// An M-Bus RSP_UD long frame 68 L L 68 C A CI data CS 16 from the meter asked (FD-FF: any).
+void checkMbus(const QByteArray &frame, const QByteArray &request)
+{
+    require(frame.size() >= 9 && frame.size() == byteAt(frame, 2) + 6, "M-Bus size");
+    const int length = byteAt(frame, 2);
+    require(byteAt(frame, 1) == length && byteAt(frame, 3) == 0x68 && length >= 3, "long frame");
+    require(byteAt(frame, length + 4) == sum(frame, 4, length + 4), "M-Bus sum");
+    require((byteAt(frame, 4) & 0xCF) == 0x08, "RSP_UD");
+    const std::uint8_t asked = byteAt(request, 2);
+    require(asked >= 0xFD || asked == byteAt(frame, 5), "M-Bus address");
+}
+
+// The rules of each protocol, written apart from its recognizer.
+struct Oracle
+{
+    const MeterProtocol *protocol;
+    void (*check)(const QByteArray &frame, const QByteArray &request);
+};
+const Oracle kOracles[] = {{&kCj188Protocol, &checkCj188}, {&kMbusProtocol, &checkMbus}};
+
 class Checker : public NullTrafficView, public TrafficPort
 {
 public:
     explicit Checker(TrafficState &state) : m_state(state) {}
 
-    void showCheckedReply() override { checkVerdict(); }
+    void showCheckedReply(const MeterProtocol &protocol, const QByteArray &frame) override
+    {
+        require(m_state.ReplyMode == protocol.id, "verdict without a request");
+        bool checked = false;
+        for (const Oracle &oracle : kOracles) {
+            if (oracle.protocol == &protocol) {
+                oracle.check(frame, armedRequest);
+                checked = true;
+            }
+        }
+        require(checked, "verdict of an unknown protocol");
+        require(frame.endsWith('\x16'), "end byte");
+        require(receivedSinceArmed.contains(frame), "frame received after its request");
+    }
     bool isOpen() const override { return true; }
     void warnClosed() override {}
     bool write(const QByteArray &bytes) override
@@ -73,34 +126,6 @@ public:
     QByteArray lastWrite;
 
 private:
-    void checkVerdict()
-    {
-        const auto &f = m_state.FrameBuf;
-        QByteArray frame;
-        if (m_state.ReplyMode == kReplyCj188) {
-            const int length = f[10];
-            frame = QByteArray(reinterpret_cast<const char *>(f.data()), 13 + length);
-            require(std::uint8_t(frame[11 + length]) == sum(frame, 0, 11 + length), "CJ/T 188 sum");
-            const qsizetype start = armedRequest.indexOf('\x68');
-            require(start >= 0, "CJ/T 188 request");
-            for (int i = 0; i < 7; ++i) {
-                const auto asked = std::uint8_t(armedRequest[start + 2 + i]);
-                require(asked == 0xAA || asked == f[2 + i], "CJ/T 188 address");
-            }
-        } else {
-            require(m_state.ReplyMode == kReplyMbus, "verdict without a request");
-            const int length = f[2];
-            frame = QByteArray(reinterpret_cast<const char *>(f.data()), length + 6);
-            require(f[1] == f[2] && f[3] == 0x68 && length >= 3, "long frame");
-            require(std::uint8_t(frame[length + 4]) == sum(frame, 4, length + 4), "M-Bus sum");
-            require((f[4] & 0xCF) == 0x08, "RSP_UD");
-            const auto asked = std::uint8_t(armedRequest[2]);
-            require(asked >= 0xFD || asked == f[5], "M-Bus address");
-        }
-        require(frame.endsWith('\x16'), "end byte");
-        require(receivedSinceArmed.contains(frame), "frame received after its request");
-    }
-
     TrafficState &m_state;
 };
 
@@ -112,8 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Checker checker(state);
     state.setView(&checker);
     state.setPort(&checker);
-    state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
-    state.setRecognizer(kReplyMbus, MbusRecognizeReply);
+    for (const MeterProtocol *protocol : MeterProtocols())
+        state.addProtocol(*protocol);
     std::int64_t now = 0;
     state.setClock([&now] { return now; });
 
@@ -123,24 +148,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const std::uint8_t op = script.next();
         switch (op % 8) {
         case 0: {
-            const Cj188Fields fields{QStringLiteral("冷水水表 - 10H"),
-                                     QString::number(script.next() % 4), QStringLiteral("33"),
-                                     QStringLiteral("78")};
-            Cj188ReadData(state, fields);
+            const Cj188Meter meter{
+                0x10, Cj188AddressBytes(QString::number(script.next() % 4)), {0x33, 0x78}};
+            Cj188ReadData(state, meter);
             checker.armedRequest = checker.lastWrite;
             checker.receivedSinceArmed.clear();
             break;
         }
         case 1:
-            MbusReadData(state, QString::number(script.next(), 16));
+            MbusReadData(state, script.next());
             checker.armedRequest = checker.lastWrite;
             checker.receivedSinceArmed.clear();
             break;
         case 2:
             if (op & 0x80)
-                Cj188ReadAddress(state, Cj188Fields{QStringLiteral("冷水水表 - 10H"), {}, {}, {}});
+                Cj188ReadAddress(state, 0x10);
             else
-                MbusChangeAddress(state, QStringLiteral("05"));
+                MbusChangeAddress(state, 0x05);
             break;
         case 3:
             now += script.next();

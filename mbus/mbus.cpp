@@ -1,6 +1,6 @@
 #include "mbus.h"
 
-#include "conversions.h"
+#include "mbusdecoder.h"
 #include "requestwriter.h"
 #include "trafficstate.h"
 
@@ -40,6 +40,13 @@ bool fitsLongFrame(const std::uint8_t *frame, int pos)
     }
 }
 
+// A frame from the primary station (a request, or the line's echo of one) has the PRM bit set.
+bool isRequest(const std::uint8_t *frame)
+{
+    constexpr std::uint8_t kPrimaryStation = 0x40;
+    return (frame[kSumStartPos] & kPrimaryStation) != 0;
+}
+
 // Whether the long frame in FrameBuf is an RSP_UD (any FCB/ACD/DFC bits) from the meter the
 // armed REQ_UD2 went to. Requests to FD (secondary addressing), FE (point to point) and FF
 // (broadcast) are answered under the meter's own address.
@@ -58,29 +65,36 @@ bool answersRequest(const TrafficState &state)
 
 } // namespace
 
-void MbusReadData(TrafficState &state, const QString &addressText)
+void MbusReadData(TrafficState &state, std::uint8_t primaryAddress)
 {
     RequestWriter frame(state);
     frame.putUnsummed({kShortStart});
-    frame.put({kReqUd2, std::uint8_t(HexPairValue(addressText))});
+    frame.put({kReqUd2, primaryAddress});
     frame.putTail();
-    state.SendFrame(SendArea::Mbus, kMbusReadDataLastIndex, kReplyMbus);
+    state.SendFrame(kReplyMbus, kMbusReadDataLastIndex, true);
 }
 
-void MbusChangeAddress(TrafficState &state, const QString &newAddressText)
+void MbusChangeAddress(TrafficState &state, std::uint8_t newAddress)
 {
     constexpr std::uint8_t kLength = 0x06; // C, A, CI, DIF, VIF and the new address
     RequestWriter frame(state);
     frame.putUnsummed({kLongStart, kLength, kLength, kLongStart});
-    frame.put({kSndUd, kPointToPoint, kCiDataSend, kDifInt8, kVifBusAddress,
-               std::uint8_t(HexPairValue(newAddressText))});
+    frame.put({kSndUd, kPointToPoint, kCiDataSend, kDifInt8, kVifBusAddress, newAddress});
     frame.putTail();
-    state.SendFrame(SendArea::Mbus, kMbusChangeAddressLastIndex, std::nullopt);
+    state.SendFrame(kReplyMbus, kMbusChangeAddressLastIndex, false);
 }
 
 // A candidate that is not a long frame is given up as soon as that shows; a long frame is accepted
 // when its checksum and stop byte are right and it is the RSP_UD of the meter asked.
 void MbusRecognizeReply(TrafficState &state)
 {
-    state.RecognizeFrame({kLengthPos, kSumStartPos, kSumStartPos, &fitsLongFrame, &answersRequest});
+    state.RecognizeFrame(kMbusProtocol.layout);
 }
+
+const MeterProtocol kMbusProtocol{
+    kReplyMbus,
+    QLatin1StringView("mbus"),
+    {kLengthPos, kSumStartPos, kSumStartPos, &fitsLongFrame, &isRequest, &answersRequest},
+    &MbusRecognizeReply,
+    &MbusDecodeReply,
+};

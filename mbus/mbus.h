@@ -1,18 +1,25 @@
 #pragma once
 
-#include <QString>
+#include "meterprotocol.h"
+
+#include <cstdint>
 
 class TrafficState;
+
+// The id of the M-Bus link layer in ReplyMode while its reply is awaited.
+inline constexpr std::uint8_t kReplyMbus = 2;
+
+// M-Bus (EN 13757-2) as the traffic path, the session and the programs see it.
+extern const MeterProtocol kMbusProtocol;
 
 inline constexpr int kMbusReadDataLastIndex = 4;
 inline constexpr int kMbusChangeAddressLastIndex = 11;
 
-// Builds REQ_UD2 (10 5B A CS 16) for the primary address in `addressText` (hex, first two
-// characters, empty = 0) and sends it, arming the reply recognizer.
-void MbusReadData(TrafficState &state, const QString &addressText);
-// Builds SND_UD to FE setting the primary address from `newAddressText` and sends it without
-// arming the recognizer.
-void MbusChangeAddress(TrafficState &state, const QString &newAddressText);
+// Builds REQ_UD2 (10 5B A CS 16) for `primaryAddress` and sends it, arming the reply recognizer.
+void MbusReadData(TrafficState &state, std::uint8_t primaryAddress);
+// Builds SND_UD to FE setting the primary address to `newAddress` and sends it without arming
+// the recognizer.
+void MbusChangeAddress(TrafficState &state, std::uint8_t newAddress);
 // Hunts for an M-Bus long frame in the receive ring and sets FrameReady on a checked RSP_UD of
 // the meter the armed request went to.
 void MbusRecognizeReply(TrafficState &state);

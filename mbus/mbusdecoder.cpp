@@ -4,7 +4,6 @@
 #include "mbusrecords.h"
 #include "mbusvalue.h"
 #include "mbusvif.h"
-#include "trafficstate.h"
 
 #include <algorithm>
 #include <array>
@@ -241,17 +240,4 @@ DecodedReply MbusDecodeReply(QByteArrayView frame)
         ReadShortHeader(reply, rest, msbFirst);
     ReadRecords(rest.sliced(headerSize), msbFirst, medium, reply);
     return reply;
-}
-
-QByteArray MbusCheckedFrame(const TrafficState &state)
-{
-    const int end =
-        std::min(kUserDataPos + state.FrameBuf[kLengthPos], TrafficState::kFrameBufSize);
-    QByteArray frame(reinterpret_cast<const char *>(state.FrameBuf.data()), end);
-    std::uint8_t sum = 0;
-    for (int i = kUserDataPos; i < frame.size(); ++i)
-        sum = std::uint8_t(sum + std::uint8_t(frame[i]));
-    frame.append(char(sum));
-    frame.append(char(kStop));
-    return frame;
 }

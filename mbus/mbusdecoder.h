@@ -5,8 +5,6 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
-class TrafficState;
-
 // Decodes an M-Bus RSP_UD long frame (68 L L 68 C A CI data CS 16, EN 13757-2) with its
 // EN 13757-3 variable data: CI 72 and 76 (long header; 76 sends multi-byte fields high byte
 // first), 7A (short header) and 78 (no header). "checked" says whether the CS byte equals the sum
@@ -14,7 +12,3 @@ class TrafficState;
 // given: nothing past the frame is read. A record that cannot be decoded is kept with its raw
 // bytes and an error; a record cut short ends the decoding.
 DecodedReply MbusDecodeReply(QByteArrayView frame);
-
-// The long frame the M-Bus recognizer has just accepted, rebuilt from FrameBuf (which holds
-// everything before the checksum byte) with its checksum and stop byte.
-QByteArray MbusCheckedFrame(const TrafficState &state);

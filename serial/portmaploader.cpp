@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cstdio>
+#include <memory>
+
 namespace {
 
 const QString kMapFile = QStringLiteral("MeterDesk/ports.ini");
@@ -76,4 +79,15 @@ PortMap PortMapLoader::loadAndReport(const std::function<void(const QString &)> 
     }
     m_reported = loaded.problems;
     return loaded.map;
+}
+
+std::function<PortMap()> PortMapSourceOver(QList<PortMapping> mappings)
+{
+    auto loader = std::make_shared<PortMapLoader>(std::move(mappings));
+    return [loader] {
+        return loader->loadAndReport([](const QString &problem) {
+            std::fputs((problem + u'\n').toLocal8Bit().constData(), stderr);
+            std::fflush(stderr);
+        });
+    };
 }

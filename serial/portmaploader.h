@@ -44,3 +44,8 @@ private:
     PortMap m_builtIn;
     QStringList m_reported;
 };
+
+// A port map source for a program: reads the map (`mappings` over the user file over the system
+// files over the built-in table) at every call and writes each new problem to standard error
+// once.
+std::function<PortMap()> PortMapSourceOver(QList<PortMapping> mappings);

@@ -1,6 +1,7 @@
 #include "cj188.h"
 #include "conversions.h"
 #include "mbus.h"
+#include "meterfields.h"
 #include "recordingtrafficview.h"
 #include "trafficstate.h"
 
@@ -57,6 +58,8 @@ private slots:
     void shouldBuildTheReadAddressRequestAndKeepTheReplyMode();
     void shouldReportOnlyACheckedReplyOfTheMeterAsked_data();
     void shouldReportOnlyACheckedReplyOfTheMeterAsked();
+    void shouldPassOverEchoedRequestsWhenAsked_data();
+    void shouldPassOverEchoedRequestsWhenAsked();
 };
 
 void TestCj188::shouldBuildTheReadDataRequestFromTheFields_data()
@@ -124,7 +127,7 @@ void TestCj188::shouldBuildTheReadDataRequestFromTheFields()
     TrafficState state = view.newTrafficState();
     state.TxBuf.fill(kOldByte);
 
-    Cj188ReadData(state, input);
+    Cj188ReadData(state, Cj188MeterOfFields(input));
 
     QCOMPARE(TxFrame(state, kCj188LastIndex), frame);
     QCOMPARE(state.TxBuf[kCj188LastIndex + 1], kOldByte); // the rest of TxBuf is left alone
@@ -165,8 +168,7 @@ void TestCj188::shouldBuildTheReadAddressRequestAndKeepTheReplyMode()
     TrafficState state = view.newTrafficState();
     state.ReplyMode = std::uint8_t(replyMode);
 
-    // The address boxes are not read.
-    Cj188ReadAddress(state, fields(type, "12345678", "A1", "99"));
+    Cj188ReadAddress(state, Cj188TypeOfEntry(type));
 
     QCOMPARE(TxFrame(state, kCj188LastIndex), frame);
     QCOMPARE(view.writes, QList<QByteArray>{frame});
@@ -202,11 +204,11 @@ void TestCj188::shouldReportOnlyACheckedReplyOfTheMeterAsked_data()
         << qsizetype(15) << QByteArray();
     QTest::newRow("two replies: first reported, second stays unread")
         << kWaterReply + kEmptyReply << kWaterReplyCs << kEmptyReply;
-    QByteArray longest =
-        Bytes({0x68, 0x10, 0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, 0x81, 0xFF}) +
-        QByteArray(255, '\0');
+    QByteArray longest = Bytes({0x68, 0x10, 0x78, 0x56, 0x34, 0x12, 0x00, 0x33, 0x78, 0x81, 0xFF}) +
+                         QByteArray(255, '\0');
     longest += SumOf(longest);
-    QTest::newRow("L = 255 is accepted") << longest + Bytes({0x16}) << qsizetype(266) << QByteArray();
+    QTest::newRow("L = 255 is accepted")
+        << longest + Bytes({0x16}) << qsizetype(266) << QByteArray();
 }
 
 void TestCj188::shouldReportOnlyACheckedReplyOfTheMeterAsked()
@@ -218,12 +220,41 @@ void TestCj188::shouldReportOnlyACheckedReplyOfTheMeterAsked()
     for (const FeedPlan &plan : FeedPlans(stream.size())) {
         RecordingTrafficView view;
         TrafficState state = view.newTrafficState();
-        Cj188ReadData(state, fields(kColdWater, "12345678"));
+        Cj188ReadData(state, Cj188MeterOfFields(fields(kColdWater, "12345678")));
 
         QCOMPARE(FeedAndDescribe(state, view, stream, plan),
                  ExpectedOutcome(plan, checksumIndex, left));
         QCOMPARE(state.ReplyMode, std::uint8_t(checksumIndex < 0 ? kReplyCj188 : kReplyNone));
         QCOMPARE(state.AwaitingReply, checksumIndex < 0);
+    }
+}
+
+void TestCj188::shouldPassOverEchoedRequestsWhenAsked_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<qsizetype>("checksumIndex"); // of the reply reported, -1: none
+
+    const QByteArray echo = readDataRequest(0x10, {0x78, 0x56, 0x34, 0x12, 0x00}, 0x33, 0x78, 0xEB);
+    QTest::newRow("echo alone") << echo << qsizetype(-1);
+    QTest::newRow("echo, then the reply") << echo + kWaterReply << echo.size() + kWaterReplyCs;
+    QTest::newRow("request-like frame without wake-up") << kEmptyReply << qsizetype(-1);
+}
+
+void TestCj188::shouldPassOverEchoedRequestsWhenAsked()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(qsizetype, checksumIndex);
+
+    for (const FeedPlan &plan : FeedPlans(stream.size())) {
+        RecordingTrafficView view;
+        TrafficState state = view.newTrafficState();
+        state.setSkipRequests(true);
+        Cj188ReadData(state, Cj188MeterOfFields(fields(kColdWater, "12345678")));
+
+        QCOMPARE(FeedAndDescribe(state, view, stream, plan),
+                 ExpectedOutcome(plan, checksumIndex, QByteArray()));
+        if (checksumIndex >= 0)
+            QCOMPARE(view.checkedFrame, kWaterReply.mid(3)); // from its start byte, as received
     }
 }
 

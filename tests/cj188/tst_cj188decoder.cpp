@@ -82,7 +82,7 @@ private slots:
     void shouldGiveBaseUnitsInJson();
     void shouldReadEveryUnitCode_data();
     void shouldReadEveryUnitCode();
-    void shouldRebuildTheRecognizedFrame();
+    void shouldHandOnTheRecognizedFrame();
 };
 
 void TestCj188Decoder::shouldDecodeReplies_data()
@@ -284,16 +284,15 @@ void TestCj188Decoder::shouldReadEveryUnitCode()
     QCOMPARE(r.error.isEmpty(), !shown.isEmpty());
 }
 
-void TestCj188Decoder::shouldRebuildTheRecognizedFrame()
+void TestCj188Decoder::shouldHandOnTheRecognizedFrame()
 {
     RecordingTrafficView view;
     TrafficState state = view.newTrafficState();
-    Cj188ReadData(state, {QStringLiteral("冷水水表 - 10H"), QStringLiteral("12345678"),
-                          QStringLiteral("33"), QStringLiteral("78")});
+    Cj188ReadData(state, {0x10, Cj188AddressBytes(QStringLiteral("12345678")), {0x33, 0x78}});
     state.ReceiveNotification(kSimWaterReply.left(20));
     state.ReceiveNotification(kSimWaterReply.mid(20));
     QCOMPARE(view.checkedReplies, 1);
-    QCOMPARE(Cj188CheckedFrame(state), kSimWaterReply.mid(2)); // without the wake-up bytes
+    QCOMPARE(view.checkedFrame, kSimWaterReply.mid(2)); // without the wake-up bytes
 }
 
 QTEST_GUILESS_MAIN(TestCj188Decoder)

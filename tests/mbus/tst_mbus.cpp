@@ -1,6 +1,7 @@
 #include "cj188.h"
 #include "conversions.h"
 #include "mbus.h"
+#include "meterfields.h"
 #include "recordingtrafficview.h"
 #include "trafficstate.h"
 
@@ -87,8 +88,8 @@ void TestMbus::shouldBuildTheReqUd2ShortFrame()
     TrafficState state = view.newTrafficState();
     state.TxBuf.fill(0x42);
 
-    MbusReadData(state, address);
-    MbusReadData(state, address); // the frame count bit is never toggled
+    MbusReadData(state, MbusAddressOfText(address));
+    MbusReadData(state, MbusAddressOfText(address)); // the frame count bit is never toggled
 
     QCOMPARE(TxFrame(state, kMbusReadDataLastIndex), frame);
     QCOMPARE(state.TxBuf[kMbusReadDataLastIndex + 1], std::uint8_t(0x42));
@@ -120,7 +121,7 @@ void TestMbus::shouldBuildTheChangeAddressFrameAndKeepTheReplyMode()
     TrafficState state = view.newTrafficState();
     state.ReplyMode = std::uint8_t(replyMode);
 
-    MbusChangeAddress(state, newAddress);
+    MbusChangeAddress(state, MbusAddressOfText(newAddress));
 
     QCOMPARE(TxFrame(state, kMbusChangeAddressLastIndex), frame);
     QCOMPARE(view.writes, QList<QByteArray>{frame});
@@ -144,9 +145,8 @@ void TestMbus::shouldReportOnlyACheckedLongFrame_data()
         << Bytes({0x68, 0x03, 0x03, 0x68, 0x08, 0x01, 0x72, 0x7C, 0x16}) << qsizetype(-1)
         << QByteArray();
     // The checksum over C..CI would hold in each of these, but they are not long frames.
-    QTest::newRow("L bytes differ")
-        << Bytes({0x68, 0x05, 0x03, 0x68, 0x08, 0x01, 0x72, 0x7B, 0x16}) << qsizetype(-1)
-        << QByteArray();
+    QTest::newRow("L bytes differ") << Bytes({0x68, 0x05, 0x03, 0x68, 0x08, 0x01, 0x72, 0x7B, 0x16})
+                                    << qsizetype(-1) << QByteArray();
     QTest::newRow("fourth byte is not 68")
         << Bytes({0x68, 0x03, 0x03, 0x00, 0x08, 0x01, 0x72, 0x7B, 0x16}) << qsizetype(-1)
         << QByteArray();
@@ -188,7 +188,7 @@ void TestMbus::shouldReportOnlyACheckedLongFrame()
     for (const FeedPlan &plan : FeedPlans(stream.size())) {
         RecordingTrafficView view;
         TrafficState state = view.newTrafficState();
-        MbusReadData(state, QStringLiteral("01"));
+        MbusReadData(state, 0x01);
 
         QCOMPARE(FeedAndDescribe(state, view, stream, plan),
                  ExpectedOutcome(plan, checksumIndex, left));
@@ -202,7 +202,7 @@ void TestMbus::shouldNeverCheckTheAnswerToAChangeOfAddress()
     RecordingTrafficView view;
     TrafficState state = view.newTrafficState();
 
-    MbusChangeAddress(state, QStringLiteral("05"));
+    MbusChangeAddress(state, 0x05);
     const QByteArray answers = Bytes({0xE5}) + kChangeAddressTo05;
     state.ReceiveNotification(answers);
 
@@ -239,7 +239,7 @@ void TestMbus::shouldAcceptOnlyTheRspUdOfTheMeterAsked()
 
     RecordingTrafficView view;
     TrafficState state = view.newTrafficState();
-    MbusReadData(state, address);
+    MbusReadData(state, MbusAddressOfText(address));
     state.ReceiveNotification(reply);
     QCOMPARE(view.checkedReplies, accepted ? 1 : 0);
 }

@@ -132,7 +132,7 @@ private slots:
     void shouldReportRepliesThatCarryNoRecords();
     void shouldNeverReadPastTheFrame_data();
     void shouldNeverReadPastTheFrame();
-    void shouldRebuildTheRecognizedFrame();
+    void shouldHandOnTheRecognizedFrame();
 };
 
 void TestMbusDecoder::shouldDecodeWholeReplies_data()
@@ -564,17 +564,17 @@ void TestMbusDecoder::shouldNeverReadPastTheFrame()
     QCOMPARE(records.last(), lastRecord);
 }
 
-void TestMbusDecoder::shouldRebuildTheRecognizedFrame()
+void TestMbusDecoder::shouldHandOnTheRecognizedFrame()
 {
     // Noise, then the reply split in two: what the recognizer assembled decodes as the reply.
     RecordingTrafficView view;
     TrafficState state = view.newTrafficState();
-    MbusReadData(state, QStringLiteral("00"));
+    MbusReadData(state, 0x00);
     state.ReceiveNotification(Bytes({0x00, 0xE5}) + kSimulatorReply.left(30));
     state.ReceiveNotification(kSimulatorReply.mid(30));
     QCOMPARE(view.checkedReplies, 1);
-    QCOMPARE(MbusCheckedFrame(state), kSimulatorReply);
-    QCOMPARE(DecodedReplyLines(MbusDecodeReply(MbusCheckedFrame(state))),
+    QCOMPARE(view.checkedFrame, kSimulatorReply);
+    QCOMPARE(DecodedReplyLines(MbusDecodeReply(view.checkedFrame)),
              QStringList({"表号：12345678", "厂商：QZX", "介质：热量（出口）", "热量：45678 kWh",
                           "累积流量：987.654 m³", "热功率：12340 W", "瞬时流量：0.560 m³/h",
                           "供水温度：65.50 °C", "回水温度：45.20 °C", "温差：20.30 K",

@@ -18,16 +18,16 @@ enum Command { kCj188ReadData, kCj188ReadAddress, kMbusReadData, kMbusChangeAddr
 
 void run(TrafficState &state, int command)
 {
-    const Cj188Fields water{QStringLiteral("冷水水表 - 10H"), "12345678", "33", "78"};
+    const Cj188Meter water{0x10, Cj188AddressBytes(QStringLiteral("12345678")), {0x33, 0x78}};
     switch (command) {
     case kCj188ReadData:
         return Cj188ReadData(state, water);
     case kCj188ReadAddress:
-        return Cj188ReadAddress(state, water);
+        return Cj188ReadAddress(state, water.type);
     case kMbusReadData:
-        return MbusReadData(state, QStringLiteral("01"));
+        return MbusReadData(state, 0x01);
     case kMbusChangeAddress:
-        return MbusChangeAddress(state, QStringLiteral("05"));
+        return MbusChangeAddress(state, 0x05);
     }
 }
 
@@ -69,35 +69,34 @@ private slots:
 void TestTrafficState::shouldShowWarnClearCountWriteAndArmInThatOrder_data()
 {
     QTest::addColumn<bool>("portOpened");
-    QTest::addColumn<int>("area");
+    QTest::addColumn<int>("protocol"); // whose page shows the request
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<int>("replyModeBefore");
-    QTest::addColumn<int>("replyModeGiven"); // -1: the command arms nothing
+    QTest::addColumn<bool>("arms");
     QTest::addColumn<QStringList>("log");
     QTest::addColumn<int>("replyModeAfter");
 
     const QStringList openLog{"show", "clear", "write"};
     const QByteArray readData = Bytes({0x10, 0x5B, 0x01, 0x5C, 0x16});
-    QTest::newRow("port open, arms M-Bus")
-        << true << int(SendArea::Mbus) << readData << int(kReplyNone) << int(kReplyMbus) << openLog
-        << int(kReplyMbus);
+    QTest::newRow("port open, arms M-Bus") << true << int(kReplyMbus) << readData << int(kReplyNone)
+                                           << true << openLog << int(kReplyMbus);
     QTest::newRow("port closed: frame shown, warned, then cleared, counted, written, armed")
-        << false << int(SendArea::Cj188) << readData << int(kReplyNone) << int(kReplyCj188)
+        << false << int(kReplyCj188) << readData << int(kReplyNone) << true
         << QStringList{"show", "warn", "clear", "write"} << int(kReplyCj188);
-    QTest::newRow("no reply mode keeps the armed one")
-        << true << int(SendArea::Mbus) << Bytes({0x68, 0x06, 0x06, 0x68, 0x00}) << int(kReplyCj188)
-        << -1 << openLog << int(kReplyCj188);
-    QTest::newRow("one byte 00") << true << int(SendArea::Cj188) << Bytes({0x00}) << int(kReplyMbus)
-                                 << int(kReplyCj188) << openLog << int(kReplyCj188);
+    QTest::newRow("no reply armed keeps the armed one")
+        << true << int(kReplyMbus) << Bytes({0x68, 0x06, 0x06, 0x68, 0x00}) << int(kReplyCj188)
+        << false << openLog << int(kReplyCj188);
+    QTest::newRow("one byte 00") << true << int(kReplyCj188) << Bytes({0x00}) << int(kReplyMbus)
+                                 << true << openLog << int(kReplyCj188);
 }
 
 void TestTrafficState::shouldShowWarnClearCountWriteAndArmInThatOrder()
 {
     QFETCH(bool, portOpened);
-    QFETCH(int, area);
+    QFETCH(int, protocol);
     QFETCH(QByteArray, frame);
     QFETCH(int, replyModeBefore);
-    QFETCH(int, replyModeGiven);
+    QFETCH(bool, arms);
     QFETCH(QStringList, log);
     QFETCH(int, replyModeAfter);
 
@@ -109,13 +108,10 @@ void TestTrafficState::shouldShowWarnClearCountWriteAndArmInThatOrder()
     state.ReplyMode = std::uint8_t(replyModeBefore);
     std::copy(frame.cbegin(), frame.cend(), state.TxBuf.begin());
 
-    state.SendFrame(SendArea(area), int(frame.size()) - 1,
-                    replyModeGiven < 0 ? std::nullopt
-                                       : std::optional<std::uint8_t>(replyModeGiven));
+    state.SendFrame(std::uint8_t(protocol), int(frame.size()) - 1, arms);
 
     QCOMPARE(view.log, log);
-    const QString shown =
-        SendArea(area) == SendArea::Cj188 ? view.cj188SendText : view.mbusSendText;
+    const QString shown = protocol == kReplyCj188 ? view.cj188SendText : view.mbusSendText;
     QCOMPARE(shown, HexTrafficText(frame));
     QVERIFY(view.receiveText.isEmpty());
     QCOMPARE(view.writes, QList<QByteArray>{frame});
@@ -164,7 +160,7 @@ void TestTrafficState::shouldRestartTheCountersFromZeroAfterAReset()
     RecordingTrafficView view;
     TrafficState state = view.newTrafficState();
     state.ReceiveNotification(QByteArray(7, '\x11'));
-    MbusReadData(state, QStringLiteral("01"));
+    MbusReadData(state, 0x01);
 
     state.ResetRxCount();
     state.ResetTxCount();
@@ -172,7 +168,7 @@ void TestTrafficState::shouldRestartTheCountersFromZeroAfterAReset()
     QCOMPARE(view.txCaption, QStringLiteral("0"));
 
     state.ReceiveNotification(QByteArray(2, '\x11'));
-    MbusChangeAddress(state, QStringLiteral("05"));
+    MbusChangeAddress(state, 0x05);
     QCOMPARE(view.rxCaption, QStringLiteral("2"));
     QCOMPARE(view.txCaption, QStringLiteral("12"));
 }
@@ -238,7 +234,7 @@ void TestTrafficState::shouldAssembleAFrameAcrossTheRingWrap()
         RecordingTrafficView view;
         TrafficState state = view.newTrafficState();
         placeRingIndexes(state, std::int16_t(start));
-        MbusReadData(state, QStringLiteral("01"));
+        MbusReadData(state, 0x01);
 
         QCOMPARE(FeedAndDescribe(state, view, kHeatReply, plan),
                  ExpectedOutcome(plan, kHeatReplyCs, QByteArray()));
@@ -269,7 +265,7 @@ void TestTrafficState::shouldAbandonTheFrameUnderAssemblyOnOverrun()
 {
     RecordingTrafficView view;
     TrafficState state = view.newTrafficState();
-    Cj188ReadData(state, Cj188Fields{QStringLiteral("冷水水表 - 10H"), "12345678", "33", "78"});
+    run(state, kCj188ReadData);
 
     // A CJ/T 188 frame with L = 0 whose sum B8 is all it still waits for.
     state.ReceiveNotification(
@@ -392,25 +388,25 @@ void TestTrafficState::shouldAbandonAStalledCandidate()
 
 void TestTrafficState::shouldFindNoReplyInRandomBytes_data()
 {
-    QTest::addColumn<QString>("mbusAddress"); // empty: a CJ/T 188 request
+    QTest::addColumn<int>("mbusAddress"); // -1: a CJ/T 188 request
 
-    QTest::newRow("CJ/T 188") << QString();
-    QTest::newRow("M-Bus to 01") << QStringLiteral("01");
-    QTest::newRow("M-Bus to FE, any meter") << QStringLiteral("FE");
+    QTest::newRow("CJ/T 188") << -1;
+    QTest::newRow("M-Bus to 01") << 0x01;
+    QTest::newRow("M-Bus to FE, any meter") << 0xFE;
 }
 
 void TestTrafficState::shouldFindNoReplyInRandomBytes()
 {
-    QFETCH(QString, mbusAddress);
+    QFETCH(int, mbusAddress);
 
     // A meter at the wrong baud rate or a noisy line: a checksum alone passes once in 256
     // candidates.
     RecordingTrafficView view;
     TrafficState state = view.newTrafficState();
-    if (mbusAddress.isEmpty())
+    if (mbusAddress < 0)
         run(state, kCj188ReadData);
     else
-        MbusReadData(state, mbusAddress);
+        MbusReadData(state, std::uint8_t(mbusAddress));
     QRandomGenerator random(7);
     constexpr qsizetype kNoise = 256 * 1024;
     for (qsizetype fed = 0; fed < kNoise;) {

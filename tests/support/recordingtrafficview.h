@@ -3,6 +3,7 @@
 #include "cj188.h"
 #include "conversions.h"
 #include "mbus.h"
+#include "meterprotocols.h"
 #include "trafficstate.h"
 
 #include <QByteArray>
@@ -16,9 +17,9 @@
 class RecordingTrafficView : public TrafficView, public TrafficPort
 {
 public:
-    void setSendAreaText(SendArea area, const QString &text) override
+    void setSendAreaText(std::uint8_t protocol, const QString &text) override
     {
-        (area == SendArea::Cj188 ? cj188SendText : mbusSendText) = text;
+        (protocol == kReplyCj188 ? cj188SendText : mbusSendText) = text;
         log << QStringLiteral("show");
     }
     void clearReplyAreas() override
@@ -27,17 +28,22 @@ public:
         log << QStringLiteral("clear");
     }
     void appendReceiveText(const QString &text) override { receiveText += text; }
-    void showCheckedReply() override { ++checkedReplies; }
+    void showCheckedReply(const MeterProtocol &protocol, const QByteArray &frame) override
+    {
+        ++checkedReplies;
+        checkedProtocol = protocol.id;
+        checkedFrame = frame;
+    }
     void setTxCaption(const QString &text) override { txCaption = text; }
     void setRxCaption(const QString &text) override { rxCaption = text; }
 
-    // A traffic state that shows on this view and writes to it, with both recognizers installed
-    // as the window installs them.
+    // A traffic state that shows on this view and writes to it, with every protocol registered
+    // as the meter session registers them.
     TrafficState newTrafficState()
     {
         TrafficState state(this, this);
-        state.setRecognizer(kReplyCj188, Cj188RecognizeReply);
-        state.setRecognizer(kReplyMbus, MbusRecognizeReply);
+        for (const MeterProtocol *protocol : MeterProtocols())
+            state.addProtocol(*protocol);
         return state;
     }
 
@@ -56,6 +62,8 @@ public:
     QString mbusSendText;
     QString receiveText;
     int checkedReplies = 0;
+    std::uint8_t checkedProtocol = kReplyNone;
+    QByteArray checkedFrame; // the frame of the last checked reply
     QString txCaption;
     QString rxCaption;
     QList<QByteArray> writes;

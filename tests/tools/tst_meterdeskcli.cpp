@@ -1,4 +1,5 @@
 #include "meterprocess.h"
+#include "writefile.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -17,11 +18,28 @@ struct CliRun
     QStringList err; // lines on standard error
 };
 
+// The configuration folders the program sees: empty ones of its own unless a test writes a port
+// map there, so that the port maps of the machine running the tests play no part.
+const QTemporaryDir &ConfigDir()
+{
+    static const QTemporaryDir dir;
+    return dir;
+}
+
+QString UserPortMapFile()
+{
+    return ConfigDir().filePath(QStringLiteral("home/MeterDesk/ports.ini"));
+}
+
 // Runs the program; an argument "DEVICE" becomes `device`.
 CliRun RunCli(QStringList arguments, const QString &device = {})
 {
     arguments.replaceInStrings(QRegularExpression("^DEVICE$"), device);
     QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), ConfigDir().filePath("home"));
+    environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), ConfigDir().filePath("system"));
+    cli.setProcessEnvironment(environment);
     cli.start(QStringLiteral(METERDESK_CLI_PATH), arguments);
     CliRun run;
     if (!cli.waitForFinished(20000))
@@ -61,6 +79,7 @@ private slots:
     void shouldReportEachOutcomeOfARead();
     void shouldLogEveryChunkWithItsTime();
     void shouldReadAgainAfterTheIntervalWhenRepeating();
+    void shouldReachAPortThroughTheUsersPortMap();
     void shouldCheckTheBytesGivenToDecode_data();
     void shouldCheckTheBytesGivenToDecode();
 };
@@ -102,6 +121,10 @@ void TestMeterdeskCli::shouldReportEachOutcomeOfARead_data()
     QTest::newRow("cj188 wrong checksum")
         << QStringList{"--bad-checksum"} << kReadCj188 << 2 << "current cumulative flow 1234.56"
         << "the reply failed the check";
+    QTest::newRow("cj188 echo, then a reply failing the check: the reply is shown")
+        << QStringList{"--echo", "--bad-checksum"} << kReadCj188 << 2
+        << "current cumulative flow 1234.56"
+        << "the reply failed the check";
     QTest::newRow("missing device") << QStringList() << kReadMbus << 74 << ""
                                     << "cannot open /nonexistent/tty";
     QTest::newRow("no port") << QStringList() << QStringList{"read", "--protocol", "mbus"} << 64
@@ -119,6 +142,21 @@ void TestMeterdeskCli::shouldReportEachOutcomeOfARead_data()
         << QStringList{"read", "--port", "DEVICE", "--protocol", "cj188", "--address", "12a"} << 64
         << ""
         << "cj188 needs --address of one to ten digits";
+    // Numbers: plain decimal digits within the option's range, nothing else.
+    const QList<QStringList> badNumbers{
+        {"--interval", "nan"}, {"--interval", "inf"},     {"--interval", "-1"},
+        {"--interval", "1e3"}, {"--timeout", "+300"},     {"--timeout", "300ms"},
+        {"--repeat", "0"},     {"--baud", "99999999999"}, {"--baud", " 2400"}};
+    for (const QStringList &option : badNumbers)
+        QTest::addRow("%s %s", qPrintable(option[0]), qPrintable(option[1]))
+            << QStringList() << kReadMbus + option << 64 << ""
+            << QStringLiteral("invalid value for %1: %2").arg(option[0], option[1]);
+    for (const QString port : {"COM0", "COM21", "COM99"})
+        QTest::addRow("%s", qPrintable(port))
+            << QStringList()
+            << QStringList{"read", "--port", port, "--protocol", "mbus", "--address", "0"} << 64
+            << ""
+            << QStringLiteral("invalid value for --port: %1 is outside COM1 to COM20").arg(port);
     QTest::newRow("unknown command") << QStringList() << QStringList{"write"} << 64 << ""
                                      << "expected the command decode or read";
 }
@@ -189,6 +227,25 @@ void TestMeterdeskCli::shouldReadAgainAfterTheIntervalWhenRepeating()
     QCOMPARE(run.out.size(), 3);
     for (int i = 0; i < 3; ++i) // the meter counts its replies in the access number
         QCOMPARE(Json(run.out[i]).value("header").toObject().value("access").toInt(), i + 1);
+}
+
+void TestMeterdeskCli::shouldReachAPortThroughTheUsersPortMap()
+{
+    MeterProcess sim{QStringLiteral(METERSIM_PATH)};
+    const QString device = sim.start({});
+    QVERIFY(!device.isEmpty());
+    const QStringList readCom7{"read",       "--port", "COM7",      "--timeout", "300",
+                               "--protocol", "mbus",   "--address", "0"};
+
+    // The built-in table's device for COM7 is no meter of ours.
+    QVERIFY(RunCli(readCom7).status != 0);
+
+    QVERIFY(WriteFile(UserPortMapFile(), ("# the bench\nCOM7=" + device + "\n").toUtf8()));
+    const CliRun run = RunCli(readCom7);
+    QFile::remove(UserPortMapFile());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(FirstRecord(Json(run.out.value(0))), QStringLiteral("energy 45678000"));
+    QVERIFY2(run.err.isEmpty(), qPrintable(run.err.join('\n')));
 }
 
 void TestMeterdeskCli::shouldCheckTheBytesGivenToDecode_data()

@@ -10,15 +10,14 @@
 // failure with one line on standard error.
 
 #include "cj188.h"
-#include "cj188decoder.h"
 #include "conversions.h"
 #include "decodedreply.h"
 #include "mbus.h"
-#include "mbusdecoder.h"
 #include "meterdeskversion.h"
-#include "serialcomm.h"
+#include "meterprotocols.h"
+#include "metersession.h"
+#include "portmaploader.h"
 #include "trafficlog.h"
-#include "trafficstate.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -62,22 +61,17 @@ int Fail(const Failure &failure)
     return failure.status;
 }
 
-enum class Protocol { Cj188, Mbus };
-
-DecodedReply Decode(Protocol protocol, const QByteArray &frame)
-{
-    return protocol == Protocol::Cj188 ? Cj188DecodeReply(frame) : MbusDecodeReply(frame);
-}
-
 // Everything `read` needs, checked.
 struct ReadOptions
 {
-    Protocol protocol = Protocol::Cj188;
-    PortMap ports = PortMap::empty();
+    const MeterProtocol *protocol = nullptr;
+    // The devices behind the port numbers: the port map (files and built-in table) for COMn, or
+    // just the device given on the command line, as COM1.
+    MeterSession::PortMapSource ports;
     int port = 1;
     QString settings;
-    Cj188Fields cj188;
-    QString mbusAddress; // as the window's address box holds it: hexadecimal
+    // Builds the read-data request for the meter asked and sends it.
+    std::function<void(TrafficState &)> request;
     int timeoutMs = 2000;
     int repeat = 1;
     double intervalS = 1.0;
@@ -95,53 +89,56 @@ bool Matches(const QString &pattern, const QString &text)
     return QRegularExpression(QRegularExpression::anchoredPattern(pattern)).match(text).hasMatch();
 }
 
-// The line to the meter: the window's port object and traffic state, with this class standing
-// in for the window's text areas. Requests go out through the window's request builders.
-class MeterLine : private NullTrafficView, private TrafficPort
+// Where the first frame of `protocol` starts in `bytes` whose bytes through the checksum have all
+// arrived and which is not a request (the line's echo), or -1.
+qsizetype CompleteReplyStart(const MeterProtocol &protocol, const QByteArray &bytes)
+{
+    const TrafficState::FrameLayout &layout = protocol.layout;
+    for (qsizetype s = bytes.indexOf(char(0x68)); s >= 0; s = bytes.indexOf(char(0x68), s + 1)) {
+        if (s + layout.lengthPos >= bytes.size())
+            break;
+        const int size = protocol.sizeThroughChecksum(std::uint8_t(bytes[s + layout.lengthPos]));
+        if (s + size > bytes.size())
+            continue;
+        const auto *frame = reinterpret_cast<const std::uint8_t *>(bytes.constData() + s);
+        if (!layout.isRequest || !layout.isRequest(frame))
+            return s;
+    }
+    return -1;
+}
+
+// Reads the meter through the meter session: sends the request and waits for the checked reply
+// the session reports, or for the time-out.
+class MeterReader
 {
 public:
-    MeterLine(const ReadOptions &options, TrafficLog &log)
-        : m_options(options), m_comm(options.ports), m_traffic(this, this), m_log(log)
+    MeterReader(const ReadOptions &options, MeterSession &session)
+        : m_options(options), m_session(session)
     {
-        m_traffic.setRecognizer(kReplyCj188, Cj188RecognizeReply);
-        m_traffic.setRecognizer(kReplyMbus, MbusRecognizeReply);
-        QObject::connect(&m_comm, &SerialComm::OnComm, [this] { onComm(); });
-    }
-
-    std::optional<Failure> open()
-    {
-        m_comm.setInputMode(SerialComm::comInputModeBinary);
-        m_comm.setRThreshold(1);
-        m_comm.setInputLen(0);
-        if (m_comm.setCommPort(m_options.port) != SerialComm::kNoError ||
-            m_comm.setSettings(m_options.settings) != SerialComm::kNoError)
-            return Failure{kUsage, QStringLiteral("invalid port or line settings")};
-        if (const int error = m_comm.setPortOpen(true); error != SerialComm::kNoError)
-            return Failure{kIoError, QStringLiteral("cannot open %1 (error %2)")
-                                         .arg(m_comm.devicePath(m_options.port))
-                                         .arg(error)};
-        return std::nullopt;
+        QObject::connect(&session, &MeterSession::received,
+                         [this](const QByteArray &bytes) { m_received += bytes; });
+        QObject::connect(&session, &MeterSession::checkedReply,
+                         [this](quint8, const QByteArray &, const DecodedReply &reply) {
+                             m_reply = reply;
+                             m_checked = true;
+                             if (m_loop)
+                                 m_loop->quit();
+                         });
     }
 
     // One exchange: request, then the reply or the time-out. Prints the JSON of a reply.
     int readOnce()
     {
-        // Bytes left over from an earlier exchange would be taken for this one's answer.
-        m_traffic.DiscardTo(m_traffic.RxWritePos);
-        m_traffic.FramePos = 0;
         m_received.clear();
         m_checked = false;
-        if (m_options.protocol == Protocol::Cj188)
-            Cj188ReadData(m_traffic, m_options.cj188);
-        else
-            MbusReadData(m_traffic, m_options.mbusAddress);
+        m_options.request(m_session.traffic());
 
         QEventLoop loop;
-        m_done = [&loop] { loop.quit(); };
+        m_loop = &loop;
         QTimer::singleShot(m_options.timeoutMs, &loop, &QEventLoop::quit);
         if (!m_checked)
             loop.exec();
-        m_done = nullptr;
+        m_loop = nullptr;
 
         if (m_checked) {
             PrintLine(stdout, DecodedReplyJson(m_reply));
@@ -151,96 +148,26 @@ public:
             return Fail(
                 {kNoReply, QStringLiteral("no reply within %1 ms").arg(m_options.timeoutMs)});
         // A complete frame came and failed its checksum: show it, decoded as far as it goes.
-        const qsizetype start = completeFrameStart();
+        const qsizetype start = CompleteReplyStart(*m_options.protocol, m_received);
         if (start < 0)
             return Fail({kNoReply, QStringLiteral("no complete reply within %1 ms (%2 bytes)")
                                        .arg(m_options.timeoutMs)
                                        .arg(m_received.size())});
-        PrintLine(stdout, DecodedReplyJson(Decode(m_options.protocol, m_received.mid(start))));
+        // Whatever its checksum says, the recognizer did not take it for the reply.
+        DecodedReply reply = m_options.protocol->decode(m_received.mid(start));
+        reply.checked = false;
+        PrintLine(stdout, DecodedReplyJson(reply));
         return Fail({kFailedCheck, QStringLiteral("the reply failed the check")});
     }
 
 private:
-    // Where the first frame starts whose bytes through the checksum have all arrived, or -1.
-    qsizetype completeFrameStart() const
-    {
-        // The length field: CJ/T 188 L at 10, checksum after L data bytes; M-Bus L at 2.
-        const bool cj188 = m_options.protocol == Protocol::Cj188;
-        const int lengthPos = cj188 ? 10 : 2;
-        const int overhead = cj188 ? 12 : 5;
-        for (qsizetype s = m_received.indexOf(char(0x68)); s >= 0;
-             s = m_received.indexOf(char(0x68), s + 1)) {
-            if (s + lengthPos < m_received.size() &&
-                s + overhead + std::uint8_t(m_received[s + lengthPos]) <= m_received.size())
-                return s;
-        }
-        return -1;
-    }
-
-    void onComm()
-    {
-        if (m_comm.CommEvent() != SerialComm::comEvReceive)
-            return;
-        const QByteArray input = m_comm.Input();
-        m_log.received(input);
-        m_received += input;
-        m_traffic.ReceiveNotification(input);
-    }
-
-    // TrafficPort: a closed port needs no warning here, the write fails.
-    bool isOpen() const override { return m_comm.PortOpen(); }
-    void warnClosed() override {}
-    bool write(const QByteArray &bytes) override
-    {
-        m_log.sent(bytes);
-        return m_comm.Output(bytes) == SerialComm::kNoError;
-    }
-
-    // TrafficView: only the checked-reply report matters here.
-    void showCheckedReply() override
-    {
-        const bool cj188 = m_options.protocol == Protocol::Cj188;
-        const QByteArray frame = cj188 ? Cj188CheckedFrame(m_traffic) : MbusCheckedFrame(m_traffic);
-        // A line with local echo returns the request itself, which passes the check too: a
-        // CJ/T 188 frame without the reply bit in C is our own request, so keep listening.
-        constexpr int kCj188Control = 9;
-        if (cj188 && !(std::uint8_t(frame[kCj188Control]) & 0x80)) {
-            QTimer::singleShot(0, [this] { rearm(); });
-            return;
-        }
-        m_reply = Decode(m_options.protocol, frame);
-        m_reply.checked = true;
-        m_checked = true;
-        if (m_done)
-            m_done();
-    }
-
-    // Arms the recognizer again and lets it look at what is already waiting in the ring.
-    void rearm()
-    {
-        m_traffic.ReplyMode = kReplyCj188;
-        m_traffic.AwaitingReply = true;
-        m_traffic.ReceiveNotification(QByteArray());
-    }
-
     const ReadOptions &m_options;
-    SerialComm m_comm;
-    TrafficState m_traffic;
-    TrafficLog &m_log;
+    MeterSession &m_session;
     QByteArray m_received;
     DecodedReply m_reply;
     bool m_checked = false;
-    std::function<void()> m_done;
+    QEventLoop *m_loop = nullptr;
 };
-
-std::optional<Protocol> ParseProtocol(const QString &text)
-{
-    if (text == QLatin1String("cj188"))
-        return Protocol::Cj188;
-    if (text == QLatin1String("mbus"))
-        return Protocol::Mbus;
-    return std::nullopt;
-}
 
 struct Options
 {
@@ -278,73 +205,143 @@ struct Options
                            QStringLiteral("FILE")};
 };
 
-// The meter's address of `r`'s protocol from --address, and for CJ/T 188 --type and --maker;
-// the usage message when one is invalid, or nothing.
-QString ReadMeterAddress(const QCommandLineParser &parser, const Options &o, ReadOptions &r)
+QString InvalidValue(const QCommandLineParser &parser, const QCommandLineOption &option)
+{
+    return QStringLiteral("invalid value for --%1: %2")
+        .arg(option.names().constFirst(), parser.value(option));
+}
+
+// A count of 1 to 999999999 in plain decimal digits (no sign, no blanks, nothing after it).
+std::optional<int> CountOption(const QCommandLineParser &parser, const QCommandLineOption &option)
+{
+    const QString text = parser.value(option);
+    if (!IsDigits(text, 1, 9) || text.toInt() == 0)
+        return std::nullopt;
+    return text.toInt();
+}
+
+// Seconds from 0 to one day as plain decimal digits with an optional fraction ("0.2", "30"): no
+// sign, exponent, NaN or infinity.
+std::optional<double> SecondsOption(const QCommandLineParser &parser,
+                                    const QCommandLineOption &option)
+{
+    constexpr double kOneDay = 86400;
+    const QString text = parser.value(option);
+    if (!Matches(QStringLiteral("[0-9]{1,5}(\\.[0-9]{1,6})?"), text))
+        return std::nullopt;
+    const double seconds = text.toDouble();
+    return seconds <= kOneDay ? std::optional<double>(seconds) : std::nullopt;
+}
+
+// The CJ/T 188 meter from --address, --type and --maker; the usage message when one is invalid.
+QString ReadCj188Meter(const QCommandLineParser &parser, const Options &o, ReadOptions &r)
 {
     const QString address = parser.value(o.address);
-    if (r.protocol == Protocol::Cj188) {
-        const QString type = parser.value(o.type);
-        const QString maker = parser.value(o.maker);
-        if (!IsDigits(address, 1, 10))
-            return QStringLiteral("cj188 needs --address of one to ten digits");
-        if (!IsDigits(type, 2, 2))
-            return QStringLiteral("invalid value for --type: %1").arg(type);
-        if (!IsDigits(maker, 4, 4))
-            return QStringLiteral("invalid value for --maker: %1").arg(maker);
-        // The request builder reads the type from a list entry such as "冷水水表 - 10H".
-        r.cj188 = Cj188Fields{QStringLiteral("仪表类型 - %1H").arg(type), address, maker.left(2),
-                              maker.mid(2)};
-        return {};
-    }
+    const QString type = parser.value(o.type);
+    const QString maker = parser.value(o.maker);
+    if (!IsDigits(address, 1, 10))
+        return QStringLiteral("cj188 needs --address of one to ten digits");
+    if (!IsDigits(type, 2, 2))
+        return QStringLiteral("invalid value for --type: %1").arg(type);
+    if (!IsDigits(maker, 4, 4))
+        return QStringLiteral("invalid value for --maker: %1").arg(maker);
+    const Cj188Meter meter{PairToByte(type),
+                           Cj188AddressBytes(address),
+                           {PairToByte(maker.left(2)), PairToByte(maker.mid(2))}};
+    r.request = [meter](TrafficState &state) { Cj188ReadData(state, meter); };
+    return {};
+}
+
+// The M-Bus primary address from --address; the usage message when it is invalid.
+QString ReadMbusMeter(const QCommandLineParser &parser, const Options &o, ReadOptions &r)
+{
+    const QString address = parser.value(o.address);
     const int primary = address.toInt();
     if (!IsDigits(address, 1, 3) || primary > 255)
         return QStringLiteral("mbus needs --address from 0 to 255");
-    r.mbusAddress = QString::number(primary, 16);
+    r.request = [primary](TrafficState &state) { MbusReadData(state, std::uint8_t(primary)); };
+    return {};
+}
+
+// How each protocol's meter is named on the command line.
+struct MeterOptions
+{
+    const MeterProtocol *protocol;
+    QString (*read)(const QCommandLineParser &parser, const Options &o, ReadOptions &r);
+};
+const MeterOptions kMeterOptions[] = {
+    {&kCj188Protocol, &ReadCj188Meter},
+    {&kMbusProtocol, &ReadMbusMeter},
+};
+
+// The meter of `r`'s protocol; the usage message when an option is invalid.
+QString ReadMeter(const QCommandLineParser &parser, const Options &o, ReadOptions &r)
+{
+    for (const MeterOptions &options : kMeterOptions) {
+        if (options.protocol == r.protocol)
+            return options.read(parser, o, r);
+    }
+    return QStringLiteral("read does not know the protocol %1").arg(r.protocol->name);
+}
+
+// Where --port leads: COMn through the port map (files and built-in table, their problems on
+// standard error once), a device path as it stands.
+QString ReadPort(const QString &port, ReadOptions &r)
+{
+    if (const auto m = QRegularExpression(QStringLiteral("^COM(\\d{1,2})$")).match(port);
+        m.hasMatch()) {
+        r.port = m.captured(1).toInt();
+        if (r.port < PortMap::kFirstPort || r.port > PortMap::kLastPort)
+            return QStringLiteral("invalid value for --port: %1 is outside COM1 to COM20")
+                .arg(port);
+        r.ports = PortMapSourceOver({});
+        return {};
+    }
+    r.port = 1;
+    r.ports = [port] {
+        PortMap map = PortMap::empty();
+        map.set(1, port);
+        return map;
+    };
     return {};
 }
 
 std::variant<ReadOptions, Failure> ParseRead(const QCommandLineParser &parser, const Options &o,
-                                             Protocol protocol)
+                                             const MeterProtocol &protocol)
 {
     const auto usage = [](const QString &message) { return Failure{kUsage, message}; };
     ReadOptions r;
-    r.protocol = protocol;
+    r.protocol = &protocol;
 
     const QString port = parser.value(o.port);
     if (port.isEmpty())
         return usage(QStringLiteral("read needs --port"));
-    if (const auto m = QRegularExpression(QStringLiteral("^COM(\\d{1,2})$")).match(port);
-        m.hasMatch()) {
-        r.ports = PortMap::platformDefault();
-        r.port = m.captured(1).toInt();
-    } else {
-        r.ports.set(1, port);
-    }
-
-    bool ok = false;
-    const int baud = parser.value(o.baud).toInt(&ok);
-    if (!ok || baud <= 0)
-        return usage(QStringLiteral("invalid value for --baud: %1").arg(parser.value(o.baud)));
-    const QString parity = parser.value(o.parity).toUpper();
-    if (!Matches(QStringLiteral("[NEO]"), parity))
-        return usage(QStringLiteral("invalid value for --parity: %1").arg(parser.value(o.parity)));
-    r.settings = QStringLiteral("%1,%2,8,1").arg(baud).arg(parity);
-
-    if (const QString error = ReadMeterAddress(parser, o, r); !error.isEmpty())
+    if (const QString error = ReadPort(port, r); !error.isEmpty())
         return usage(error);
 
-    r.timeoutMs = parser.value(o.timeout).toInt(&ok);
-    if (!ok || r.timeoutMs <= 0)
-        return usage(
-            QStringLiteral("invalid value for --timeout: %1").arg(parser.value(o.timeout)));
-    r.repeat = parser.value(o.repeat).toInt(&ok);
-    if (!ok || r.repeat <= 0)
-        return usage(QStringLiteral("invalid value for --repeat: %1").arg(parser.value(o.repeat)));
-    r.intervalS = parser.value(o.interval).toDouble(&ok);
-    if (!ok || r.intervalS < 0 || r.intervalS > 86400)
-        return usage(
-            QStringLiteral("invalid value for --interval: %1").arg(parser.value(o.interval)));
+    const auto baud = CountOption(parser, o.baud);
+    if (!baud)
+        return usage(InvalidValue(parser, o.baud));
+    const QString parity = parser.value(o.parity).toUpper();
+    if (!Matches(QStringLiteral("[NEO]"), parity))
+        return usage(InvalidValue(parser, o.parity));
+    r.settings = QStringLiteral("%1,%2,8,1").arg(*baud).arg(parity);
+
+    if (const QString error = ReadMeter(parser, o, r); !error.isEmpty())
+        return usage(error);
+
+    const auto timeoutMs = CountOption(parser, o.timeout);
+    const auto repeat = CountOption(parser, o.repeat);
+    const auto intervalS = SecondsOption(parser, o.interval);
+    if (!timeoutMs)
+        return usage(InvalidValue(parser, o.timeout));
+    if (!repeat)
+        return usage(InvalidValue(parser, o.repeat));
+    if (!intervalS)
+        return usage(InvalidValue(parser, o.interval));
+    r.timeoutMs = *timeoutMs;
+    r.repeat = *repeat;
+    r.intervalS = *intervalS;
     r.logPath = parser.value(o.log);
     return r;
 }
@@ -357,9 +354,17 @@ int RunRead(const ReadOptions &options)
         return Fail(
             {kIoError,
              QStringLiteral("cannot write %1: %2").arg(options.logPath, log.errorString())});
-    MeterLine line(options, log);
-    if (const auto failure = line.open())
-        return Fail(*failure);
+    MeterSession session(options.ports, MeterProtocols());
+    session.setTrafficLog(&log);
+    // A line with local echo returns the request, which would pass every check.
+    session.traffic().setSkipRequests(true);
+    session.loadPortMap();
+    if (const int error = session.open(options.port, options.settings);
+        error != SerialComm::kNoError)
+        return Fail({kIoError, QStringLiteral("cannot open %1 (error %2)")
+                                   .arg(session.devicePath(options.port))
+                                   .arg(error)});
+    MeterReader line(options, session);
 
     int worst = kChecked;
     for (int i = 0; i < options.repeat; ++i) {
@@ -378,12 +383,12 @@ int RunRead(const ReadOptions &options)
     return worst;
 }
 
-int RunDecode(Protocol protocol, const QStringList &hexWords)
+int RunDecode(const MeterProtocol &protocol, const QStringList &hexWords)
 {
     const QString hex = hexWords.join(QString()).remove(QLatin1Char(' '));
     if (hex.isEmpty() || hex.size() % 2 != 0 || !Matches(QStringLiteral("[0-9A-Fa-f]*"), hex))
         return Fail({kUsage, QStringLiteral("decode needs the reply as hexadecimal bytes")});
-    const DecodedReply reply = Decode(protocol, QByteArray::fromHex(hex.toLatin1()));
+    const DecodedReply reply = protocol.decode(QByteArray::fromHex(hex.toLatin1()));
     PrintLine(stdout, DecodedReplyJson(reply));
     return reply.checked ? kChecked
                          : Fail({kFailedCheck, QStringLiteral("the reply failed the check")});
@@ -425,7 +430,7 @@ int main(int argc, char *argv[])
     const QString command = args.isEmpty() ? QString() : args.takeFirst();
     if (command != QLatin1String("decode") && command != QLatin1String("read"))
         return Fail({kUsage, QStringLiteral("expected the command decode or read (see --help)")});
-    const auto protocol = ParseProtocol(parser.value(o.protocol));
+    const MeterProtocol *protocol = FindMeterProtocol(parser.value(o.protocol));
     if (!protocol)
         return Fail({kUsage, QStringLiteral("--protocol must be mbus or cj188")});
 

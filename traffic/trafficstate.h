@@ -5,36 +5,27 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <optional>
 
-// Which page's one-line send area shows a request.
-enum class SendArea {
-    Cj188, // RichTextBox1 on the CJ188 page
-    Mbus,  // RichTextBox4 on the EN1434 page
-};
+struct MeterProtocol;
 
-// Reply recognizer selected by ReplyMode.
-enum ReplyModes : std::uint8_t {
-    kReplyNone = 0,
-    kReplyCj188 = 1,
-    kReplyMbus = 2,
-};
+// ReplyMode while no reply is awaited; otherwise it holds the id of the awaited protocol.
+inline constexpr std::uint8_t kReplyNone = 0;
 
-// The widget side of the traffic path: it only displays. The window implements it; tests record
-// the calls.
+// The display side of the traffic path: it only shows. The meter session implements it and
+// passes each call on as a signal; tests record the calls.
 class TrafficView
 {
 public:
     virtual ~TrafficView() = default;
-    // Replaces the whole text of a page's send area.
-    virtual void setSendAreaText(SendArea area, const QString &text) = 0;
+    // Replaces the whole text of the send area of `protocol`'s page.
+    virtual void setSendAreaText(std::uint8_t protocol, const QString &text) = 0;
     // Empties the receive area and the data-analysis area.
     virtual void clearReplyAreas() = 0;
     // Appends text at the end of the receive area.
     virtual void appendReceiveText(const QString &text) = 0;
-    // Shows that the awaited reply passed every check. ReplyMode still names its protocol and
-    // FrameBuf holds the frame.
-    virtual void showCheckedReply() = 0;
+    // Shows that the awaited reply passed every check: `frame` runs from its start byte through
+    // its end byte, as received.
+    virtual void showCheckedReply(const MeterProtocol &protocol, const QByteArray &frame) = 0;
     virtual void setTxCaption(const QString &text) = 0;
     virtual void setRxCaption(const QString &text) = 0;
 };
@@ -44,10 +35,10 @@ public:
 class NullTrafficView : public TrafficView
 {
 public:
-    void setSendAreaText(SendArea, const QString &) override {}
+    void setSendAreaText(std::uint8_t, const QString &) override {}
     void clearReplyAreas() override {}
     void appendReceiveText(const QString &) override {}
-    void showCheckedReply() override {}
+    void showCheckedReply(const MeterProtocol &, const QByteArray &) override {}
     void setTxCaption(const QString &) override {}
     void setRxCaption(const QString &) override {}
 };
@@ -64,7 +55,7 @@ public:
     virtual bool write(const QByteArray &bytes) = 0;
 };
 
-// The traffic state of the main window: send buffer, receive ring, reply state and counters, with
+// The traffic state of one meter line: send buffer, receive ring, reply state and counters, with
 // the send step and the receive path. Everything runs on the UI thread; nothing here is locked.
 class TrafficState
 {
@@ -76,7 +67,8 @@ public:
     static constexpr int kFrameBufSize = 268;
     static constexpr std::int16_t kLastRingIndex = kRingSize - 1;
 
-    using Recognizer = void (*)(TrafficState &);
+    // Protocol ids run from 1 to kMaxProtocols - 1.
+    static constexpr int kMaxProtocols = 8;
 
     // Milliseconds on a monotonic clock.
     using Clock = std::function<std::int64_t()>;
@@ -86,14 +78,17 @@ public:
 
     void setView(TrafficView *view);
     void setPort(TrafficPort *port) { m_port = port; }
-    // Installs the recognizer that the receive path runs while ReplyMode equals `mode` (1 or 2).
-    void setRecognizer(std::uint8_t mode, Recognizer recognizer);
+    // Registers `protocol`, whose recognizer the receive path runs while ReplyMode equals its
+    // id; not owned.
+    void addProtocol(const MeterProtocol &protocol);
+    // The protocol registered under `id`, or nullptr.
+    const MeterProtocol *protocol(std::uint8_t id) const;
 
-    // The send step: shows TxBuf[0..lastIndex] in `area`, has the port warn when it is closed,
-    // empties the reply areas, counts and writes the bytes, sets AwaitingReply. With a `replyMode`
-    // it arms that recognizer and discards every byte received before, with any frame under
-    // assembly.
-    void SendFrame(SendArea area, int lastIndex, std::optional<std::uint8_t> replyMode);
+    // The send step: shows TxBuf[0..lastIndex] on `protocol`'s page, has the port warn when it is
+    // closed, empties the reply areas, counts and writes the bytes, sets AwaitingReply. With
+    // `armReply` it arms `protocol`'s recognizer and discards every byte received before, with
+    // any frame under assembly.
+    void SendFrame(std::uint8_t protocol, int lastIndex, bool armReply);
 
     // The receive path for the bytes read in one port notification: counts exactly these bytes,
     // shows and stores them, runs the recognizer of ReplyMode and reports a checked reply.
@@ -130,20 +125,29 @@ public:
         int sumStartPos;    // the checksum covers the bytes from here up to the checksum byte
         // Whether a candidate can still be a frame once FrameBuf[pos] is stored; none: always.
         bool (*fits)(const std::uint8_t *frame, int pos) = nullptr;
+        // Whether a whole frame is a request (the line's echo of our own), never a reply.
+        bool (*isRequest)(const std::uint8_t *frame) = nullptr;
         // Whether the frame in FrameBuf, checksum and end byte right, answers ArmedRequest().
         bool (*belongs)(const TrafficState &state) = nullptr;
     };
     // Hunts for a frame with the start byte 68 in the ring, assembling it in FrameBuf across
     // notifications, and sets FrameReady when its checksum byte equals the sum of the candidate's
     // own bytes (so that nothing done meanwhile, such as building a request, can spoil it), the
-    // end byte 16 follows and `belongs` accepts it. A start attempt consumes one byte; the rest of
-    // a candidate is only looked at until it is accepted, so after a rejection the hunt resumes at
-    // once at the byte after its start byte. On acceptance the frame is consumed up to and
-    // including its end byte.
+    // end byte 16 follows, `belongs` accepts it and, while requests are skipped, it is no request.
+    // A start attempt consumes one byte; the rest of a candidate is only looked at until it is
+    // accepted, so after a rejection the hunt resumes at once at the byte after its start byte. On
+    // acceptance the frame is consumed up to and including its end byte.
     void RecognizeFrame(const FrameLayout &layout);
+
+    // Whether RecognizeFrame passes over frames that are requests, as a line with local echo
+    // returns them. Off by default: a checked frame carrying the address asked is taken as the
+    // reply, whatever its direction.
+    void setSkipRequests(bool skip) { m_skipRequests = skip; }
 
     // The request that armed the recognizer, as written to the port.
     const QByteArray &ArmedRequest() const { return m_armedRequest; }
+    // The frame RecognizeFrame accepted last, from its start byte through its end byte.
+    const QByteArray &CheckedFrame() const { return m_checkedFrame; }
     // Number of received bytes held in the ring and not yet consumed.
     int RxUnconsumed() const;
 
@@ -171,7 +175,7 @@ public:
     std::uint8_t ReplyMode = kReplyNone;
 
 private:
-    Recognizer recognizer() const;
+    const MeterProtocol *armedProtocol() const { return protocol(ReplyMode); }
     // Runs the recognizer of ReplyMode and reports a checked reply.
     void recognize();
     void storeByte(std::uint8_t b);
@@ -179,9 +183,11 @@ private:
 
     TrafficView *m_view;
     TrafficPort *m_port = nullptr;
-    std::array<Recognizer, 3> m_recognizers{};
+    std::array<const MeterProtocol *, kMaxProtocols> m_protocols{};
     QByteArray m_armedRequest;
+    QByteArray m_checkedFrame;
     Clock m_clock;
     std::int64_t m_lastReceiveMs = 0;
     int m_baudRate = 2400;
+    bool m_skipRequests = false;
 };

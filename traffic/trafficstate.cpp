@@ -1,6 +1,7 @@
 #include "trafficstate.h"
 
 #include "conversions.h"
+#include "meterprotocol.h"
 
 #include <algorithm>
 #include <chrono>
@@ -29,18 +30,23 @@ void TrafficState::setView(TrafficView *view)
     m_view = view ? view : nullView();
 }
 
-void TrafficState::setRecognizer(std::uint8_t mode, Recognizer recognizer)
+void TrafficState::addProtocol(const MeterProtocol &protocol)
 {
-    if (mode < m_recognizers.size())
-        m_recognizers[mode] = recognizer;
+    if (protocol.id != kReplyNone && protocol.id < m_protocols.size())
+        m_protocols[protocol.id] = &protocol;
 }
 
-void TrafficState::SendFrame(SendArea area, int lastIndex, std::optional<std::uint8_t> replyMode)
+const MeterProtocol *TrafficState::protocol(std::uint8_t id) const
+{
+    return id < m_protocols.size() ? m_protocols[id] : nullptr;
+}
+
+void TrafficState::SendFrame(std::uint8_t protocol, int lastIndex, bool armReply)
 {
     lastIndex = std::clamp(lastIndex, 0, kTxBufSize - 1);
     const QString shown =
         HexTrafficText(QByteArray(reinterpret_cast<const char *>(TxBuf.data()), lastIndex + 1));
-    m_view->setSendAreaText(area, shown);
+    m_view->setSendAreaText(protocol, shown);
     if (m_port && !m_port->isOpen())
         m_port->warnClosed();
     m_view->clearReplyAreas();
@@ -52,14 +58,14 @@ void TrafficState::SendFrame(SendArea area, int lastIndex, std::optional<std::ui
     if (m_port)
         m_port->write(bytes); // a write to a closed port fails; that is not reported again
 
-    if (replyMode) {
+    if (armReply) {
         // Only bytes received after the request can answer it: a late or repeated answer to an
         // earlier one, or a candidate it left half assembled, must not be taken for its reply.
         DiscardTo(RxWritePos);
         RxPeekPos = RxTakePos;
         RxPending = 0;
         FramePos = 0;
-        ReplyMode = *replyMode;
+        ReplyMode = protocol;
         m_armedRequest = bytes;
     }
     AwaitingReply = true;
@@ -88,7 +94,7 @@ int TrafficState::CandidatePauseMs(int baudRate)
 int TrafficState::AbandonStaleCandidate()
 {
     const int pause = CandidatePauseMs(m_baudRate);
-    while (FramePos != 0 && recognizer()) {
+    while (FramePos != 0 && armedProtocol()) {
         const std::int64_t idle = m_clock() - m_lastReceiveMs;
         if (idle < pause)
             return int(pause - idle);
@@ -98,19 +104,16 @@ int TrafficState::AbandonStaleCandidate()
     return -1;
 }
 
-TrafficState::Recognizer TrafficState::recognizer() const
-{
-    return ReplyMode < m_recognizers.size() ? m_recognizers[ReplyMode] : nullptr;
-}
-
 void TrafficState::recognize()
 {
     FrameReady = 0;
-    if (const Recognizer run = recognizer())
-        run(*this);
+    const MeterProtocol *armed = armedProtocol();
+    if (!armed)
+        return;
+    armed->recognize(*this);
 
-    if (FrameReady == 1 && AwaitingReply && (ReplyMode == kReplyCj188 || ReplyMode == kReplyMbus)) {
-        m_view->showCheckedReply();
+    if (FrameReady == 1 && AwaitingReply) {
+        m_view->showCheckedReply(*armed, m_checkedFrame);
         ReplyMode = kReplyNone;
         FrameReady = 0;
         AwaitingReply = false;
@@ -202,10 +205,14 @@ void TrafficState::RecognizeFrame(const FrameLayout &layout)
                 continue;
             }
             if (FramePos == checksumPos + 1) {
-                if (b != kEnd || (layout.belongs && !layout.belongs(*this))) {
+                if (b != kEnd ||
+                    (m_skipRequests && layout.isRequest && layout.isRequest(FrameBuf.data())) ||
+                    (layout.belongs && !layout.belongs(*this))) {
                     rejectCandidate();
                     continue;
                 }
+                m_checkedFrame =
+                    QByteArray(reinterpret_cast<const char *>(FrameBuf.data()), FramePos + 1);
                 FramePos = 0;
                 DiscardTo(RxPeekPos); // what follows the end byte stays in the ring
                 FrameReady = 1;

@@ -1,5 +1,9 @@
 #include "benchports.h"
-#include "serialsession.h"
+#include "cj188.h"
+#include "mbus.h"
+#include "meterprotocols.h"
+#include "metersession.h"
+#include "recordingtrafficview.h"
 
 #include <QSerialPort>
 #include <QSignalSpy>
@@ -9,7 +13,7 @@
 
 // The window's serial line without a window, on pseudo-terminals: COM1 free, COM2 held by another
 // program, COM3 mapped to a device that does not exist, COM4 unmapped.
-class TestSerialSession : public QObject
+class TestMeterSession : public QObject
 {
     Q_OBJECT
 private slots:
@@ -21,29 +25,31 @@ private slots:
     void shouldReleaseThePortOnClose();
     void shouldProbeWithThePortMapOfTheMoment();
     void shouldPassOnWhatArrives();
+    void shouldTellTheCheckedReplyWithItsDecodedContent_data();
+    void shouldTellTheCheckedReplyWithItsDecodedContent();
     void shouldReportADeviceLossOnce_data();
     void shouldReportADeviceLossOnce();
     void shouldNameProbedPortsSoThatTheNumberReadsBack();
 
 private:
     BenchPorts m_bench;
-    std::unique_ptr<SerialSession> m_session;
+    std::unique_ptr<MeterSession> m_session;
 };
 
-void TestSerialSession::init()
+void TestMeterSession::init()
 {
     QVERIFY(m_bench.open());
-    m_session = std::make_unique<SerialSession>([this] { return m_bench.map; });
+    m_session = std::make_unique<MeterSession>([this] { return m_bench.map; }, MeterProtocols());
     m_session->probe();
 }
 
-void TestSerialSession::cleanup()
+void TestMeterSession::cleanup()
 {
     m_session.reset();
     m_bench = BenchPorts();
 }
 
-void TestSerialSession::shouldOpenThePortAsTheSettingsSayOrStayClosed_data()
+void TestMeterSession::shouldOpenThePortAsTheSettingsSayOrStayClosed_data()
 {
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("settings");
@@ -57,7 +63,7 @@ void TestSerialSession::shouldOpenThePortAsTheSettingsSayOrStayClosed_data()
     QTest::newRow("settings refused") << 1 << "2400,Y,8,1" << int(SerialComm::kSettingsRefused);
 }
 
-void TestSerialSession::shouldOpenThePortAsTheSettingsSayOrStayClosed()
+void TestMeterSession::shouldOpenThePortAsTheSettingsSayOrStayClosed()
 {
     QFETCH(int, port);
     QFETCH(QString, settings);
@@ -72,7 +78,7 @@ void TestSerialSession::shouldOpenThePortAsTheSettingsSayOrStayClosed()
     QCOMPARE(m_bench.com1->read(5), QByteArray::fromHex("105B005B16"));
 }
 
-void TestSerialSession::shouldReleaseThePortOnClose()
+void TestMeterSession::shouldReleaseThePortOnClose()
 {
     QCOMPARE(m_session->open(1, QStringLiteral("2400,E,8,1")), int(SerialComm::kNoError));
     m_session->close();
@@ -82,7 +88,7 @@ void TestSerialSession::shouldReleaseThePortOnClose()
     QVERIFY2(other.open(QIODevice::ReadWrite), qPrintable(other.errorString()));
 }
 
-void TestSerialSession::shouldProbeWithThePortMapOfTheMoment()
+void TestMeterSession::shouldProbeWithThePortMapOfTheMoment()
 {
     QCOMPARE(m_session->probe(), QList<ProbedPort>({{1, false}, {2, true}}));
     // An adapter mapped since, and the other program gone: both show at the next probe.
@@ -94,29 +100,70 @@ void TestSerialSession::shouldProbeWithThePortMapOfTheMoment()
     QCOMPARE(m_session->devicePath(7), adapter.slavePath());
 }
 
-void TestSerialSession::shouldPassOnWhatArrives()
+void TestMeterSession::shouldPassOnWhatArrives()
 {
     QCOMPARE(m_session->open(1, QStringLiteral("2400,E,8,1")), int(SerialComm::kNoError));
     QByteArray received;
-    connect(m_session.get(), &SerialSession::received, this,
+    connect(m_session.get(), &MeterSession::received, this,
             [&](const QByteArray &bytes) { received += bytes; });
     const QByteArray reply = QByteArray::fromHex("680303680800727A16");
     QVERIFY(m_bench.com1->write(reply));
     QTRY_COMPARE(received, reply);
 }
 
-void TestSerialSession::shouldReportADeviceLossOnce_data()
+void TestMeterSession::shouldTellTheCheckedReplyWithItsDecodedContent_data()
+{
+    QTest::addColumn<bool>("mbus");
+    QTest::addColumn<QByteArray>("reply"); // as the meter sends it
+    QTest::addColumn<QByteArray>("frame"); // as the session tells it
+    QTest::addColumn<QString>("firstLine");
+    QTest::newRow("CJ/T 188, wake-up bytes dropped")
+        << false << kWaterReply << kWaterReply.mid(3) << QStringLiteral("当前累积流量：3412.00 m³");
+    QTest::newRow("M-Bus") << true << kHeatReply << kHeatReply << QStringLiteral("表号：12345678");
+}
+
+void TestMeterSession::shouldTellTheCheckedReplyWithItsDecodedContent()
+{
+    QFETCH(bool, mbus);
+    QFETCH(QByteArray, reply);
+    QFETCH(QByteArray, frame);
+    QFETCH(QString, firstLine);
+    QCOMPARE(m_session->open(1, QStringLiteral("2400,E,8,1")), int(SerialComm::kNoError));
+    QSignalSpy checked(m_session.get(), &MeterSession::checkedReply);
+    if (mbus)
+        MbusReadData(m_session->traffic(), 0x01);
+    else
+        Cj188ReadData(m_session->traffic(),
+                      {0x10, Cj188AddressBytes(QStringLiteral("12345678")), {0x33, 0x78}});
+
+    // The reply in two pieces, the second only after the first has been taken in.
+    QSignalSpy received(m_session.get(), &MeterSession::received);
+    QVERIFY(m_bench.com1->write(reply.first(8)));
+    QVERIFY(received.wait());
+    QVERIFY(checked.isEmpty());
+    QVERIFY(m_bench.com1->write(reply.sliced(8)));
+    QTRY_COMPARE(checked.size(), 1);
+
+    const QList<QVariant> told = checked.first();
+    QCOMPARE(told.at(0).value<quint8>(), mbus ? kReplyMbus : kReplyCj188);
+    QCOMPARE(told.at(1).toByteArray(), frame);
+    const auto decoded = told.at(2).value<DecodedReply>();
+    QVERIFY(decoded.checked);
+    QCOMPARE(DecodedReplyLines(decoded).value(0), firstLine);
+}
+
+void TestMeterSession::shouldReportADeviceLossOnce_data()
 {
     QTest::addColumn<bool>("clickMeetsIt");
     QTest::newRow("reported from the event loop") << false;
     QTest::newRow("reported to a click that meets it") << true;
 }
 
-void TestSerialSession::shouldReportADeviceLossOnce()
+void TestMeterSession::shouldReportADeviceLossOnce()
 {
     QFETCH(bool, clickMeetsIt);
     QCOMPARE(m_session->open(1, QStringLiteral("2400,E,8,1")), int(SerialComm::kNoError));
-    QSignalSpy lost(m_session.get(), &SerialSession::deviceLost);
+    QSignalSpy lost(m_session.get(), &MeterSession::deviceLost);
     m_bench.com1->closeMaster();
     if (clickMeetsIt) {
         QVERIFY(!m_session->write(QByteArray("\x10", 1))); // notices the loss
@@ -132,7 +179,7 @@ void TestSerialSession::shouldReportADeviceLossOnce()
     QCOMPARE(lost.size(), 1);
 }
 
-void TestSerialSession::shouldNameProbedPortsSoThatTheNumberReadsBack()
+void TestMeterSession::shouldNameProbedPortsSoThatTheNumberReadsBack()
 {
     for (int port = PortMap::kFirstPort; port <= PortMap::kLastPort; ++port) {
         for (bool busy : {false, true}) {
@@ -144,5 +191,5 @@ void TestSerialSession::shouldNameProbedPortsSoThatTheNumberReadsBack()
     QCOMPARE(PortEntryText({3, true}), QStringLiteral("COM3 占用"));
 }
 
-QTEST_GUILESS_MAIN(TestSerialSession)
-#include "tst_serialsession.moc"
+QTEST_GUILESS_MAIN(TestMeterSession)
+#include "tst_metersession.moc"

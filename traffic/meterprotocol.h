@@ -1,0 +1,33 @@
+#pragma once
+
+#include "decodedreply.h"
+#include "trafficstate.h"
+
+#include <QByteArrayView>
+#include <QLatin1StringView>
+#include <cstdint>
+
+// Everything the traffic path, the meter session and the programs need to know of one meter
+// protocol. Each protocol folder defines one; the list of all of them is in protocols/.
+struct MeterProtocol
+{
+    // ReplyMode while this protocol's reply is awaited: 1 to TrafficState::kMaxProtocols - 1.
+    std::uint8_t id;
+    // The name on the command line and in the JSON's "protocol": "cj188", "mbus".
+    QLatin1StringView name;
+    // Where the length and checksum stand, which candidates fit, how a request (the line's echo
+    // of our own) is told apart and whether a frame answers the armed request.
+    TrafficState::FrameLayout layout;
+    // Hunts for a reply in the receive ring and sets FrameReady on a checked one; the frame is
+    // then TrafficState::CheckedFrame().
+    void (*recognize)(TrafficState &state);
+    // Decodes a whole frame, from its start byte (wake-up bytes allowed) through its end byte.
+    DecodedReply (*decode)(QByteArrayView frame);
+
+    // The bytes from the start byte through the checksum byte of a frame whose length byte says
+    // `length`.
+    int sizeThroughChecksum(std::uint8_t length) const
+    {
+        return length + layout.checksumOffset + 1;
+    }
+};
