@@ -1,3 +1,4 @@
+#include "filesizelimit.h"
 #include "meterprocess.h"
 
 #include <QFile>
@@ -60,6 +61,7 @@ private slots:
     void shouldReportEachOutcomeOfARead_data();
     void shouldReportEachOutcomeOfARead();
     void shouldLogEveryChunkWithItsTime();
+    void shouldEndWith74WhenTheLogCannotBeWritten();
     void shouldReadAgainAfterTheIntervalWhenRepeating();
     void shouldCheckTheBytesGivenToDecode_data();
     void shouldCheckTheBytesGivenToDecode();
@@ -176,6 +178,28 @@ void TestMeterdeskCli::shouldLogEveryChunkWithItsTime()
     QCOMPARE(sent.trimmed(), QStringLiteral("10 5B 00 5B 16 10 5B 00 5B 16"));
     QTRY_COMPARE(sim.logLines("TX").join(' '), received.trimmed());
     QVERIFY(lines.size() > 4);
+}
+
+// A log the disk has no room for (a file size limit the program inherits): every reply is still
+// read and printed, the failure is said once, and the run ends with 74 whatever the replies were.
+void TestMeterdeskCli::shouldEndWith74WhenTheLogCannotBeWritten()
+{
+    MeterProcess sim{QStringLiteral(METERSIM_PATH)};
+    const QString device = sim.start({});
+    QVERIFY(!device.isEmpty());
+    QTemporaryDir dir;
+    CliRun run;
+    {
+        FileSizeLimit full(0);
+        QVERIFY(full.isActive());
+        run = RunCli(kReadMbus + QStringList{"--repeat", "3", "--interval", "0", "--log",
+                                             dir.filePath("exchange.log")},
+                     device);
+    }
+    QCOMPARE(run.status, 74);
+    QCOMPARE(run.out.size(), 3);
+    QCOMPARE(run.err.size(), 1);
+    QVERIFY2(run.err.first().contains(QStringLiteral("traffic log")), qPrintable(run.err.first()));
 }
 
 void TestMeterdeskCli::shouldReadAgainAfterTheIntervalWhenRepeating()

@@ -357,6 +357,10 @@ int RunRead(const ReadOptions &options)
         return Fail(
             {kIoError,
              QStringLiteral("cannot write %1: %2").arg(options.logPath, log.errorString())});
+    // A log that can no longer be written is said at once; the run then ends with 74.
+    QObject::connect(&log, &TrafficLog::failed, [](const QString &reason) {
+        Fail({kIoError, QStringLiteral("traffic log no longer written: %1").arg(reason)});
+    });
     MeterLine line(options, log);
     if (const auto failure = line.open())
         return Fail(*failure);
@@ -375,7 +379,7 @@ int RunRead(const ReadOptions &options)
             pause.exec();
         }
     }
-    return worst;
+    return log.failure().isEmpty() ? worst : int(kIoError);
 }
 
 int RunDecode(Protocol protocol, const QStringList &hexWords)
