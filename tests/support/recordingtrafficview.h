@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cj188.h"
+#include "conversions.h"
 #include "mbus.h"
 #include "trafficstate.h"
 
@@ -87,7 +88,7 @@ inline const QByteArray kAddressReply = Bytes({
 // The checksum of both protocols over `bytes`.
 inline char SumOf(const QByteArray &bytes)
 {
-    return char(SumByte(reinterpret_cast<const std::uint8_t *>(bytes.data()), int(bytes.size())));
+    return char(SumByte(bytes, 0, bytes.size()));
 }
 
 // An M-Bus RSP_UD of a heat meter with one energy record.
