@@ -188,12 +188,18 @@ void TestMeterdeskCli::shouldEndWith74WhenTheLogCannotBeWritten()
     const QString device = sim.start({});
     QVERIFY(!device.isEmpty());
     QTemporaryDir dir;
+    // A log that already holds as much as the limit lets it, while the port's lock file still
+    // fits.
+    const QString path = dir.filePath("exchange.log");
+    constexpr int kLimit = 4096;
+    QFile earlier(path);
+    QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write(QByteArray(kLimit, '#')) == kLimit);
+    earlier.close();
     CliRun run;
     {
-        FileSizeLimit full(0);
+        FileSizeLimit full(kLimit);
         QVERIFY(full.isActive());
-        run = RunCli(kReadMbus + QStringList{"--repeat", "3", "--interval", "0", "--log",
-                                             dir.filePath("exchange.log")},
+        run = RunCli(kReadMbus + QStringList{"--repeat", "3", "--interval", "0", "--log", path},
                      device);
     }
     QCOMPARE(run.status, 74);

@@ -359,7 +359,9 @@ int RunRead(const ReadOptions &options)
              QStringLiteral("cannot write %1: %2").arg(options.logPath, log.errorString())});
     // A log that can no longer be written is said at once; the run then ends with 74.
     QObject::connect(&log, &TrafficLog::failed, [](const QString &reason) {
-        Fail({kIoError, QStringLiteral("traffic log no longer written: %1").arg(reason)});
+        Fail({kIoError, QStringLiteral("the traffic log is no longer written (%1); make room "
+                                       "on its disk or choose another --log file")
+                            .arg(reason)});
     });
     MeterLine line(options, log);
     if (const auto failure = line.open())
