@@ -207,9 +207,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             break;
         default: {
             QByteArray bytes;
-            if (op % 8 == 4) // the line echoes the last request, as an adapter may
+            if (op % 8 == 5) // the line echoes the last request, as an adapter may
                 bytes = checker.lastWrite;
-            else if (op % 8 == 5)
+            else if (op % 8 == 6)
                 bytes = WellFormedFrame(op & 0x80 ? kReplyCj188 : kReplyMbus, checker.armedRequest,
                                         script);
             else
