@@ -38,6 +38,37 @@ bool writeAll(QFile &file, const QByteArray &bytes, QString &error)
 #endif
 }
 
+#ifdef Q_OS_UNIX
+// Opens `path` for appending, creating it, without ever blocking: a FIFO or a socket is refused
+// before it is opened, and the open does not wait either (a FIFO put there meanwhile fails at
+// once). Only a regular file or a terminal is kept. The descriptor, or -1 with `error`.
+int openForAppending(const QString &path, QString &error)
+{
+    const QString notFileOrTerminal = QStringLiteral("not a regular file or terminal");
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info = {};
+    if (::stat(native.constData(), &info) == 0 && !S_ISREG(info.st_mode) &&
+        !S_ISCHR(info.st_mode)) {
+        error = notFileOrTerminal;
+        return -1;
+    }
+    const int fd =
+        ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = qt_error_string(errno);
+        return -1;
+    }
+    if (::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || ::isatty(fd))) {
+        ::close(fd);
+        error = notFileOrTerminal;
+        return -1;
+    }
+    // Writes to a terminal wait for room rather than fail.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+#endif
+
 } // namespace
 
 bool TrafficLog::open(const QString &path)
@@ -47,22 +78,9 @@ bool TrafficLog::open(const QString &path)
     m_path = path;
     m_failure.clear();
 #ifdef Q_OS_UNIX
-    // Not blocking at the open: a FIFO without a reader then fails at once (ENXIO) instead of
-    // waiting for one.
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        m_error = qt_error_string(errno);
+    const int fd = openForAppending(path, m_error);
+    if (fd < 0)
         return false;
-    }
-    struct stat info = {};
-    if (::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || ::isatty(fd))) {
-        ::close(fd);
-        m_error = QStringLiteral("not a regular file or terminal");
-        return false;
-    }
-    // Writes to a terminal wait for room rather than fail.
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     // Written unbuffered (see writeAll); O_APPEND already holds (Qt's own append would seek, which
     // a terminal cannot).
     if (!m_file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,

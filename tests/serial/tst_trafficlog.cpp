@@ -28,11 +28,11 @@ void TestTrafficLog::shouldOpenOnlyAFileOrATerminalWithoutBlocking_data()
     QTest::addColumn<QString>("error"); // part of errorString() when refused
     QTest::newRow("new file") << "file" << true << "";
     QTest::newRow("terminal") << "terminal" << true << "";
-    QTest::newRow("FIFO without a reader") << "fifo" << false << "";
+    QTest::newRow("FIFO without a reader") << "fifo" << false << "not a regular file or terminal";
     QTest::newRow("FIFO with a reader")
         << "fifo with reader" << false << "not a regular file or terminal";
     QTest::newRow("/dev/full") << "/dev/full" << false << "not a regular file or terminal";
-    QTest::newRow("folder") << "folder" << false << "";
+    QTest::newRow("folder") << "folder" << false << "not a regular file or terminal";
 }
 
 void TestTrafficLog::shouldOpenOnlyAFileOrATerminalWithoutBlocking()
