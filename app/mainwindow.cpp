@@ -13,6 +13,7 @@
 #include "meterprotocols.h"
 #include "polltimer.h"
 #include "productpage.h"
+#include "trafficlog.h"
 #include "traffictextarea.h"
 #include "windowlayout.h"
 #include "windowwidgets.h"
@@ -67,6 +68,24 @@ MainWindow::MainWindow(PortMapSource portMaps, MessageBoxes &messages, QWidget *
     connectSession();
 
     formLoad();
+}
+
+void MainWindow::setTrafficLog(TrafficLog *log)
+{
+    m_session.setTrafficLog(log);
+    if (!log)
+        return;
+    // Queued: the failure happens amid sending or receiving, which a modal message box must not
+    // interrupt.
+    connect(
+        log, &TrafficLog::failed, this,
+        [this, log](const QString &reason) {
+            m_session.setTrafficLog(nullptr);
+            log->disconnect(this);
+            m_messages.show(QStringLiteral("通讯记录写入失败：") + reason, kErrorTitle,
+                            MessageBoxes::Icon::Error, QMessageBox::Ok);
+        },
+        Qt::QueuedConnection);
 }
 
 void MainWindow::buildLeftColumn()
@@ -244,8 +263,15 @@ void MainWindow::openPort()
 {
     const QString settings = SettingsText({Combo2->currentText(), Combo3->currentText(),
                                            Combo4->currentText(), Combo5->currentText()});
-    if (m_session.open(PortNumberOfEntry(Combo1->currentText()), settings) != SerialComm::kNoError)
-        return openFailed();
+    if (m_session.open(PortNumberOfEntry(Combo1->currentText()), settings) !=
+        SerialComm::kNoError) {
+        openFailed();
+        // Nothing was listed (nothing plugged in at start): look again, so that an adapter
+        // plugged in since is listed and chosen for the next click.
+        if (Combo1->count() == 0)
+            refillPortList();
+        return;
+    }
     OpenCOomPort->SetCaption(kCloseCaption);
     Shape1->setColor(bgr(kLampOpen));
     setSettingsListsEnabled(false);

@@ -48,7 +48,8 @@ public:
     void setUrlOpener(std::function<void(const QUrl &)> opener) { m_urlOpener = std::move(opener); }
 
     // Every chunk sent and received goes to `log` too (nullptr: none); the window does not own it.
-    void setTrafficLog(TrafficLog *log) { m_session.setTrafficLog(log); }
+    // Should writing it fail, the window says so once and carries on without it.
+    void setTrafficLog(TrafficLog *log);
 
     TrafficState &traffic() { return m_session.traffic(); }
     SerialComm &port() { return m_session.comm(); }

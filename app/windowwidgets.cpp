@@ -8,6 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
+#include <memory>
+
 namespace WindowWidgets {
 
 namespace {
@@ -96,10 +99,44 @@ TrafficTextArea *trafficArea(QWidget *parent, const QString &name, bool wrap)
     return area;
 }
 
-FilteredText FilterBoxText(const QString &text, int cursor, KeepFilter keep, int maxLength)
+namespace {
+
+qsizetype commonPrefixSize(QStringView a, QStringView b)
 {
-    const qsizetype keptBeforeCursor = keep(text.left(cursor)).size();
-    return {keep(text).left(maxLength), int(std::min<qsizetype>(keptBeforeCursor, maxLength))};
+    const qsizetype limit = std::min(a.size(), b.size());
+    qsizetype n = 0;
+    while (n < limit && a[n] == b[n])
+        ++n;
+    return n;
+}
+
+qsizetype commonSuffixSize(QStringView a, QStringView b)
+{
+    const qsizetype limit = std::min(a.size(), b.size());
+    qsizetype n = 0;
+    while (n < limit && a[a.size() - 1 - n] == b[b.size() - 1 - n])
+        ++n;
+    return n;
+}
+
+} // namespace
+
+FilteredText FilterBoxText(const QString &before, const QString &after, int cursor, KeepFilter keep,
+                           int maxLength)
+{
+    // An edit replaces a middle part of `before` and leaves the cursor after what it put in, so
+    // the text behind the cursor that `before` ends with too is old text, as is the common start.
+    const qsizetype behind = std::clamp<qsizetype>(after.size() - cursor, 0, after.size());
+    const qsizetype tail = std::min(behind, commonSuffixSize(before, after));
+    const qsizetype head = commonPrefixSize(QStringView(before).first(before.size() - tail),
+                                            QStringView(after).first(after.size() - tail));
+    const QString start = keep(after.left(head));
+    const QString end = keep(after.right(tail));
+    // New characters take only the room the old ones leave: a full box refuses them.
+    const qsizetype room = std::max<qsizetype>(0, maxLength - start.size() - end.size());
+    const QString added = keep(after.mid(head, after.size() - head - tail)).left(room);
+    const QString text = (start + added + end).left(maxLength);
+    return {text, int(std::min(start.size() + added.size(), text.size()))};
 }
 
 QLineEdit *textBox(QWidget *parent, const QString &name, const QString &text, KeepFilter keep,
@@ -108,13 +145,18 @@ QLineEdit *textBox(QWidget *parent, const QString &name, const QString &text, Ke
     auto *box = named(new QLineEdit(parent), name);
     box->setText(text);
     box->setFont(songTi(12));
-    QObject::connect(box, &QLineEdit::textChanged, box, [box, keep, maxLength](const QString &now) {
-        const FilteredText filtered = FilterBoxText(now, box->cursorPosition(), keep, maxLength);
-        if (filtered.text == now)
-            return;
-        box->setText(filtered.text);
-        box->setCursorPosition(filtered.cursor);
-    });
+    // The text as last accepted, to tell what an edit added.
+    auto accepted = std::make_shared<QString>(box->text());
+    QObject::connect(box, &QLineEdit::textChanged, box,
+                     [box, keep, maxLength, accepted](const QString &now) {
+                         const FilteredText filtered =
+                             FilterBoxText(*accepted, now, box->cursorPosition(), keep, maxLength);
+                         *accepted = filtered.text;
+                         if (filtered.text == now)
+                             return;
+                         box->setText(filtered.text);
+                         box->setCursorPosition(filtered.cursor);
+                     });
     return box;
 }
 

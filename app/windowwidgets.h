@@ -60,12 +60,16 @@ struct FilteredText
     int cursor = 0;
 };
 
-// The characters `keep` lets through, at most `maxLength` of them; the filter runs before the
-// limit, so that pasted separators do not use up room meant for digits. The cursor stays after
-// the kept characters that stood before it.
-FilteredText FilterBoxText(const QString &text, int cursor, KeepFilter keep, int maxLength);
+// What a box whose text `keep` filters and `maxLength` limits keeps of an edit that turned
+// `before` into `after`, leaving the cursor at `cursor`: the characters the edit added are
+// filtered first and then cut to the room left, so that pasted separators use no room and a full
+// box refuses a typed character instead of pushing out one it holds. The cursor stays after the
+// kept characters that stood before it.
+FilteredText FilterBoxText(const QString &before, const QString &after, int cursor, KeepFilter keep,
+                           int maxLength);
 
-// An input box whose text `keep` filters and limits to `maxLength` characters as it changes.
+// An input box whose text `keep` filters and limits to `maxLength` characters as it changes, as
+// FilterBoxText describes.
 QLineEdit *textBox(QWidget *parent, const QString &name, const QString &text, KeepFilter keep,
                    int maxLength);
 

@@ -1,9 +1,12 @@
-// Feeds arbitrary bytes to the receive path in arbitrary notifications, interleaved with requests
-// of both protocols and with pauses on the line, and checks what must always hold: the ring's
-// indexes stay in range, the received counter equals the bytes fed, and every checked reply stands
-// on a frame received after the request it answers, with a right checksum and end byte, that
-// belongs to that request.
+// Feeds arbitrary bytes to the receive path in arbitrary notifications, interleaved with every
+// request of both protocols, their own echoes, well-formed frames with any control field and
+// pauses on the line, and checks what must always hold: the ring's indexes stay in range, the
+// received counter equals the bytes fed, and every checked reply stands on a frame received after
+// the read-data request it answers, with a right checksum and end byte, for the meter asked. An
+// M-Bus verdict is always an RSP_UD; a CJ/T 188 frame going to the meter (the line's echo of the
+// request) is taken as the verdict only where requests are not skipped, as the window does.
 #include "cj188.h"
+#include "conversions.h"
 #include "mbus.h"
 #include "meterprotocols.h"
 #include "trafficstate.h"
@@ -48,11 +51,11 @@ private:
 
 std::uint8_t sum(const QByteArray &bytes, qsizetype from, qsizetype to)
 {
-    unsigned total = 0;
-    for (qsizetype i = from; i < to; ++i)
-        total += std::uint8_t(bytes[i]);
-    return std::uint8_t(total);
+    return SumByte(bytes, from, to);
 }
+
+// Whether the line's own requests (the echo) are passed over, as the command line does.
+bool g_skipRequests = false;
 
 std::uint8_t byteAt(const QByteArray &bytes, qsizetype i)
 {
@@ -71,6 +74,8 @@ void checkCj188(const QByteArray &frame, const QByteArray &request)
         const std::uint8_t asked = byteAt(request, start + 2 + i);
         require(asked == 0xAA || asked == byteAt(frame, 2 + i), "CJ/T 188 address");
     }
+    // C bit 7 clear: a frame going to the meter, such as the echo of our own request.
+    require(!g_skipRequests || (byteAt(frame, 9) & 0x80) != 0, "CJ/T 188 request skipped");
 }
 
 // An M-Bus RSP_UD long frame 68 L L 68 C A CI data CS 16 from the meter asked (FD-FF: any).
@@ -100,7 +105,8 @@ public:
 
     void showCheckedReply(const MeterProtocol &protocol, const QByteArray &frame) override
     {
-        require(m_state.ReplyMode == protocol.id, "verdict without a request");
+        require(m_state.ReplyMode == protocol.id && armedMode == protocol.id,
+                "verdict for the protocol of the armed read-data request");
         bool checked = false;
         for (const Oracle &oracle : kOracles) {
             if (oracle.protocol == &protocol) {
@@ -120,14 +126,51 @@ public:
         return true;
     }
 
-    // The request that armed a recognizer, and every byte received since.
+    // A read-data request arms the recognizer: it is the one a verdict answers until the next,
+    // whatever other requests (read address, change address) go out meanwhile.
+    void armed(std::uint8_t mode)
+    {
+        armedMode = mode;
+        armedRequest = lastWrite;
+        receivedSinceArmed.clear();
+    }
+
+    std::uint8_t armedMode = kReplyNone;
     QByteArray armedRequest;
+    // Every byte received since the armed request.
     QByteArray receivedSinceArmed;
     QByteArray lastWrite;
 
 private:
     TrafficState &m_state;
 };
+
+// A frame of `mode` whose checksum and end byte hold, with the control field and data the script
+// gives and the address of `request` (the armed one), so that only the direction and the kind of
+// the frame tell whether it answers.
+QByteArray WellFormedFrame(std::uint8_t mode, const QByteArray &request, Script &script)
+{
+    const std::uint8_t control = script.next();
+    const QByteArray data = script.take(script.next() % 8);
+    QByteArray frame;
+    if (mode == kReplyCj188) {
+        const qsizetype start = request.indexOf('\x68');
+        frame = start >= 0 ? request.mid(start, 9) : QByteArray(9, '\xAA');
+        frame[0] = '\x68';
+        frame += char(control);
+        frame += char(data.size());
+        frame += data;
+        frame += char(sum(frame, 0, frame.size()));
+    } else {
+        const char length = char(3 + data.size());
+        frame = QByteArray("\x68") + length + length + '\x68' + char(control);
+        frame += request.size() > 2 ? request[2] : char(script.next());
+        frame += char(script.next()); // CI
+        frame += data;
+        frame += char(sum(frame, 4, frame.size()));
+    }
+    return frame + '\x16';
+}
 
 } // namespace
 
@@ -139,26 +182,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     state.setPort(&checker);
     for (const MeterProtocol *protocol : MeterProtocols())
         state.addProtocol(*protocol);
+    g_skipRequests = false;
     std::int64_t now = 0;
     state.setClock([&now] { return now; });
-
     Script script(data, size);
     std::int64_t fed = 0;
     while (!script.atEnd()) {
         const std::uint8_t op = script.next();
+        if (op == 0xFF) { // the command line's way: the line's own requests passed over
+            g_skipRequests = !g_skipRequests;
+            state.setSkipRequests(g_skipRequests);
+            continue;
+        }
         switch (op % 8) {
         case 0: {
             const Cj188Meter meter{
                 0x10, Cj188AddressBytes(QString::number(script.next() % 4)), {0x33, 0x78}};
             Cj188ReadData(state, meter);
-            checker.armedRequest = checker.lastWrite;
-            checker.receivedSinceArmed.clear();
+            checker.armed(kReplyCj188);
             break;
         }
         case 1:
             MbusReadData(state, script.next());
-            checker.armedRequest = checker.lastWrite;
-            checker.receivedSinceArmed.clear();
+            checker.armed(kReplyMbus);
             break;
         case 2:
             if (op & 0x80)
@@ -171,7 +217,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             state.AbandonStaleCandidate();
             break;
         default: {
-            const QByteArray bytes = script.take(op / 8 + 1);
+            QByteArray bytes;
+            if (op % 8 == 5) // the line echoes the last request, as an adapter may
+                bytes = checker.lastWrite;
+            else if (op % 8 == 6)
+                bytes = WellFormedFrame(op & 0x80 ? kReplyCj188 : kReplyMbus, checker.armedRequest,
+                                        script);
+            else
+                bytes = script.take(op / 8 + 1);
             fed += bytes.size();
             checker.receivedSinceArmed += bytes;
             state.ReceiveNotification(bytes);

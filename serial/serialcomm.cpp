@@ -14,6 +14,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <sys/sysmacros.h>
+#endif
 
 namespace {
 
@@ -98,6 +101,20 @@ bool applySettings(QSerialPort &port, const LineSettings &settings)
     return ok;
 }
 
+// Opens `port` with `settings`; the error the open met (cleared on the port), NoError when open.
+// `switching` is set meanwhile, so that the error signals of the open are taken as expected.
+QSerialPort::SerialPortError openWith(QSerialPort &port, const LineSettings &settings,
+                                      bool &switching)
+{
+    applySettings(port, settings);
+    switching = true;
+    const bool opened = port.open(QIODevice::ReadWrite);
+    switching = false;
+    const QSerialPort::SerialPortError error = opened ? QSerialPort::NoError : port.error();
+    port.clearError();
+    return error;
+}
+
 #ifdef Q_OS_UNIX
 // A device worth trying: a character device this process may read and write. QSerialPort reports
 // a missing permission and a port held by someone else alike (PermissionError), so the permission
@@ -108,6 +125,23 @@ bool deviceAccessible(const QString &path)
     struct stat info = {};
     return ::stat(native.constData(), &info) == 0 && S_ISCHR(info.st_mode) &&
            ::access(native.constData(), R_OK | W_OK) == 0;
+}
+
+// A pseudo-terminal carries no parity bit: Linux clears PARENB there whatever is asked. When that
+// was the only change an open asked for (the device left with CLOCAL and IGNPAR by an earlier
+// program), QSerialPort reads the unchanged line back and takes it for refused settings.
+bool pseudoTerminal(const QString &path)
+{
+#ifdef Q_OS_LINUX
+    constexpr unsigned kFirstPtySlaveMajor = 136; // Unix 98 pseudo-terminal slaves: 136 to 143
+    constexpr unsigned kLastPtySlaveMajor = 143;
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISCHR(info.st_mode) &&
+           major(info.st_rdev) >= kFirstPtySlaveMajor && major(info.st_rdev) <= kLastPtySlaveMajor;
+#else
+    Q_UNUSED(path);
+    return false;
+#endif
 }
 
 // A hung-up terminal (adapter removed, pseudo-terminal master closed) reports POLLHUP or POLLERR
@@ -206,16 +240,18 @@ int SerialComm::openPort()
         return kSettingsRefused;
 
     m_port->setPortName(device);
-    applySettings(*m_port, *settings);
-    m_switching = true;
-    const bool opened = m_port->open(QIODevice::ReadWrite);
-    m_switching = false;
-    if (opened) {
+    QSerialPort::SerialPortError error = openWith(*m_port, *settings, m_switching);
+    if (error == QSerialPort::UnsupportedOperationError &&
+        settings->parity != QSerialPort::NoParity && pseudoTerminal(device)) {
+        // Opened as a fresh pseudo-terminal opens: without the parity bit it cannot carry.
+        LineSettings withoutParity = *settings;
+        withoutParity.parity = QSerialPort::NoParity;
+        error = openWith(*m_port, withoutParity, m_switching);
+    }
+    if (error == QSerialPort::NoError) {
         m_lossPending = false;
         return kNoError;
     }
-    const QSerialPort::SerialPortError error = m_port->error();
-    m_port->clearError();
     switch (error) {
     case QSerialPort::PermissionError:
         // The lock file is held or the device is in exclusive use (EBUSY).

@@ -17,6 +17,8 @@ private slots:
 
     void shouldKeepOnlyWhatTheBoxAcceptsWhenTyped_data();
     void shouldKeepOnlyWhatTheBoxAcceptsWhenTyped();
+    void shouldRefuseACharacterTypedIntoAFullBox_data();
+    void shouldRefuseACharacterTypedIntoAFullBox();
     void shouldSetThePollingIntervalFromTheTypedDigits_data();
     void shouldSetThePollingIntervalFromTheTypedDigits();
     void shouldShowTheCj188PollingStoppedWhenTheMbusPageOpens();
@@ -46,17 +48,26 @@ void TestEntryBoxes::shouldKeepOnlyWhatTheBoxAcceptsWhenTyped_data()
     QTest::addColumn<QByteArray>("box");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("address: letters vanish") << QByteArray("Text1") << "12a3 b" << "123";
-    QTest::newRow("address: at most ten digits")
-        << QByteArray("Text1") << "0012345678999" << "0012345678";
-    QTest::newRow("maker code: letter in empty box") << QByteArray("Text3") << "x" << "";
-    QTest::newRow("maker code: space") << QByteArray("Text2") << " 7" << "7";
-    QTest::newRow("maker code: two digits") << QByteArray("Text3") << "123" << "12";
-    QTest::newRow("M-Bus address: hex in either case") << QByteArray("Text6") << "fG" << "f";
-    QTest::newRow("M-Bus address: no third digit") << QByteArray("Text6") << "aB9" << "aB";
-    QTest::newRow("new address: symbols vanish") << QByteArray("Text7") << "-0x5" << "05";
-    QTest::newRow("interval: point vanishes") << QByteArray("Text4") << "1.5" << "15";
-    QTest::newRow("interval: at most three digits") << QByteArray("Text5") << "1234" << "123";
+    QTest::newRow("address: letters vanish") << QByteArray("Text1") << "12a3 b"
+                                             << "123";
+    QTest::newRow("address: at most ten digits") << QByteArray("Text1") << "0012345678999"
+                                                 << "0012345678";
+    QTest::newRow("maker code: letter in empty box") << QByteArray("Text3") << "x"
+                                                     << "";
+    QTest::newRow("maker code: space") << QByteArray("Text2") << " 7"
+                                       << "7";
+    QTest::newRow("maker code: two digits") << QByteArray("Text3") << "123"
+                                            << "12";
+    QTest::newRow("M-Bus address: hex in either case") << QByteArray("Text6") << "fG"
+                                                       << "f";
+    QTest::newRow("M-Bus address: no third digit") << QByteArray("Text6") << "aB9"
+                                                   << "aB";
+    QTest::newRow("new address: symbols vanish") << QByteArray("Text7") << "-0x5"
+                                                 << "05";
+    QTest::newRow("interval: point vanishes") << QByteArray("Text4") << "1.5"
+                                              << "15";
+    QTest::newRow("interval: at most three digits") << QByteArray("Text5") << "1234"
+                                                    << "123";
 }
 
 void TestEntryBoxes::shouldKeepOnlyWhatTheBoxAcceptsWhenTyped()
@@ -70,6 +81,49 @@ void TestEntryBoxes::shouldKeepOnlyWhatTheBoxAcceptsWhenTyped()
     edit->clear();
     QTest::keyClicks(edit, typed);
     QCOMPARE(edit->text(), expected);
+}
+
+void TestEntryBoxes::shouldRefuseACharacterTypedIntoAFullBox_data()
+{
+    QTest::addColumn<QByteArray>("box");
+    QTest::addColumn<QString>("full");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("cursor");
+    const struct
+    {
+        const char *box;
+        const char *full;
+        const char *typed;
+    } boxes[] = {{"Text1", "1234567890", "5"}, {"Text3", "33", "4"}, {"Text2", "78", "9"},
+                 {"Text4", "100", "2"},        {"Text6", "05", "1"}, {"Text7", "A0", "f"},
+                 {"Text5", "999", "1"}};
+    for (const auto &b : boxes) {
+        const int length = int(qstrlen(b.full));
+        for (const auto &[where, cursor] :
+             {std::pair{"start", 0}, std::pair{"middle", length / 2}, std::pair{"end", length}})
+            QTest::addRow("%s: %s", b.box, where)
+                << QByteArray(b.box) << QString::fromLatin1(b.full) << QString::fromLatin1(b.typed)
+                << cursor;
+    }
+}
+
+// A character beyond the box's length cannot be entered: the box keeps its text and its cursor,
+// instead of pushing its last character out (another meter's address, another interval).
+void TestEntryBoxes::shouldRefuseACharacterTypedIntoAFullBox()
+{
+    QFETCH(QByteArray, box);
+    QFETCH(QString, full);
+    QFETCH(QString, typed);
+    QFETCH(int, cursor);
+    if (box == "Text6" || box == "Text7" || box == "Text5")
+        click("GlowButton4");
+    auto *edit = child<QLineEdit>(box.constData());
+    edit->setText(full);
+    edit->setFocus();
+    edit->setCursorPosition(cursor);
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), full);
+    QCOMPARE(edit->cursorPosition(), cursor);
 }
 
 void TestEntryBoxes::shouldSetThePollingIntervalFromTheTypedDigits_data()

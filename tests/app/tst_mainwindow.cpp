@@ -1,10 +1,12 @@
 #include "benchports.h"
 #include "conversions.h"
+#include "filesizelimit.h"
 #include "glowbutton.h"
 #include "lampwidget.h"
 #include "mainwindow.h"
 #include "paintcounter.h"
 #include "polltimer.h"
+#include "trafficlog.h"
 #include "traffictextarea.h"
 #include "windowdefinition.h"
 #include "windowtest.h"
@@ -14,6 +16,7 @@
 #include <QLineEdit>
 #include <QSerialPort>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -55,6 +58,7 @@ private slots:
     void shouldReportAFailedOpenAndStayClosed();
     void shouldWarnButStillCountACommandWithThePortClosed();
     void shouldWriteTheFrameOnTheLine();
+    void shouldReportAFailedTrafficLogOnceAndCarryOn();
     void shouldShowAndCountEveryReceivedByte();
     void shouldKeepTheNewestTrafficOfALongStream();
     void shouldFindAReplyBehindAFalseStartOnceTheLineIsQuiet();
@@ -192,7 +196,7 @@ void TestMainWindow::shouldDrawEachButtonAsItsDefinitionSays()
         fresh->setGeometry(QRect(QPoint(5, 5), shown->size()));
         QVERIFY(LoadStoredSettings(*fresh));
         fresh->SetCaption(shown->Caption()); // the counters' captions are set at run time
-        fresh->setFocusPolicy(Qt::NoFocus); // alone in its window it would take the focus
+        fresh->setFocusPolicy(Qt::NoFocus);  // alone in its window it would take the focus
         host.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host));
         QTRY_COMPARE(fresh->Surface().size(), shown->Surface().size());
@@ -273,15 +277,32 @@ void TestMainWindow::shouldListFreeAndBusyPortsAndLeaveMissingOnesOut()
     QVERIFY(!m_window->port().PortOpen());
 }
 
+// A click with nothing listed says that nothing opened and probes again, so that an adapter
+// plugged in since the start is chosen for the next click.
 void TestMainWindow::shouldStartWithAnEmptyListWhenThereAreNoPorts()
 {
-    createWindow(PortMap::empty());
-    QCOMPARE(child<QComboBox>("Combo1")->count(), 0);
-    QCOMPARE(child<QComboBox>("Combo1")->currentText(), QString());
+    PortMap plugged = PortMap::empty();
+    m_window = std::make_unique<MainWindow>([&plugged] { return plugged; }, m_messages);
+    m_window->show();
+    auto *list = child<QComboBox>("Combo1");
+    QCOMPARE(list->count(), 0);
+    QCOMPARE(list->currentText(), QString());
+
+    plugged.set(3, m_bench.com1->slavePath());
     click("OpenCOomPort");
     QCOMPARE(m_messages.messages.size(), 1);
     QCOMPARE(m_messages.messages.at(0).text, QStringLiteral("通信端口无法打开！"));
+    QCOMPARE(m_messages.messages.at(0).title, QStringLiteral("错误提示 (0x8002)"));
     QVERIFY(!m_window->port().PortOpen());
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->currentText(), QStringLiteral("COM3"));
+
+    click("OpenCOomPort");
+    QVERIFY(m_window->port().PortOpen());
+    QCOMPARE(m_window->port().CommPort(), 3);
+    QCOMPARE(m_messages.messages.size(), 1);
+    // The window asks `plugged` at every probe: it must not outlive it.
+    m_window.reset();
 }
 
 void TestMainWindow::shouldOpenWithTheChosenSettingsAndLockTheLists()
@@ -326,13 +347,30 @@ void TestMainWindow::shouldReportAFailedOpenAndStayClosed_data()
     QTest::addColumn<QString>("baud");
     QTest::addColumn<QString>("parity");
     QTest::addColumn<QString>("expectedText");
-    QTest::newRow("port held by another program")
-        << "COM2 占用" << "2400" << "偶EVEN" << "通信端口COM2 占用无法打开！";
-    QTest::newRow("typed nonsense") << "hello" << "2400" << "偶EVEN" << "通信端口hello无法打开！";
-    QTest::newRow("mapped device missing") << "COM3" << "2400" << "偶EVEN" << "通信端口COM3无法打开！";
-    QTest::newRow("port above 20") << "COM21" << "2400" << "偶EVEN" << "通信端口COM21无法打开！";
-    QTest::newRow("baud rate refused") << "COM1" << "fast" << "偶EVEN" << "通信端口COM1无法打开！";
-    QTest::newRow("parity refused") << "COM1" << "2400" << "XYZ" << "通信端口COM1无法打开！";
+    QTest::newRow("port held by another program") << "COM2 占用"
+                                                  << "2400"
+                                                  << "偶EVEN"
+                                                  << "通信端口COM2 占用无法打开！";
+    QTest::newRow("typed nonsense") << "hello"
+                                    << "2400"
+                                    << "偶EVEN"
+                                    << "通信端口hello无法打开！";
+    QTest::newRow("mapped device missing") << "COM3"
+                                           << "2400"
+                                           << "偶EVEN"
+                                           << "通信端口COM3无法打开！";
+    QTest::newRow("port above 20") << "COM21"
+                                   << "2400"
+                                   << "偶EVEN"
+                                   << "通信端口COM21无法打开！";
+    QTest::newRow("baud rate refused") << "COM1"
+                                       << "fast"
+                                       << "偶EVEN"
+                                       << "通信端口COM1无法打开！";
+    QTest::newRow("parity refused") << "COM1"
+                                    << "2400"
+                                    << "XYZ"
+                                    << "通信端口COM1无法打开！";
 }
 
 void TestMainWindow::shouldReportAFailedOpenAndStayClosed()
@@ -384,6 +422,39 @@ void TestMainWindow::shouldWriteTheFrameOnTheLine()
     QVERIFY(m_messages.messages.isEmpty());
 }
 
+// A log that can no longer be written (a full disk, here a file size limit) is reported once, and
+// the window carries on without it.
+void TestMainWindow::shouldReportAFailedTrafficLogOnceAndCarryOn()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("window.log"));
+    TrafficLog log;
+    QVERIFY(log.open(path));
+    m_window->setTrafficLog(&log);
+    openCom1();
+    child<QLineEdit>("Text1")->setText(QStringLiteral("12345678"));
+    const QByteArray request = QByteArray::fromHex("FEFEFE68107856341200337801031F9001EB16");
+    {
+        FileSizeLimit full(0);
+        QVERIFY(full.isActive());
+        click("GlowButton1");
+        QCOMPARE(m_bench.com1->read(19), request);
+        QTRY_COMPARE(m_messages.messages.size(), 1);
+    }
+    const QString expected = QStringLiteral("通讯记录写入失败：") + path + QStringLiteral(": ");
+    QVERIFY2(m_messages.messages.at(0).text.startsWith(expected),
+             qPrintable(m_messages.messages.at(0).text));
+    QCOMPARE(m_messages.messages.at(0).icon, Icon::Error);
+
+    click("GlowButton1");
+    QCOMPARE(m_bench.com1->read(19), request);
+    QVERIFY(m_bench.com1->write(QByteArray::fromHex("E5")));
+    QTRY_COMPARE(text("RichTextBox2"), QStringLiteral("E5 "));
+    QCOMPARE(m_messages.messages.size(), 1);
+    QCOMPARE(QFileInfo(path).size(), 0);
+    m_window->setTrafficLog(nullptr);
+}
+
 void TestMainWindow::shouldShowAndCountEveryReceivedByte()
 {
     openCom1();
@@ -412,7 +483,8 @@ void TestMainWindow::shouldFindAReplyBehindAFalseStartOnceTheLineIsQuiet()
     // A false start asking for 0x20 bytes of data, then the meter's reply.
     QVERIFY(m_bench.com1->write(QByteArray::fromHex("68202068") +
                                 QByteArray::fromHex("680303680800727A16")));
-    QTRY_COMPARE(text("RichTextBox3").section(QLatin1Char('\n'), 0, 0), QStringLiteral("校验通过！"));
+    QTRY_COMPARE(text("RichTextBox3").section(QLatin1Char('\n'), 0, 0),
+                 QStringLiteral("校验通过！"));
 }
 
 void TestMainWindow::shouldKeepTheNewestTrafficOfALongStream()
@@ -470,8 +542,8 @@ void TestMainWindow::shouldPaintTheReceivedCounterOncePerFrameNotPerRead()
     bool faceWithBytes = true;
     connect(child<TrafficTextArea>("RichTextBox2"), &TrafficTextArea::appendsShown, counter, [&] {
         ++framesShown;
-        faceWithBytes = faceWithBytes &&
-                        counter->Caption() == QString::number(m_window->traffic().RxCount);
+        faceWithBytes =
+            faceWithBytes && counter->Caption() == QString::number(m_window->traffic().RxCount);
     });
 
     // 50 reads of 3 bytes with the event loop between them, as a line delivers them.

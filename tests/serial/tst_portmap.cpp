@@ -1,3 +1,4 @@
+#include "finishedwithin.h"
 #include "portmaploader.h"
 #include "writefile.h"
 
@@ -5,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 // The port map file and the layered map, against map files in a temporary configuration tree.
 class TestPortMap : public QObject
@@ -14,6 +17,9 @@ private slots:
     void init();
 
     void shouldReadGoodLinesAndReportEachFaultyOneByFileAndLine();
+    void shouldReportWhatIsNoMapFileOnceWithoutBlocking_data();
+    void shouldReportWhatIsNoMapFileOnceWithoutBlocking();
+    void shouldCutAnEchoedLineShort();
     void shouldLayerCommandLineOverUserOverSystemOverBuiltIn();
     void shouldReportAProblemOnceWhileItLasts();
 
@@ -108,6 +114,55 @@ void TestPortMap::shouldReadGoodLinesAndReportEachFaultyOneByFileAndLine()
     QVERIFY(unreadable.mappings.isEmpty());
     QCOMPARE(unreadable.problems.size(), 1);
     QVERIFY(unreadable.problems.at(0).startsWith(folder + QStringLiteral(": cannot be read")));
+}
+
+void TestPortMap::shouldReportWhatIsNoMapFileOnceWithoutBlocking_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("FIFO without a writer") << "fifo"
+                                           << ": not a regular file";
+    QTest::newRow("link to /dev/zero") << "/dev/zero"
+                                       << ": not a regular file";
+    QTest::newRow("link to /dev/urandom") << "/dev/urandom"
+                                          << ": not a regular file";
+    QTest::newRow("one byte above 64 KiB") << "big"
+                                           << ": larger than 64 KiB, ignored";
+    QTest::newRow("NUL byte on line 2") << "nul"
+                                        << ":2: holds a NUL byte";
+}
+
+void TestPortMap::shouldReportWhatIsNoMapFileOnceWithoutBlocking()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, problem);
+    const QString path = m_tree->filePath(QStringLiteral("ports.ini"));
+    if (kind == u"fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind.startsWith(u'/'))
+        QVERIFY(QFile::link(kind, path));
+    else if (kind == u"big")
+        QVERIFY(WriteFile(path, "COM5=/dev/ttyUSB0\n" + QByteArray(64 * 1024 - 17, '#')));
+    else
+        QVERIFY(WriteFile(path,
+                          QByteArray("COM5=/dev/ttyUSB0\nCOM6=/dev/tty\0USB1\nCOM7=/dev/x\n", 49)));
+
+    const std::optional<PortMappings> read =
+        FinishedWithin(std::chrono::seconds(10), [path] { return ReadPortMapFile(path); });
+    QVERIFY2(read, "the read blocked");
+    QCOMPARE(read->problems.size(), 1);
+    QVERIFY2(read->problems.at(0).startsWith(path + problem), qPrintable(read->problems.at(0)));
+    // The lines around a NUL byte still count.
+    QCOMPARE(read->mappings.size(), kind == u"nul" ? 2 : 0);
+}
+
+void TestPortMap::shouldCutAnEchoedLineShort()
+{
+    const QString line = QStringLiteral("COM5") + QString(1000, u'x') + QStringLiteral("=/dev/a");
+    const PortMappings read = ParsePortMapText(line, QStringLiteral("ports.ini"));
+    QCOMPARE(read.problems.size(), 1);
+    QVERIFY2(read.problems.at(0).size() < 300, qPrintable(read.problems.at(0)));
+    QVERIFY(read.problems.at(0).contains(QString(200 - 4, u'x') + QChar(0x2026)));
 }
 
 void TestPortMap::shouldLayerCommandLineOverUserOverSystemOverBuiltIn()

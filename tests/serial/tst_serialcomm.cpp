@@ -1,6 +1,7 @@
 #include "ptypair.h"
 #include "serialcomm.h"
 
+#include <QProcess>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryFile>
@@ -48,6 +49,8 @@ private slots:
     void shouldReportAFailedOpenAndStayClosed_data();
     void shouldReportAFailedOpenAndStayClosed();
     void shouldReopenAfterClose();
+    void shouldOpenALineLeftWithOddSettings_data();
+    void shouldOpenALineLeftWithOddSettings();
     void shouldProbeFreeAndBusyPortsInAscendingOrder();
     void shouldCloseForTheProbeAndKeepThePortAndSettings();
     void shouldNotifyWhenEnoughBytesWait_data();
@@ -148,12 +151,27 @@ void TestSerialComm::shouldTurnTheSettingsListsIntoASettingsText_data()
     QTest::addColumn<QString>("parity");
     QTest::addColumn<QString>("stop");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("even") << "2400" << "偶EVEN" << "1" << "2400,E,8,1";
-    QTest::newRow("none, 1.5 stop bits") << "9600" << "无NONE" << "1.5" << "9600,N,8,1.5";
-    QTest::newRow("space") << "300" << "空SPACE" << "2" << "300,S,8,2";
+    QTest::newRow("even") << "2400"
+                          << "偶EVEN"
+                          << "1"
+                          << "2400,E,8,1";
+    QTest::newRow("none, 1.5 stop bits") << "9600"
+                                         << "无NONE"
+                                         << "1.5"
+                                         << "9600,N,8,1.5";
+    QTest::newRow("space") << "300"
+                           << "空SPACE"
+                           << "2"
+                           << "300,S,8,2";
     // Typed texts go in as they stand, for the port to refuse.
-    QTest::newRow("typed parity") << "2400" << "XYZ" << "1" << "2400,Y,8,1";
-    QTest::newRow("typed baud rate") << "fast" << "奇ODD" << "1" << "fast,O,8,1";
+    QTest::newRow("typed parity") << "2400"
+                                  << "XYZ"
+                                  << "1"
+                                  << "2400,Y,8,1";
+    QTest::newRow("typed baud rate") << "fast"
+                                     << "奇ODD"
+                                     << "1"
+                                     << "fast,O,8,1";
 }
 
 void TestSerialComm::shouldTurnTheSettingsListsIntoASettingsText()
@@ -332,6 +350,39 @@ void TestSerialComm::shouldReopenAfterClose()
     QSerialPort other;
     other.setPortName(pty.slavePath());
     QVERIFY2(other.open(QIODevice::ReadWrite), qPrintable(other.errorString()));
+}
+
+void TestSerialComm::shouldOpenALineLeftWithOddSettings_data()
+{
+    QTest::addColumn<QStringList>("stty");
+    QTest::newRow("left by a killed program")
+        << QStringList{"2400", "clocal", "ignpar", "min", "0"};
+    QTest::newRow("cooked, with software flow control")
+        << QStringList{"sane", "ixon", "ixoff", "-clocal", "time", "50"};
+    QTest::newRow("two stop bits, stripped and marked input")
+        << QStringList{"cstopb", "inpck", "istrip", "parmrk", "ignbrk", "icrnl", "opost", "onlcr"};
+}
+
+// What another program left on the device does not keep it from opening, and the line then
+// carries every byte both ways untouched, as after any open.
+void TestSerialComm::shouldOpenALineLeftWithOddSettings()
+{
+    QFETCH(QStringList, stty);
+    PtyPair pty;
+    QVERIFY2(pty.isOpen(), qPrintable(pty.errorString()));
+    QCOMPARE(QProcess::execute(QStringLiteral("stty"), QStringList{"-F", pty.slavePath()} + stty),
+             0);
+    SerialComm comm(mapWith(kFreePort, pty.slavePath()));
+    comm.setCommPort(kFreePort);
+    QCOMPARE(comm.setSettings(QStringLiteral("2400,E,8,1")), int(SerialComm::kNoError));
+
+    QCOMPARE(comm.setPortOpen(true), int(SerialComm::kNoError));
+    QCOMPARE(pty.baudRate(), 2400);
+    QCOMPARE(comm.Output(kAwkwardBytes), int(SerialComm::kNoError));
+    QCOMPARE(pty.read(int(kAwkwardBytes.size())), kAwkwardBytes);
+    QVERIFY(pty.write(kAwkwardBytes));
+    QTRY_COMPARE(comm.InBufferCount(), int(kAwkwardBytes.size()));
+    QCOMPARE(comm.Input(), kAwkwardBytes);
 }
 
 void TestSerialComm::shouldProbeFreeAndBusyPortsInAscendingOrder()

@@ -1,3 +1,4 @@
+#include "filesizelimit.h"
 #include "meterprocess.h"
 #include "writefile.h"
 
@@ -78,6 +79,7 @@ private slots:
     void shouldReportEachOutcomeOfARead_data();
     void shouldReportEachOutcomeOfARead();
     void shouldLogEveryChunkWithItsTime();
+    void shouldEndWith74WhenTheLogCannotBeWritten();
     void shouldReadAgainAfterTheIntervalWhenRepeating();
     void shouldReachAPortThroughTheUsersPortMap();
     void shouldCheckTheBytesGivenToDecode_data();
@@ -214,6 +216,34 @@ void TestMeterdeskCli::shouldLogEveryChunkWithItsTime()
     QCOMPARE(sent.trimmed(), QStringLiteral("10 5B 00 5B 16 10 5B 00 5B 16"));
     QTRY_COMPARE(sim.logLines("TX").join(' '), received.trimmed());
     QVERIFY(lines.size() > 4);
+}
+
+// A log the disk has no room for (a file size limit the program inherits): every reply is still
+// read and printed, the failure is said once, and the run ends with 74 whatever the replies were.
+void TestMeterdeskCli::shouldEndWith74WhenTheLogCannotBeWritten()
+{
+    MeterProcess sim{QStringLiteral(METERSIM_PATH)};
+    const QString device = sim.start({});
+    QVERIFY(!device.isEmpty());
+    QTemporaryDir dir;
+    // A log that already holds as much as the limit lets it, while the port's lock file still
+    // fits.
+    const QString path = dir.filePath("exchange.log");
+    constexpr int kLimit = 4096;
+    QFile earlier(path);
+    QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write(QByteArray(kLimit, '#')) == kLimit);
+    earlier.close();
+    CliRun run;
+    {
+        FileSizeLimit full(kLimit);
+        QVERIFY(full.isActive());
+        run = RunCli(kReadMbus + QStringList{"--repeat", "3", "--interval", "0", "--log", path},
+                     device);
+    }
+    QCOMPARE(run.status, 74);
+    QCOMPARE(run.out.size(), 3);
+    QCOMPARE(run.err.size(), 1);
+    QVERIFY2(run.err.first().contains(QStringLiteral("traffic log")), qPrintable(run.err.first()));
 }
 
 void TestMeterdeskCli::shouldReadAgainAfterTheIntervalWhenRepeating()

@@ -358,6 +358,12 @@ int RunRead(const ReadOptions &options)
     session.setTrafficLog(&log);
     // A line with local echo returns the request, which would pass every check.
     session.traffic().setSkipRequests(true);
+    // A log that can no longer be written is said at once; the run then ends with 74.
+    QObject::connect(&log, &TrafficLog::failed, [](const QString &reason) {
+        Fail({kIoError, QStringLiteral("the traffic log is no longer written (%1); make room "
+                                       "on its disk or choose another --log file")
+                            .arg(reason)});
+    });
     session.loadPortMap();
     if (const int error = session.open(options.port, options.settings);
         error != SerialComm::kNoError)
@@ -380,7 +386,7 @@ int RunRead(const ReadOptions &options)
             pause.exec();
         }
     }
-    return worst;
+    return log.failure().isEmpty() ? worst : int(kIoError);
 }
 
 int RunDecode(const MeterProtocol &protocol, const QStringList &hexWords)
