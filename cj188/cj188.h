@@ -33,6 +33,9 @@ std::array<std::optional<std::uint8_t>, 5> Cj188AddressBytes(const QString &digi
 // Index of the last byte (the end byte 16) of both 19-byte requests in TxBuf.
 inline constexpr int kCj188LastIndex = 18;
 
+// How long a CJ/T 188 meter may take to start its reply, from the last request byte.
+inline constexpr int kCj188ReplyTimeoutMs = 1000;
+
 // Builds the read-meter-data request (C 01, DI 901F) in TxBuf and sends it, arming the reply
 // recognizer.
 void Cj188ReadData(TrafficState &state, const Cj188Meter &meter);

@@ -13,6 +13,13 @@ inline constexpr std::uint8_t kReplyMbus = 2;
 extern const MeterProtocol kMbusProtocol;
 
 inline constexpr int kMbusReadDataLastIndex = 4;
+
+// How long a meter may take to start its reply (EN 13757-2): 330 bit times at `baudRate` plus
+// 50 ms, counted from the last request byte, in whole milliseconds rounded up.
+constexpr int MbusReplyTimeoutMs(int baudRate)
+{
+    return (330 * 1000 + baudRate - 1) / baudRate + 50;
+}
 inline constexpr int kMbusChangeAddressLastIndex = 11;
 
 // Builds REQ_UD2 (10 5B A CS 16) for `primaryAddress` and sends it, arming the reply recognizer.

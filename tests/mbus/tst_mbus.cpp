@@ -52,6 +52,12 @@ QByteArray shortReply(int c, int a)
 
 } // namespace
 
+// The reply time-out: 330 bit times rounded up to whole milliseconds, plus 50 ms.
+static_assert(MbusReplyTimeoutMs(300) == 1150);
+static_assert(MbusReplyTimeoutMs(2400) == 188); // 137.5 ms of bits
+static_assert(MbusReplyTimeoutMs(9600) == 85);  // 34.375 ms of bits
+static_assert(MbusReplyTimeoutMs(38400) == 59);
+
 class TestMbus : public QObject
 {
     Q_OBJECT
