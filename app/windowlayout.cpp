@@ -1,15 +1,29 @@
 #include "windowlayout.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QWidget>
 
 namespace {
+
+// How a control follows the window once it is larger than its first size. The extra width goes
+// to the meter area and everything in it that spans its width; the extra height goes to the
+// receive and data-analysis frames, shared in the ratio of their first heights.
+enum class Follow {
+    Stays,        // keeps its first place and size
+    Widens,       // takes the extra width
+    Grows,        // takes the extra width and the extra height (the meter area)
+    ReceiveShare, // takes the extra width and the receive frame's share of the extra height
+    AnalysisArea, // takes the extra width and the data-analysis frame's share of the height
+    AnalysisFrame // as AnalysisArea, moved down by the receive frame's share
+};
 
 // Every control's place, in twips relative to its container (15 twips to the pixel).
 struct Placement
 {
     const char *name;
     int left, top, width, height;
+    Follow follow = Follow::Stays;
 };
 
 constexpr Placement kLayout[] = {
@@ -43,15 +57,15 @@ constexpr Placement kLayout[] = {
     {"Shape3", 720, 4080, 195, 195},
     {"GlowButton6", 1080, 3960, 1335, 420},
     // Meter area
-    {"mainpage", 2880, 120, 10695, 8895},
+    {"mainpage", 2880, 120, 10695, 8895, Follow::Grows},
     {"GlowButton2", 120, 240, 2295, 420},
     {"GlowButton4", 2400, 240, 2295, 420},
-    {"CJ188仪表", 120, 600, 10455, 3015},
-    {"EN1434仪表", 120, 600, 10455, 3015},
-    {"Frame9", 120, 3720, 10455, 2895},
-    {"RichTextBox2", 120, 240, 10215, 2535},
-    {"Frame2", 120, 6720, 10455, 2055},
-    {"RichTextBox3", 120, 240, 10215, 1695},
+    {"CJ188仪表", 120, 600, 10455, 3015, Follow::Widens},
+    {"EN1434仪表", 120, 600, 10455, 3015, Follow::Widens},
+    {"Frame9", 120, 3720, 10455, 2895, Follow::ReceiveShare},
+    {"RichTextBox2", 120, 240, 10215, 2535, Follow::ReceiveShare},
+    {"Frame2", 120, 6720, 10455, 2055, Follow::AnalysisFrame},
+    {"RichTextBox3", 120, 240, 10215, 1695, Follow::AnalysisArea},
     // CJ188 page
     {"Label1", 240, 360, 975, 495},
     {"Text1", 1200, 240, 2175, 375},
@@ -62,8 +76,8 @@ constexpr Placement kLayout[] = {
     {"Combo7", 1200, 1440, 2175, 360},
     {"GlowButton1", 4200, 480, 1935, 375},
     {"GlowButton3", 4200, 1320, 1935, 375},
-    {"Frame1", 120, 2160, 10215, 735},
-    {"RichTextBox1", 120, 240, 9975, 375},
+    {"Frame1", 120, 2160, 10215, 735, Follow::Widens},
+    {"RichTextBox1", 120, 240, 9975, 375, Follow::Widens},
     {"Frame6", 6840, 240, 3255, 1575},
     {"GlowButton11", 120, 360, 975, 495},
     {"GlowButton12", 120, 960, 975, 495},
@@ -76,8 +90,8 @@ constexpr Placement kLayout[] = {
     {"Label6", 240, 1440, 975, 495},
     {"Text7", 1320, 1320, 2175, 375},
     {"GlowButton15", 4200, 1320, 1935, 375},
-    {"Frame8", 120, 2160, 10215, 735},
-    {"RichTextBox4", 120, 240, 9975, 375},
+    {"Frame8", 120, 2160, 10215, 735, Follow::Widens},
+    {"RichTextBox4", 120, 240, 9975, 375, Follow::Widens},
     {"Frame7", 6840, 240, 3255, 1575},
     {"GlowButton13", 120, 360, 975, 495},
     {"GlowButton14", 120, 960, 975, 495},
@@ -100,23 +114,93 @@ constexpr std::pair<const char *, const char *> kAccessibleNames[] = {
 
 constexpr int kClientWidthTwips = 13680;
 constexpr int kClientHeightTwips = 9090;
+// First heights of the receive and data-analysis frames, the ratio they share extra height in.
+constexpr int kReceiveFrameTwips = 2895;
+constexpr int kAnalysisFrameTwips = 2055;
 
 int pixels(int twips)
 {
     return qRound(twips / 15.0);
 }
 
-} // namespace
-
-void ApplyLayout(QWidget &window)
+QSize firstSize()
 {
-    window.setFixedSize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
+    return {pixels(kClientWidthTwips), pixels(kClientHeightTwips)};
+}
+
+// The pixels a window of `size` has beyond its first size, as the growing controls take them.
+struct Extra
+{
+    int width, receive, analysis;
+};
+
+Extra extraFor(QSize size)
+{
+    const QSize grown = (size - firstSize()).expandedTo(QSize(0, 0));
+    const int receive = qRound(grown.height() * double(kReceiveFrameTwips) /
+                               (kReceiveFrameTwips + kAnalysisFrameTwips));
+    return {grown.width(), receive, grown.height() - receive};
+}
+
+QRect placed(const Placement &p, const Extra &extra)
+{
+    QRect r(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
+    if (p.follow != Follow::Stays)
+        r.setWidth(r.width() + extra.width);
+    switch (p.follow) {
+    case Follow::Stays:
+    case Follow::Widens:
+        break;
+    case Follow::Grows:
+        r.setHeight(r.height() + extra.receive + extra.analysis);
+        break;
+    case Follow::ReceiveShare:
+        r.setHeight(r.height() + extra.receive);
+        break;
+    case Follow::AnalysisFrame:
+        r.moveTop(r.top() + extra.receive);
+        [[fallthrough]];
+    case Follow::AnalysisArea:
+        r.setHeight(r.height() + extra.analysis);
+        break;
+    }
+    return r;
+}
+
+void placeControls(QWidget &window)
+{
+    const Extra extra = extraFor(window.size());
     for (const Placement &p : kLayout) {
         auto *widget = window.findChild<QWidget *>(QString::fromUtf8(p.name));
         Q_ASSERT_X(widget, "ApplyLayout", p.name);
         if (widget)
-            widget->setGeometry(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
+            widget->setGeometry(placed(p, extra));
     }
+}
+
+// Places the controls afresh whenever the window it watches changes size.
+class LayoutFollower : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            placeControls(*static_cast<QWidget *>(watched));
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+void ApplyLayout(QWidget &window)
+{
+    window.setMinimumSize(firstSize());
+    window.resize(firstSize());
+    placeControls(window);
+    window.installEventFilter(new LayoutFollower(&window));
 }
 
 void DescribeControls(QWidget &window)
