@@ -47,14 +47,20 @@ bool isRequest(const std::uint8_t *frame)
     return (frame[kSumStartPos] & kPrimaryStation) != 0;
 }
 
+// Whether the long frame's C field is RSP_UD, whatever its FCB/ACD/DFC bits.
+bool isRspUd(const std::uint8_t *frame)
+{
+    constexpr std::uint8_t kRspUd = 0x08;
+    constexpr std::uint8_t kRspUdMask = 0xCF;
+    return (frame[kSumStartPos] & kRspUdMask) == kRspUd;
+}
+
 // Whether the long frame in FrameBuf is an RSP_UD (any FCB/ACD/DFC bits) from the meter the
 // armed REQ_UD2 went to. Requests to FD (secondary addressing), FE (point to point) and FF
 // (broadcast) are answered under the meter's own address.
 bool answersRequest(const TrafficState &state)
 {
-    constexpr std::uint8_t kRspUd = 0x08;
-    constexpr std::uint8_t kRspUdMask = 0xCF;
-    if ((state.FrameBuf[kSumStartPos] & kRspUdMask) != kRspUd)
+    if (!isRspUd(state.FrameBuf.data()))
         return false;
     const QByteArray &request = state.ArmedRequest();
     if (request.size() <= kShortAddressPos)
@@ -94,7 +100,7 @@ void MbusRecognizeReply(TrafficState &state)
 const MeterProtocol kMbusProtocol{
     kReplyMbus,
     QLatin1StringView("mbus"),
-    {kLengthPos, kSumStartPos, kSumStartPos, &fitsLongFrame, &isRequest, &answersRequest},
+    {kLengthPos, kSumStartPos, kSumStartPos, &fitsLongFrame, &isRequest, &answersRequest, &isRspUd},
     &MbusRecognizeReply,
     &MbusDecodeReply,
 };

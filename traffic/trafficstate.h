@@ -129,6 +129,9 @@ public:
         bool (*isRequest)(const std::uint8_t *frame) = nullptr;
         // Whether the frame in FrameBuf, checksum and end byte right, answers ArmedRequest().
         bool (*belongs)(const TrafficState &state) = nullptr;
+        // Whether a whole frame that is no request is of the kind a meter answers with; none:
+        // every frame that is no request.
+        bool (*isReply)(const std::uint8_t *frame) = nullptr;
     };
     // Hunts for a frame with the start byte 68 in the ring, assembling it in FrameBuf across
     // notifications, and sets FrameReady when its checksum byte equals the sum of the candidate's

@@ -283,15 +283,22 @@ void TestMeterdeskCli::shouldCheckTheBytesGivenToDecode_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<int>("jsonLines");
+    QTest::addColumn<QString>("error"); // the JSON's "error" where a rule is broken
 
+    const QStringList mbus{"decode", "--protocol", "mbus"};
     const QStringList frame{"68 03 03 68", "08 01 78", "81", "16"}; // no records
-    QTest::newRow("checked") << QStringList{"decode", "--protocol", "mbus"} + frame << 0 << 1;
+    QTest::newRow("checked") << mbus + frame << 0 << 1 << QString();
     QStringList bad = frame;
     bad[2] = "82";
-    QTest::newRow("wrong checksum") << QStringList{"decode", "--protocol", "mbus"} + bad << 2 << 1;
-    QTest::newRow("not hex") << QStringList{"decode", "--protocol", "mbus", "6G"} << 64 << 0;
+    QTest::newRow("wrong checksum") << mbus + bad << 2 << 1 << QString();
+    QTest::newRow("not hex") << mbus + QStringList{"6G"} << 64 << 0 << QString();
     QTest::newRow("unknown protocol")
-        << QStringList{"decode", "--protocol", "modbus", "68"} << 64 << 0;
+        << QStringList{"decode", "--protocol", "modbus", "68"} << 64 << 0 << QString();
+    // The checksum holds, yet another rule is broken: named, not a decoding error found after it.
+    QTest::newRow("no end byte") << mbus + QStringList{"68 03 03 68 08 01 72 7B"} << 2 << 1
+                                 << "no end byte after the checksum";
+    QTest::newRow("our own SND_UD") << mbus + QStringList{"68 03 03 68 53 FE 51 A2 16"} << 2 << 1
+                                    << "a request, not a meter's reply";
 }
 
 void TestMeterdeskCli::shouldCheckTheBytesGivenToDecode()
@@ -299,10 +306,15 @@ void TestMeterdeskCli::shouldCheckTheBytesGivenToDecode()
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
     QFETCH(int, jsonLines);
+    QFETCH(QString, error);
     const CliRun run = RunCli(arguments);
     QCOMPARE(run.status, status);
     QCOMPARE(run.out.size(), jsonLines);
     QCOMPARE(run.err.size(), status == 0 ? 0 : 1);
+    if (jsonLines == 1)
+        QCOMPARE(Json(run.out.first()).value("checked").toBool(), status == 0);
+    if (!error.isEmpty())
+        QCOMPARE(Json(run.out.first()).value("error").toString(), error);
 }
 
 QTEST_GUILESS_MAIN(TestMeterdeskCli)

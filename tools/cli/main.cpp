@@ -12,6 +12,7 @@
 #include "cj188.h"
 #include "conversions.h"
 #include "decodedreply.h"
+#include "framecheck.h"
 #include "mbus.h"
 #include "meterdeskversion.h"
 #include "meterprotocols.h"
@@ -394,7 +395,15 @@ int RunDecode(const MeterProtocol &protocol, const QStringList &hexWords)
     const QString hex = hexWords.join(QString()).remove(QLatin1Char(' '));
     if (hex.isEmpty() || hex.size() % 2 != 0 || !Matches(QStringLiteral("[0-9A-Fa-f]*"), hex))
         return Fail({kUsage, QStringLiteral("decode needs the reply as hexadecimal bytes")});
-    const DecodedReply reply = protocol.decode(QByteArray::fromHex(hex.toLatin1()));
+    const QByteArray frame = QByteArray::fromHex(hex.toLatin1());
+    DecodedReply reply = protocol.decode(frame);
+    // Checked only under the rules the receive path applies, naming the first rule broken; the
+    // decoder's own words are kept for a malformed header, which it names more closely.
+    if (const FrameCheck check = CheckFrame(protocol, frame); check.broken != FrameRule::Holds) {
+        reply.checked = false;
+        if (check.broken != FrameRule::Header || reply.error.isEmpty())
+            reply.error = check.error;
+    }
     PrintLine(stdout, DecodedReplyJson(reply));
     return reply.checked ? kChecked
                          : Fail({kFailedCheck, QStringLiteral("the reply failed the check")});
