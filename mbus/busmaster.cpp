@@ -42,10 +42,10 @@ MbusBusMaster::MbusBusMaster(MbusLine &line, const MbusBusOptions &options)
 {
 }
 
-MbusResult MbusBusMaster::request(const QByteArray &frame)
+MbusResult MbusBusMaster::request(const QByteArray &frame, int retries)
 {
     MbusResult result;
-    for (int attempt = 0; attempt <= m_options.retries; ++attempt) {
+    for (int attempt = 0; attempt <= retries; ++attempt) {
         const int attempts = result.attempts + 1;
         result = m_line.exchange(frame, m_options.timeoutMs);
         result.attempts = attempts;
@@ -138,7 +138,8 @@ QList<MbusFoundMeter> MbusBusMaster::scanPrimary(int from, int to, MbusScanMetho
         report(QString::number(a));
         const auto address = std::uint8_t(a);
         MbusResult r =
-            method == MbusScanMethod::Nke ? ping(address) : request(MbusReqUd2(address, true));
+            request(method == MbusScanMethod::Nke ? MbusSndNke(address) : MbusReqUd2(address, true),
+                    m_options.probeRetries);
         if (r.answer == MbusAnswer::Ack)
             r = request(MbusReqUd2(address, true));
         if (r.answer == MbusAnswer::None)
@@ -174,7 +175,7 @@ void MbusBusMaster::probe(const MbusSecondaryAddress &mask, int field, QList<Mbu
     if (m_cancelled)
         return;
     report(mask.text());
-    const MbusResult selected = select(mask);
+    const MbusResult selected = request(MbusSelect(mask), m_options.probeRetries);
     if (selected.answer == MbusAnswer::None)
         return;
     if (selected.answer == MbusAnswer::Ack) {

@@ -52,6 +52,9 @@ struct MbusBusOptions
 {
     int timeoutMs = 0; // wait for the first answer byte; MbusReplyTimeoutMs of the baud rate
     int retries = 1;   // further attempts after no answer
+    // Further attempts after no answer to a scan's probe: there silence is the usual answer, and
+    // each retry would add a time-out to every empty address.
+    int probeRetries = 0;
     int maxTelegrams = 16;
 };
 
@@ -75,7 +78,8 @@ public:
     // Requests sent so far, retries included.
     int requestCount() const { return m_requests; }
 
-    MbusResult request(const QByteArray &frame);
+    MbusResult request(const QByteArray &frame) { return request(frame, m_options.retries); }
+    MbusResult request(const QByteArray &frame, int retries);
     // SND_NKE to the primary address (or FD: deselects).
     MbusResult ping(std::uint8_t address) { return request(MbusSndNke(address)); }
     MbusResult select(const MbusSecondaryAddress &mask) { return request(MbusSelect(mask)); }
