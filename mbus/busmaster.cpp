@@ -148,6 +148,7 @@ QList<MbusFoundMeter> MbusBusMaster::scanPrimary(int from, int to, MbusScanMetho
         meter.primary = a;
         meter.how = method == MbusScanMethod::Nke ? QStringLiteral("nke") : QStringLiteral("ud2");
         meter.atMs = r.atMs;
+        meter.answerBytes = int(r.bytes.size());
         const std::optional<MbusSecondaryAddress> identity = MbusFrameIdentity(r.bytes);
         meter.collision = r.answer != MbusAnswer::Frame;
         if (identity)

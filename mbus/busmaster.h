@@ -37,6 +37,7 @@ struct MbusFoundMeter
     bool collision = false; // several meters answered at `primary`; `address` is unknown
     QString how;            // "nke", "ud2" or "secondary"
     qint64 atMs = 0;
+    int answerBytes = 0; // the size of the answer it was found by
 };
 
 // Every telegram of one meter, read with FCB toggling until one without DIF 1F.
