@@ -30,13 +30,10 @@ QStringList SearchBus()
     const char *ids[] = {"12345670", "12345671", "12345672", "12345673", "12345600", "12345601",
                          "12340000", "12300000", "12000000", "99999999", "99999998", "12345679"};
     QStringList out;
-    int primary = 0;
-    for (const char *id : ids) {
+    for (int i = 0; i < 12; ++i) {
+        const QString maker = i % 2 ? QStringLiteral("ELS") : QStringLiteral("15AC");
         out << "--meter"
-            << QStringLiteral("primary=%1,id=%2,maker=%3")
-                   .arg(primary++ % 3)
-                   .arg(id)
-                   .arg(primary % 2 ? "ELS" : "15AC");
+            << QStringLiteral("primary=%1,id=%2,maker=%3").arg(i % 3).arg(ids[i]).arg(maker);
     }
     return out;
 }
