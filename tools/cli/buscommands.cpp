@@ -266,6 +266,22 @@ int PrintTelegrams(const MbusTelegrams &read)
     return PrintAnswer(QStringLiteral("read"), read.last);
 }
 
+// The primary scan of --from to --to by --method.
+int ScanCommand(const QCommandLineParser &p, const Options &o, MbusBusMaster &master)
+{
+    const auto from = Number(p.value(o.from), 0, 255);
+    const auto to = Number(p.isSet(o.to) ? p.value(o.to) : QStringLiteral("250"), 0, 255);
+    const QString method = p.value(o.method);
+    if (!from || !to || *from > *to)
+        return Failed(kUsage, QStringLiteral("scan needs --from and --to from 0 to 255, "
+                                             "--from not above --to"));
+    if (method != QLatin1String("nke") && method != QLatin1String("ud2"))
+        return Failed(kUsage, QStringLiteral("invalid value for --method: %1").arg(method));
+    const auto found = master.scanPrimary(
+        *from, *to, method == QLatin1String("nke") ? MbusScanMethod::Nke : MbusScanMethod::Ud2);
+    return PrintFound(found, master.cancelled());
+}
+
 int Command(const QCommandLineParser &p, const Options &o, const BusRun &run, MbusBusMaster &master)
 {
     const auto primary = std::uint8_t(run.primary);
@@ -274,19 +290,8 @@ int Command(const QCommandLineParser &p, const Options &o, const BusRun &run, Mb
     if (run.command == QLatin1String("read"))
         return PrintTelegrams(run.secondary ? master.readSecondary(*run.secondary)
                                             : master.readAll(primary));
-    if (run.command == QLatin1String("scan")) {
-        const auto from = Number(p.value(o.from), 0, 255);
-        const auto to = Number(p.isSet(o.to) ? p.value(o.to) : QStringLiteral("250"), 0, 255);
-        const QString method = p.value(o.method);
-        if (!from || !to || *from > *to)
-            return Failed(kUsage, QStringLiteral("scan needs --from and --to from 0 to 255, "
-                                                 "--from not above --to"));
-        if (method != QLatin1String("nke") && method != QLatin1String("ud2"))
-            return Failed(kUsage, QStringLiteral("invalid value for --method: %1").arg(method));
-        const auto found = master.scanPrimary(
-            *from, *to, method == QLatin1String("nke") ? MbusScanMethod::Nke : MbusScanMethod::Ud2);
-        return PrintFound(found, master.cancelled());
-    }
+    if (run.command == QLatin1String("scan"))
+        return ScanCommand(p, o, master);
     if (run.command == QLatin1String("scan-secondary")) {
         const auto mask = ParseMbusSecondaryAddress(p.value(o.mask));
         if (!mask)
