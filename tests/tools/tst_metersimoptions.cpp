@@ -127,6 +127,15 @@ void TestMeterSimOptions::shouldRefuseBadValuesNamingTheOption_data()
     QTest::newRow("nine-digit identification")
         << QStringList{"--mbus-id", "123456789"} << "invalid value for --mbus-id: 123456789";
     QTest::newRow("split 0") << QStringList{"--split", "0"} << "invalid value for --split: 0";
+    QTest::newRow("bus meter at 251") << QStringList{"--meter", "id=1", "--meter", "primary=251"}
+                                      << "invalid value for --meter: primary=251";
+    QTest::newRow("bus meter maker with a digit")
+        << QStringList{"--meter", "maker=E1S"} << "invalid value for --meter: maker=E1S";
+    QTest::newRow("bus meter with 17 telegrams")
+        << QStringList{"--meter", "telegrams=17"} << "invalid value for --meter: telegrams=17";
+    QTest::newRow("bus meter with an unknown key")
+        << QStringList{"--meter", "primary=1,colour=red"}
+        << "invalid value for --meter: primary=1,colour=red";
     QTest::newRow("stray argument")
         << QStringList{"/dev/ttyS0"} << "unexpected argument /dev/ttyS0";
     QTest::newRow("unknown option") << QStringList{"--loud"} << "Unknown option 'loud'.";

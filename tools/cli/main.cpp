@@ -9,6 +9,7 @@
 // time-out, 2 a reply that fails the check, 64 usage error, 74 port or log file unusable; each
 // failure with one line on standard error.
 
+#include "buscommands.h"
 #include "cj188.h"
 #include "conversions.h"
 #include "decodedreply.h"
@@ -416,6 +417,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("meterdesk-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(METERDESK_VERSION));
+    if (IsBusCommand(QCoreApplication::arguments()))
+        return RunBusCommand(QCoreApplication::arguments());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

@@ -468,6 +468,8 @@ int main(int argc, char **argv)
     }
 
     MeterSimulator meter(options.cj188, options.mbus, options.faults);
+    if (!options.busMeters.isEmpty())
+        meter.setMbusMeters(options.busMeters);
     Session session(*line, meter, options.pieceSize, options.echo);
     line->onReceived = [&session](const QByteArray &bytes) { session.received(bytes); };
     line->onFailed = [](const QString &message) {

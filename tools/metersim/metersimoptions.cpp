@@ -1,6 +1,7 @@
 #include "metersimoptions.h"
 
 #include "conversions.h"
+#include "meterbusoptions.h"
 #include "parityletter.h"
 
 #include <QCommandLineParser>
@@ -106,6 +107,20 @@ const OptionRow kOptionRows[] = {
          r.options.mbus.identification = v.toUInt();
          return true;
      }},
+    {"meter", "SPEC",
+     "A meter on a simulated M-Bus, e.g. primary=5,id=12345678,maker=ELS,version=1,medium=4,"
+     "telegrams=3 (maker: three letters or four hex digits; version, medium: hex). Repeatable.",
+     [](const QString &v, Reading &r) {
+         const std::optional<MeterMbusConfig> meter = ParseBusMeter(v);
+         if (meter)
+             r.options.busMeters << *meter;
+         return meter.has_value();
+     }},
+    {"meters", "FILE", "Add the meters described in FILE, one --meter SPEC per line.",
+     [](const QString &v, Reading &r) {
+         QString error;
+         return ReadBusMeterFile(v, r.options.busMeters, &error);
+     }},
     {"split", "N", "Write replies in pieces of N bytes, %1 ms apart.",
      [](const QString &v, Reading &r) { return ReadPositive(v, r.options.pieceSize); }},
     {"noise", nullptr, "Send a few noise bytes before every reply.",
@@ -153,9 +168,13 @@ bool ParseMeterSimOptions(const QStringList &arguments, MeterSimOptions &options
     Reading reading{options};
     for (const OptionRow &row : kOptionRows) {
         const QString name = QString::fromLatin1(row.name);
-        if (parser.isSet(name) && !row.read(parser.value(name), reading)) {
-            *error = QStringLiteral("invalid value for --%1: %2").arg(name, parser.value(name));
-            return false;
+        const QStringList values =
+            row.valueName ? parser.values(name) : QStringList(parser.isSet(name) ? 1 : 0, {});
+        for (const QString &value : values) {
+            if (!row.read(value, reading)) {
+                *error = QStringLiteral("invalid value for --%1: %2").arg(name, value);
+                return false;
+            }
         }
     }
     options.cj188.address = Cj188AddressField(reading.cj188Address, reading.cj188Maker);

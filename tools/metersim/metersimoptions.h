@@ -22,6 +22,8 @@ struct MeterSimOptions
     QString link; // symbolic link to the device, made while the simulator runs
     MeterCj188Config cj188;
     MeterMbusConfig mbus;
+    // The meters of a simulated M-Bus (--meter, --meters); empty: the one meter of --mbus-*.
+    QList<MeterMbusConfig> busMeters;
     MeterFaults faults;
     int pieceSize = 0; // replies leave in pieces of this many bytes; 0: whole
     bool echo = false;

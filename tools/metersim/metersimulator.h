@@ -21,6 +21,12 @@ struct MeterFaults
     bool silent = false;
 };
 
+// What a bus puts on the line when several meters send at once. No two meters start on the same
+// bit: each further reply starts a byte time after the one before. Where replies overlap, each
+// bit is 0 when any sender drives it to 0 (the line's idle state is 1); the result is longer than
+// any one reply, so its length never adds up to a frame.
+QByteArray CombinedOnBus(const QList<QByteArray> &replies);
+
 // One request taken from the line and what the meter sends back for it.
 struct MeterExchange
 {
@@ -40,6 +46,9 @@ public:
     explicit MeterSimulator(const MeterCj188Config &cj188 = {}, const MeterMbusConfig &mbus = {},
                             const MeterFaults &faults = {});
 
+    // Puts these M-Bus meters on the line in place of the one given to the constructor.
+    void setMbusMeters(const QList<MeterMbusConfig> &meters);
+
     // Replaces the meters' clock (the local time by default).
     void setClock(std::function<QDateTime()> clock);
 
@@ -51,14 +60,16 @@ public:
     qsizetype skippedSize() const { return m_reader.skippedSize(); }
 
     const MeterCj188 &cj188() const { return m_cj188; }
-    const MeterMbus &mbus() const { return m_mbus; }
+    const MeterMbus &mbus() const { return m_mbus.front(); }
+    const QList<MeterMbus> &mbusMeters() const { return m_mbus; }
 
 private:
     QByteArray withFaults(QByteArray reply) const;
+    QByteArray mbusReply(QByteArrayView request, const QDateTime &now);
 
     MeterFrameReader m_reader;
     MeterCj188 m_cj188;
-    MeterMbus m_mbus;
+    QList<MeterMbus> m_mbus;
     MeterFaults m_faults;
     std::function<QDateTime()> m_clock;
 };

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "busmaster.h"
+
+#include <QElapsedTimer>
+
+class MeterSession;
+
+// The bus master's line over the meter session: each request goes out through the session's
+// send step (shown, counted and logged like the window's own requests, with the M-Bus reply
+// recognizer armed so a checked reply is decoded as usual), and the session's received bytes
+// are waited on as MbusAnswerWait says, in a local event loop.
+class SessionBusLine : public MbusLine
+{
+public:
+    explicit SessionBusLine(MeterSession &session);
+
+    MbusResult exchange(const QByteArray &request, int timeoutMs) override;
+    qint64 nowMs() const override { return m_clock.elapsed(); }
+
+private:
+    MeterSession &m_session;
+    QElapsedTimer m_clock;
+};
