@@ -97,4 +97,5 @@ const MeterProtocol kMbusProtocol{
     {kLengthPos, kSumStartPos, kSumStartPos, &fitsLongFrame, &isRequest, &answersRequest},
     &MbusRecognizeReply,
     &MbusDecodeReply,
+    [](int baudRate) { return MbusReplyTimeoutMs(baudRate); },
 };
