@@ -212,8 +212,11 @@ void MainWindow::buildMbusPage(QWidget *page)
 
 Poller *MainWindow::buildPoller(QWidget *page, const Poller::Names &names)
 {
-    return new Poller(
+    auto *poller = new Poller(
         page, names, [this] { return m_session.lineOpen(); }, [this] { warnClosed(); }, this);
+    // The statistics are those of the run that starts.
+    connect(poller, &Poller::started, &m_session, &MeterSession::resetStatistics);
+    return poller;
 }
 
 void MainWindow::formLoad()
@@ -371,6 +374,20 @@ void MainWindow::connectSession()
     connect(
         &m_session, &MeterSession::checkedReply, this,
         [this](quint8, const QByteArray &, const DecodedReply &reply) { showCheckedReply(reply); });
+    connect(&m_session, &MeterSession::echoShown, this, [this] { appendAnalysisLine(kEchoText); });
+    connect(&m_session, &MeterSession::replyOutcome, this, &MainWindow::showOutcome);
+}
+
+void MainWindow::appendAnalysisLine(const QString &line)
+{
+    RichTextBox3->appendText(RichTextBox3->isEmpty() ? line : QLatin1Char('\n') + line);
+}
+
+void MainWindow::showOutcome(const ReplyOutcome &outcome, const ReplyStatistics &statistics)
+{
+    appendAnalysisLine(ReplyOutcomeText(outcome));
+    if (m_cj188Polling->timer()->Enabled() || m_mbusPolling->timer()->Enabled())
+        appendAnalysisLine(statistics.text());
 }
 
 void MainWindow::showRequest(quint8 protocol, const QString &text)
@@ -381,7 +398,8 @@ void MainWindow::showRequest(quint8 protocol, const QString &text)
 
 void MainWindow::showCheckedReply(const DecodedReply &reply)
 {
-    RichTextBox3->setText(
+    // After the request's echo, the reply's lines follow the echo's.
+    appendAnalysisLine(
         (QStringList{kChecksumPassedText} + DecodedReplyLines(reply)).join(QLatin1Char('\n')));
 }
 

@@ -112,10 +112,19 @@ int TrafficState::CheckReplyDeadline()
         return int(m_deadlineMs - now);
     // A reply under way when the time-out passes may still complete: as long as its longest
     // frame takes on the line.
-    if (!m_deadlineExtended && FramePos != 0) {
-        m_deadlineExtended = true;
-        m_deadlineMs = now + LineTimeMs(kFrameBufSize, m_baudRate);
-        return int(m_deadlineMs - now);
+    if (FramePos != 0) {
+        if (!m_deadlineExtended) {
+            m_deadlineExtended = true;
+            m_deadlineMs = now + LineTimeMs(kFrameBufSize, m_baudRate);
+            return int(m_deadlineMs - now);
+        }
+        // Bytes still coming (more slowly than the line could carry them): wait as long as a
+        // candidate may wait for its next byte.
+        const std::int64_t stale = m_lastReceiveMs + CandidatePauseMs(m_baudRate);
+        if (now < stale) {
+            m_deadlineMs = stale;
+            return int(stale - now);
+        }
     }
     conclude(failedOutcome());
     return -1;

@@ -118,7 +118,8 @@ public:
     // Milliseconds `bytes` characters take on the line at `baudRate` (11 bits each), rounded up.
     static int LineTimeMs(int bytes, int baudRate);
     // Ends the awaited reply with its outcome when its time-out has passed: a reply that has
-    // started by then is first given the time its longest frame takes on the line. Returns the
+    // started by then is first given the time its longest frame takes on the line, and then as
+    // long as its bytes keep coming within CandidatePauseMs of each other. Returns the
     // milliseconds until the outcome is due, or -1 when no reply is awaited (any more).
     int CheckReplyDeadline();
 
