@@ -241,7 +241,7 @@ void TestMeterdeskCli::shouldEndWith74WhenTheLogCannotBeWritten()
                      device);
     }
     QCOMPARE(run.status, 74);
-    QCOMPARE(run.out.size(), 3);
+    QCOMPARE(run.out.size(), 4); // three reads and their statistics
     QCOMPARE(run.err.size(), 1);
     QVERIFY2(run.err.first().contains(QStringLiteral("traffic log")), qPrintable(run.err.first()));
 }
@@ -254,9 +254,12 @@ void TestMeterdeskCli::shouldReadAgainAfterTheIntervalWhenRepeating()
     const CliRun run =
         RunCli(kReadMbus + QStringList{"--repeat", "3", "--interval", "0.2"}, device);
     QCOMPARE(run.status, 0);
-    QCOMPARE(run.out.size(), 3);
+    QCOMPARE(run.out.size(), 4);
     for (int i = 0; i < 3; ++i) // the meter counts its replies in the access number
         QCOMPARE(Json(run.out[i]).value("header").toObject().value("access").toInt(), i + 1);
+    const QJsonObject statistics = Json(run.out[3]).value("statistics").toObject();
+    QCOMPARE(statistics.value("requests").toInt(), 3);
+    QCOMPARE(statistics.value("passed").toInt(), 3);
 }
 
 void TestMeterdeskCli::shouldReachAPortThroughTheUsersPortMap()
