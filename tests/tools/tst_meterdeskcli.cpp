@@ -81,6 +81,7 @@ private slots:
     void shouldLogEveryChunkWithItsTime();
     void shouldEndWith74WhenTheLogCannotBeWritten();
     void shouldReadAgainAfterTheIntervalWhenRepeating();
+    void shouldCountDroppedAndCorruptedRepliesInTheStatistics();
     void shouldReachAPortThroughTheUsersPortMap();
     void shouldCheckTheBytesGivenToDecode_data();
     void shouldCheckTheBytesGivenToDecode();
@@ -260,6 +261,25 @@ void TestMeterdeskCli::shouldReadAgainAfterTheIntervalWhenRepeating()
     const QJsonObject statistics = Json(run.out[3]).value("statistics").toObject();
     QCOMPARE(statistics.value("requests").toInt(), 3);
     QCOMPARE(statistics.value("passed").toInt(), 3);
+}
+
+void TestMeterdeskCli::shouldCountDroppedAndCorruptedRepliesInTheStatistics()
+{
+    MeterProcess sim{QStringLiteral(METERSIM_PATH)};
+    // Replies 3 and 6 stay unsent, 2 and 4 carry a wrong checksum: 1 and 5 pass.
+    const QString device = sim.start({"--drop-every", "3", "--corrupt-every", "2"});
+    QVERIFY(!device.isEmpty());
+    const CliRun run = RunCli(
+        kReadMbus + QStringList{"--repeat", "6", "--interval", "0", "--timeout", "3000"}, device);
+    QCOMPARE(run.status, 2);
+    const QJsonObject last = Json(run.out.last());
+    QVERIFY(!last.value("time").toString().isEmpty());
+    const QJsonObject statistics = last.value("statistics").toObject();
+    QCOMPARE(statistics.value("requests").toInt(), 6);
+    QCOMPARE(statistics.value("passed").toInt(), 2);
+    QCOMPARE(statistics.value("no_reply").toInt(), 2);
+    QCOMPARE(statistics.value("failed").toInt(), 2);
+    QVERIFY(statistics.value("longest_ms").toInt() >= statistics.value("average_ms").toInt());
 }
 
 void TestMeterdeskCli::shouldReachAPortThroughTheUsersPortMap()
