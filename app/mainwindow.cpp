@@ -1,5 +1,7 @@
 #include "mainwindow.h"
 
+#include "openfailure.h"
+
 #include "captionpacer.h"
 #include "conversions.h"
 #include "framebox.h"
@@ -266,9 +268,9 @@ void MainWindow::openPort()
 {
     const QString settings = SettingsText({Combo2->currentText(), Combo3->currentText(),
                                            Combo4->currentText(), Combo5->currentText()});
-    if (m_session.open(PortNumberOfEntry(Combo1->currentText()), settings) !=
-        SerialComm::kNoError) {
-        openFailed();
+    const int port = PortNumberOfEntry(Combo1->currentText());
+    if (const int error = m_session.open(port, settings); error != SerialComm::kNoError) {
+        openFailed(OpenFailureText(DiagnoseOpenFailure(m_session.devicePath(port), error)));
         // Nothing was listed (nothing plugged in at start): look again, so that an adapter
         // plugged in since is listed and chosen for the next click.
         if (Combo1->count() == 0)
@@ -282,13 +284,15 @@ void MainWindow::openPort()
     MbusStopPolling();
 }
 
-void MainWindow::openFailed()
+void MainWindow::openFailed(const QString &reason)
 {
     OpenCOomPort->SetCaption(kOpenCaption);
     Shape1->setColor(bgr(kLampClosed));
     setSettingsListsEnabled(true);
+    // The reason, where known, on a second line.
     m_messages.show(QStringLiteral("通信端口") + Combo1->currentText() +
-                        QStringLiteral("无法打开！"),
+                        QStringLiteral("无法打开！") +
+                        (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason),
                     kOpenFailedTitle, MessageBoxes::Icon::Error, QMessageBox::Ok);
 }
 

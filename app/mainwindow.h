@@ -99,7 +99,8 @@ private:
     void setSettingsListsEnabled(bool enabled);
     void onOpenClosePort();
     void openPort();
-    void openFailed();
+    // Shows that the port did not open, with `reason` on a second line when known.
+    void openFailed(const QString &reason);
     void closePort();
     void onDeviceLost();
     void showCj188Page();

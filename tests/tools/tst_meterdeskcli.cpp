@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -82,6 +83,7 @@ private slots:
     void shouldEndWith74WhenTheLogCannotBeWritten();
     void shouldReadAgainAfterTheIntervalWhenRepeating();
     void shouldCountDroppedAndCorruptedRepliesInTheStatistics();
+    void shouldNameTheProgramHoldingABusyPort();
     void shouldReachAPortThroughTheUsersPortMap();
     void shouldCheckTheBytesGivenToDecode_data();
     void shouldCheckTheBytesGivenToDecode();
@@ -129,7 +131,7 @@ void TestMeterdeskCli::shouldReportEachOutcomeOfARead_data()
         << "current cumulative flow 1234.56"
         << "the reply failed the check";
     QTest::newRow("missing device") << QStringList() << kReadMbus << 74 << ""
-                                    << "cannot open /nonexistent/tty";
+                                    << "cannot open the port: /nonexistent/tty does not exist";
     QTest::newRow("no port") << QStringList() << QStringList{"read", "--protocol", "mbus"} << 64
                              << ""
                              << "read needs --port";
@@ -280,6 +282,22 @@ void TestMeterdeskCli::shouldCountDroppedAndCorruptedRepliesInTheStatistics()
     QCOMPARE(statistics.value("no_reply").toInt(), 2);
     QCOMPARE(statistics.value("failed").toInt(), 2);
     QVERIFY(statistics.value("longest_ms").toInt() >= statistics.value("average_ms").toInt());
+}
+
+void TestMeterdeskCli::shouldNameTheProgramHoldingABusyPort()
+{
+    MeterProcess sim{QStringLiteral(METERSIM_PATH)};
+    const QString device = sim.start({});
+    QVERIFY(!device.isEmpty());
+    QSerialPort holder(device);
+    QVERIFY(holder.open(QIODevice::ReadWrite));
+    const CliRun run = RunCli(kReadMbus, device);
+    QCOMPARE(run.status, 74);
+    QCOMPARE(run.err.size(), 1);
+    const QString expected = QStringLiteral("%1 is held by tst_meterdeskcli (pid %2)")
+                                 .arg(device)
+                                 .arg(QCoreApplication::applicationPid());
+    QVERIFY2(run.err.first().contains(expected), qPrintable(run.err.first()));
 }
 
 void TestMeterdeskCli::shouldReachAPortThroughTheUsersPortMap()

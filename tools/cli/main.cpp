@@ -16,6 +16,7 @@
 #include "meterdeskversion.h"
 #include "meterprotocols.h"
 #include "metersession.h"
+#include "openfailure.h"
 #include "portmaploader.h"
 #include "trafficlog.h"
 
@@ -405,9 +406,9 @@ int RunRead(const ReadOptions &options)
     session.loadPortMap();
     if (const int error = session.open(options.port, options.settings);
         error != SerialComm::kNoError)
-        return Fail({kIoError, QStringLiteral("cannot open %1 (error %2)")
-                                   .arg(session.devicePath(options.port))
-                                   .arg(error)});
+        return Fail({kIoError, QStringLiteral("cannot open the port: ") +
+                                   OpenFailureEnglish(DiagnoseOpenFailure(
+                                       session.devicePath(options.port), error))});
     MeterReader line(options, session);
 
     int worst = kChecked;
