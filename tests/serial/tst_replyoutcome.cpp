@@ -41,6 +41,20 @@ void runToOutcome(TrafficState &state, std::int64_t &now)
         now += due;
 }
 
+// A traffic state on a recording view, with a clock the test moves, at 2400 baud.
+struct Line
+{
+    RecordingTrafficView view;
+    TrafficState state{view.newTrafficState()};
+    std::int64_t now = 0;
+
+    Line()
+    {
+        state.setClock([this] { return now; });
+        state.setBaudRate(kBaud);
+    }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Exchange)
@@ -97,11 +111,9 @@ void TestReplyOutcome::shouldEndEveryReadInExactlyOneOutcome()
 {
     QFETCH(Exchange, exchange);
     QFETCH(QList<qsizetype>, ends);
-    RecordingTrafficView view;
-    TrafficState state = view.newTrafficState();
-    std::int64_t now = 1000;
-    state.setClock([&now] { return now; });
-    state.setBaudRate(kBaud);
+    Line line;
+    auto &[view, state, now] = line;
+    now = 1000;
     sendRead(state, exchange.protocol);
     const std::int64_t requestEnd =
         now + TrafficState::LineTimeMs(int(view.writes.last().size()), kBaud);
@@ -141,10 +153,8 @@ void TestReplyOutcome::shouldEndEveryReadInExactlyOneOutcome()
 
 void TestReplyOutcome::shouldEndThePreviousReadFirstWhenTheNextGoesOut()
 {
-    RecordingTrafficView view;
-    TrafficState state = view.newTrafficState();
-    std::int64_t now = 0;
-    state.setClock([&now] { return now; });
+    Line line;
+    auto &[view, state, now] = line;
     sendRead(state, kReplyCj188);
     now += 10;
     view.log.clear();
@@ -160,11 +170,8 @@ void TestReplyOutcome::shouldEndThePreviousReadFirstWhenTheNextGoesOut()
 
 void TestReplyOutcome::shouldGiveAReplyUnderWayTheTimeOfItsLongestFrame()
 {
-    RecordingTrafficView view;
-    TrafficState state = view.newTrafficState();
-    std::int64_t now = 0;
-    state.setClock([&now] { return now; });
-    state.setBaudRate(kBaud);
+    Line line;
+    auto &[view, state, now] = line;
     state.setReplyTimeoutMs(300);
     sendRead(state, kReplyCj188);
     const int due = state.CheckReplyDeadline();
