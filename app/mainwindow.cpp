@@ -1,5 +1,7 @@
 #include "mainwindow.h"
 
+#include "openfailure.h"
+
 #include "captionpacer.h"
 #include "conversions.h"
 #include "framebox.h"
@@ -212,8 +214,11 @@ void MainWindow::buildMbusPage(QWidget *page)
 
 Poller *MainWindow::buildPoller(QWidget *page, const Poller::Names &names)
 {
-    return new Poller(
+    auto *poller = new Poller(
         page, names, [this] { return m_session.lineOpen(); }, [this] { warnClosed(); }, this);
+    // The statistics are those of the run that starts.
+    connect(poller, &Poller::started, &m_session, &MeterSession::resetStatistics);
+    return poller;
 }
 
 void MainWindow::formLoad()
@@ -263,9 +268,9 @@ void MainWindow::openPort()
 {
     const QString settings = SettingsText({Combo2->currentText(), Combo3->currentText(),
                                            Combo4->currentText(), Combo5->currentText()});
-    if (m_session.open(PortNumberOfEntry(Combo1->currentText()), settings) !=
-        SerialComm::kNoError) {
-        openFailed();
+    const int port = PortNumberOfEntry(Combo1->currentText());
+    if (const int error = m_session.open(port, settings); error != SerialComm::kNoError) {
+        openFailed(OpenFailureText(DiagnoseOpenFailure(m_session.devicePath(port), error)));
         // Nothing was listed (nothing plugged in at start): look again, so that an adapter
         // plugged in since is listed and chosen for the next click.
         if (Combo1->count() == 0)
@@ -279,13 +284,15 @@ void MainWindow::openPort()
     MbusStopPolling();
 }
 
-void MainWindow::openFailed()
+void MainWindow::openFailed(const QString &reason)
 {
     OpenCOomPort->SetCaption(kOpenCaption);
     Shape1->setColor(bgr(kLampClosed));
     setSettingsListsEnabled(true);
+    // The reason, where known, on a second line.
     m_messages.show(QStringLiteral("通信端口") + Combo1->currentText() +
-                        QStringLiteral("无法打开！"),
+                        QStringLiteral("无法打开！") +
+                        (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason),
                     kOpenFailedTitle, MessageBoxes::Icon::Error, QMessageBox::Ok);
 }
 
@@ -371,6 +378,20 @@ void MainWindow::connectSession()
     connect(
         &m_session, &MeterSession::checkedReply, this,
         [this](quint8, const QByteArray &, const DecodedReply &reply) { showCheckedReply(reply); });
+    connect(&m_session, &MeterSession::echoShown, this, [this] { appendAnalysisLine(kEchoText); });
+    connect(&m_session, &MeterSession::replyOutcome, this, &MainWindow::showOutcome);
+}
+
+void MainWindow::appendAnalysisLine(const QString &line)
+{
+    RichTextBox3->appendText(RichTextBox3->isEmpty() ? line : QLatin1Char('\n') + line);
+}
+
+void MainWindow::showOutcome(const ReplyOutcome &outcome, const ReplyStatistics &statistics)
+{
+    appendAnalysisLine(ReplyOutcomeText(outcome));
+    if (m_cj188Polling->timer()->Enabled() || m_mbusPolling->timer()->Enabled())
+        appendAnalysisLine(statistics.text());
 }
 
 void MainWindow::showRequest(quint8 protocol, const QString &text)
@@ -381,7 +402,8 @@ void MainWindow::showRequest(quint8 protocol, const QString &text)
 
 void MainWindow::showCheckedReply(const DecodedReply &reply)
 {
-    RichTextBox3->setText(
+    // After the request's echo, the reply's lines follow the echo's.
+    appendAnalysisLine(
         (QStringList{kChecksumPassedText} + DecodedReplyLines(reply)).join(QLatin1Char('\n')));
 }
 

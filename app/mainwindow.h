@@ -23,6 +23,9 @@ class PortList;
 
 // The data-analysis area's first line for a reply that passed every check.
 inline const QString kChecksumPassedText = QStringLiteral("校验通过！");
+// The data-analysis area's line after a checked frame that was the request's own echo.
+inline const QString kEchoText =
+    QStringLiteral("（本机回显：以上是本机发出的请求，继续等待仪表应答）");
 
 // The only window of the program: serial settings on the left, the two meter pages, the receive
 // area and the data-analysis area on the right. Its meter session owns the port and the traffic
@@ -69,6 +72,10 @@ private:
     void connectSession();
     void showRequest(quint8 protocol, const QString &text);
     void showCheckedReply(const DecodedReply &reply);
+    // Adds a line at the end of the data-analysis area.
+    void appendAnalysisLine(const QString &line);
+    // The outcome's line, and during continuous reading the statistics after it.
+    void showOutcome(const ReplyOutcome &outcome, const ReplyStatistics &statistics);
     void warnClosed();
     // The CJ/T 188 page's texts as the meter a request goes to.
     Cj188Meter cj188Meter() const;
@@ -92,7 +99,8 @@ private:
     void setSettingsListsEnabled(bool enabled);
     void onOpenClosePort();
     void openPort();
-    void openFailed();
+    // Shows that the port did not open, with `reason` on a second line when known.
+    void openFailed(const QString &reason);
     void closePort();
     void onDeviceLost();
     void showCj188Page();

@@ -35,6 +35,7 @@ void Poller::start()
 {
     if (!m_portOpen())
         return m_warnClosed();
+    emit started();
     m_timer->setEnabled(true);
     setBackground(m_intervalBox, bgr(kPollingGreen));
 }

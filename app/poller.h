@@ -31,6 +31,10 @@ public:
     void start();
     void stop();
 
+signals:
+    // Polling starts (the port is open): before the first tick.
+    void started();
+
 private:
     PollTimer *m_timer = nullptr;
     QLineEdit *m_intervalBox = nullptr;

@@ -104,4 +104,5 @@ const MeterProtocol kCj188Protocol{
     {kLengthPos, kFirstDataPos, 0, nullptr, &isRequest, &carriesRequestedAddress},
     &Cj188RecognizeReply,
     &Cj188DecodeReply,
+    [](int) { return kCj188ReplyTimeoutMs; },
 };

@@ -118,6 +118,20 @@ public:
         require(frame.endsWith('\x16'), "end byte");
         require(receivedSinceArmed.contains(frame), "frame received after its request");
     }
+    // The echo is the armed request itself, come back before anything else.
+    void showEcho(const MeterProtocol &protocol, const QByteArray &echo) override
+    {
+        require(protocol.id == armedMode && echo == armedRequest, "echo of the armed request");
+        require(receivedSinceArmed.startsWith(armedRequest), "echo received first");
+        echoFlagged = true;
+    }
+    void showOutcome(const ReplyOutcome &outcome) override
+    {
+        require(outcome.protocol == armedMode, "outcome of the armed read-data request");
+        require(outcome.verdict != ReplyVerdict::Checked || m_state.FrameReady == 0,
+                "checked outcome after its frame");
+        ++outcomes;
+    }
     bool isOpen() const override { return true; }
     void warnClosed() override {}
     bool write(const QByteArray &bytes) override
@@ -133,6 +147,7 @@ public:
         armedMode = mode;
         armedRequest = lastWrite;
         receivedSinceArmed.clear();
+        echoFlagged = false;
     }
 
     std::uint8_t armedMode = kReplyNone;
@@ -140,6 +155,8 @@ public:
     // Every byte received since the armed request.
     QByteArray receivedSinceArmed;
     QByteArray lastWrite;
+    bool echoFlagged = false;
+    int outcomes = 0;
 
 private:
     TrafficState &m_state;
@@ -215,6 +232,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         case 3:
             now += script.next();
             state.AbandonStaleCandidate();
+            state.CheckReplyDeadline();
             break;
         default: {
             QByteArray bytes;
@@ -227,7 +245,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 bytes = script.take(op / 8 + 1);
             fed += bytes.size();
             checker.receivedSinceArmed += bytes;
+            const bool awaited = state.ReplyMode == checker.armedMode && state.AwaitingReply;
             state.ReceiveNotification(bytes);
+            // An echoing line: the request came back whole, first; it is flagged, and the
+            // meter's reply after it is still hunted for.
+            if (awaited && checker.armedMode != kReplyNone &&
+                checker.receivedSinceArmed.startsWith(checker.armedRequest))
+                require(checker.echoFlagged, "the echo flagged");
             break;
         }
         }

@@ -103,4 +103,5 @@ const MeterProtocol kMbusProtocol{
     {kLengthPos, kSumStartPos, kSumStartPos, &fitsLongFrame, &isRequest, &answersRequest, &isRspUd},
     &MbusRecognizeReply,
     &MbusDecodeReply,
+    [](int baudRate) { return MbusReplyTimeoutMs(baudRate); },
 };

@@ -34,6 +34,9 @@ MeterSession::MeterSession(PortMapSource portMaps, const QList<const MeterProtoc
     m_candidateTimer.setSingleShot(true);
     m_candidateTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_candidateTimer, &QTimer::timeout, this, &MeterSession::checkCandidate);
+    m_replyTimer.setSingleShot(true);
+    m_replyTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_replyTimer, &QTimer::timeout, this, &MeterSession::checkReplyDeadline);
 }
 
 void MeterSession::loadPortMap()
@@ -105,4 +108,24 @@ void MeterSession::setSendAreaText(std::uint8_t protocol, const QString &text)
 void MeterSession::showCheckedReply(const MeterProtocol &protocol, const QByteArray &frame)
 {
     emit checkedReply(protocol.id, frame, protocol.decode(frame));
+}
+
+void MeterSession::showEcho(const MeterProtocol &protocol, const QByteArray &)
+{
+    emit echoShown(protocol.id);
+}
+
+void MeterSession::showOutcome(const ReplyOutcome &outcome)
+{
+    m_statistics.add(outcome);
+    emit replyOutcome(outcome, m_statistics);
+}
+
+void MeterSession::checkReplyDeadline()
+{
+    // A stale candidate is given up first: what it held may be the reply.
+    checkCandidate();
+    const int dueInMs = m_traffic.CheckReplyDeadline();
+    if (dueInMs >= 0)
+        m_replyTimer.start(dueInMs);
 }

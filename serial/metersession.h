@@ -59,6 +59,12 @@ public:
     // was one.
     bool deliverPendingLoss() { return m_comm.DeliverPendingLoss(); }
 
+    // Overrides every protocol's reply time-out (0 or less: each protocol's own).
+    void setReplyTimeoutMs(int ms) { m_traffic.setReplyTimeoutMs(ms); }
+    // The outcomes since the last reset: continuous reading resets them when it starts.
+    const ReplyStatistics &statistics() const { return m_statistics; }
+    void resetStatistics() { m_statistics.reset(); }
+
     // Every chunk sent and received goes to `log` too (nullptr: none); not owned.
     void setTrafficLog(TrafficLog *log) { m_log = log; }
 
@@ -79,6 +85,12 @@ signals:
     void rxCountChanged(qint64 count);
     // The awaited reply passed every check: `frame` from its start byte through its end byte.
     void checkedReply(quint8 protocol, const QByteArray &frame, const DecodedReply &reply);
+    // The checked frame just shown was the line's echo of the request; its reply is still
+    // awaited.
+    void echoShown(quint8 protocol);
+    // A read-data request ended: with its checked reply, or with why none came. `statistics`
+    // already counts it.
+    void replyOutcome(const ReplyOutcome &outcome, const ReplyStatistics &statistics);
 
 private:
     void onComm();
@@ -90,6 +102,11 @@ private:
     void clearReplyAreas() override { emit replyAreasCleared(); }
     void appendReceiveText(const QString &text) override { emit receiveShown(text); }
     void showCheckedReply(const MeterProtocol &protocol, const QByteArray &frame) override;
+    void showEcho(const MeterProtocol &protocol, const QByteArray &) override;
+    void replyAwaited(int dueInMs) override { m_replyTimer.start(dueInMs); }
+    void showOutcome(const ReplyOutcome &outcome) override;
+    // Tells the outcome of the awaited reply when due, or waits on.
+    void checkReplyDeadline();
     void setTxCaption(const QString &) override { emit txCountChanged(m_traffic.TxCount); }
     void setRxCaption(const QString &) override { emit rxCountChanged(m_traffic.RxCount); }
     // The port as the send step sees it.
@@ -112,5 +129,8 @@ private:
     bool m_linkOpen = false;
     // Fires when the candidate frame under assembly would go stale.
     QTimer m_candidateTimer;
+    // Fires when the awaited reply's outcome is due.
+    QTimer m_replyTimer;
+    ReplyStatistics m_statistics;
     TrafficLog *m_log = nullptr;
 };

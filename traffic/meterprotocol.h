@@ -23,6 +23,8 @@ struct MeterProtocol
     void (*recognize)(TrafficState &state);
     // Decodes a whole frame, from its start byte (wake-up bytes allowed) through its end byte.
     DecodedReply (*decode)(QByteArrayView frame);
+    // How long a meter may take to start its reply at `baudRate`, from the last request byte.
+    int (*replyTimeoutMs)(int baudRate);
 
     // The bytes from the start byte through the checksum byte of a frame whose length byte says
     // `length`.

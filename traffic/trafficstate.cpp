@@ -43,6 +43,9 @@ const MeterProtocol *TrafficState::protocol(std::uint8_t id) const
 
 void TrafficState::SendFrame(std::uint8_t protocol, int lastIndex, bool armReply)
 {
+    // A new read-data request ends the one still awaiting its reply: its outcome comes first.
+    if (armReply && AwaitingReply && armedProtocol())
+        conclude(failedOutcome());
     lastIndex = std::clamp(lastIndex, 0, kTxBufSize - 1);
     const QString shown =
         HexTrafficText(QByteArray(reinterpret_cast<const char *>(TxBuf.data()), lastIndex + 1));
@@ -69,14 +72,125 @@ void TrafficState::SendFrame(std::uint8_t protocol, int lastIndex, bool armReply
         m_armedRequest = bytes;
     }
     AwaitingReply = true;
+    if (armReply)
+        armOutcome(bytes);
+}
+
+void TrafficState::armOutcome(const QByteArray &request)
+{
+    m_notes = {};
+    m_echoPos = 0;
+    const std::int64_t now = m_clock();
+    m_requestEndMs = now + LineTimeMs(int(request.size()), m_baudRate);
+    const MeterProtocol *armed = armedProtocol();
+    m_deadlineMs = m_requestEndMs + (armed ? ReplyTimeoutMs(*armed) : 0);
+    m_deadlineExtended = false;
+    m_view->replyAwaited(int(m_deadlineMs - now));
+}
+
+int TrafficState::ReplyTimeoutMs(const MeterProtocol &protocol) const
+{
+    if (m_replyTimeoutMs > 0)
+        return m_replyTimeoutMs;
+    return protocol.replyTimeoutMs ? protocol.replyTimeoutMs(m_baudRate) : 0;
+}
+
+int TrafficState::LineTimeMs(int bytes, int baudRate)
+{
+    constexpr std::int64_t kBitsPerCharacter = 11; // start, 8 data, parity, stop
+    if (baudRate <= 0 || bytes <= 0)
+        return 0;
+    return int((bytes * kBitsPerCharacter * 1000 + baudRate - 1) / baudRate);
+}
+
+int TrafficState::CheckReplyDeadline()
+{
+    if (!AwaitingReply || !armedProtocol())
+        return -1;
+    const std::int64_t now = m_clock();
+    if (now < m_deadlineMs)
+        return int(m_deadlineMs - now);
+    // A reply under way when the time-out passes may still complete: as long as its longest
+    // frame takes on the line.
+    if (FramePos != 0) {
+        if (!m_deadlineExtended) {
+            m_deadlineExtended = true;
+            m_deadlineMs = now + LineTimeMs(kFrameBufSize, m_baudRate);
+            return int(m_deadlineMs - now);
+        }
+        // Bytes still coming (more slowly than the line could carry them): wait as long as a
+        // candidate may wait for its next byte.
+        const std::int64_t stale = m_lastReceiveMs + CandidatePauseMs(m_baudRate);
+        if (now < stale) {
+            m_deadlineMs = stale;
+            return int(stale - now);
+        }
+    }
+    conclude(failedOutcome());
+    return -1;
+}
+
+ReplyOutcome TrafficState::failedOutcome() const
+{
+    ReplyOutcome outcome{ReplyMode, ReplyVerdict::Nothing};
+    if (m_notes.foreign) {
+        outcome.verdict = ReplyVerdict::NotThisMeter;
+    } else if (m_notes.badSum) {
+        outcome.verdict = ReplyVerdict::BadChecksum;
+        outcome.expectedSum = m_notes.expectedSum;
+        outcome.receivedSum = m_notes.receivedSum;
+    } else if (m_notes.started || (FramePos != 0 && m_notes.received)) {
+        outcome.verdict = ReplyVerdict::Incomplete;
+    } else if (m_notes.received) {
+        outcome.verdict = ReplyVerdict::Unrecognised;
+    }
+    return outcome;
+}
+
+void TrafficState::conclude(ReplyOutcome outcome)
+{
+    ReplyMode = kReplyNone;
+    AwaitingReply = false;
+    m_echoPos = -1;
+    m_view->showOutcome(outcome);
 }
 
 void TrafficState::ReceiveNotification(const QByteArray &input)
 {
     RxCount += input.size();
     m_view->setRxCaption(QString::number(RxCount));
-    ReadPortInput(input);
+    // The line's echo of the request is taken in by itself, so that it is shown (and flagged)
+    // before a reply that follows it in the same notification.
+    const qsizetype echoEnd = echoEndIn(input);
+    if (echoEnd > 0) {
+        ReadPortInput(input.first(echoEnd));
+        m_takingEcho = true;
+        recognize();
+        m_takingEcho = false;
+        if (const MeterProtocol *armed = armedProtocol()) {
+            m_view->showEcho(*armed, m_armedRequest);
+            m_notes = {}; // the echo is no sign of the meter
+        }
+    }
+    ReadPortInput(input.sliced(echoEnd));
     recognize();
+}
+
+qsizetype TrafficState::echoEndIn(const QByteArray &input)
+{
+    qsizetype i = 0;
+    while (m_echoPos >= 0 && i < input.size()) {
+        if (m_echoPos >= m_armedRequest.size() || input[i] != m_armedRequest[m_echoPos]) {
+            m_echoPos = -1;
+            return 0;
+        }
+        ++i;
+        if (++m_echoPos == m_armedRequest.size()) {
+            m_echoPos = -1;
+            return i;
+        }
+    }
+    return 0;
 }
 
 int TrafficState::CandidatePauseMs(int baudRate)
@@ -110,13 +224,20 @@ void TrafficState::recognize()
     const MeterProtocol *armed = armedProtocol();
     if (!armed)
         return;
-    armed->recognize(*this);
-
-    if (FrameReady == 1 && AwaitingReply) {
+    for (;;) {
+        armed->recognize(*this);
+        if (FrameReady != 1 || !AwaitingReply)
+            return;
         m_view->showCheckedReply(*armed, m_checkedFrame);
-        ReplyMode = kReplyNone;
         FrameReady = 0;
-        AwaitingReply = false;
+        // The line's echo of the request is shown as checked, but the reply is still to come:
+        // hunt on.
+        const auto *frame = reinterpret_cast<const std::uint8_t *>(m_checkedFrame.constData());
+        if (!m_takingEcho || !armed->layout.isRequest || !armed->layout.isRequest(frame)) {
+            conclude({armed->id, ReplyVerdict::Checked,
+                      int(std::max<std::int64_t>(m_lastReceiveMs - m_requestEndMs, 0))});
+            return;
+        }
     }
 }
 
@@ -125,6 +246,7 @@ void TrafficState::ReadPortInput(const QByteArray &input)
     if (input.isEmpty())
         return;
     m_lastReceiveMs = m_clock();
+    m_notes.received = true;
     m_view->appendReceiveText(HexTrafficText(input));
     for (const char c : input)
         storeByte(static_cast<std::uint8_t>(c));
@@ -199,15 +321,23 @@ void TrafficState::RecognizeFrame(const FrameLayout &layout)
         // The checksum byte and the end byte after it, once the length byte is in.
         const int checksumPos = FrameBuf[layout.lengthPos] + layout.checksumOffset;
         if (FramePos > layout.lengthPos && FramePos > layout.sumStartPos) {
-            if (FramePos == checksumPos &&
-                b != SumByte(&FrameBuf[layout.sumStartPos], checksumPos - layout.sumStartPos)) {
-                rejectCandidate();
-                continue;
+            m_notes.started = true;
+            if (FramePos == checksumPos) {
+                const std::uint8_t sum =
+                    SumByte(&FrameBuf[layout.sumStartPos], checksumPos - layout.sumStartPos);
+                if (b != sum) {
+                    m_notes.badSum = true;
+                    m_notes.expectedSum = sum;
+                    m_notes.receivedSum = b;
+                    rejectCandidate();
+                    continue;
+                }
             }
             if (FramePos == checksumPos + 1) {
-                if (b != kEnd ||
-                    (m_skipRequests && layout.isRequest && layout.isRequest(FrameBuf.data())) ||
-                    (layout.belongs && !layout.belongs(*this))) {
+                const bool skipped =
+                    m_skipRequests && layout.isRequest && layout.isRequest(FrameBuf.data());
+                if (b != kEnd || skipped || (layout.belongs && !layout.belongs(*this))) {
+                    m_notes.foreign = m_notes.foreign || (b == kEnd && !skipped);
                     rejectCandidate();
                     continue;
                 }

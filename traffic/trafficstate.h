@@ -1,5 +1,7 @@
 #pragma once
 
+#include "replyoutcome.h"
+
 #include <QByteArray>
 #include <QString>
 #include <array>
@@ -28,6 +30,15 @@ public:
     virtual void showCheckedReply(const MeterProtocol &protocol, const QByteArray &frame) = 0;
     virtual void setTxCaption(const QString &text) = 0;
     virtual void setRxCaption(const QString &text) = 0;
+    // Follows showCheckedReply when the checked frame was the line's echo of the request itself;
+    // the awaited reply is still hunted for.
+    virtual void showEcho(const MeterProtocol &, const QByteArray &) {}
+    // A read-data request went out and its reply is awaited; its outcome is due in `dueInMs`
+    // (CheckReplyDeadline tells it then).
+    virtual void replyAwaited(int /*dueInMs*/) {}
+    // How the awaited reply ended: after showCheckedReply, or once the reply time-out passed, or
+    // when the next read-data request went out first.
+    virtual void showOutcome(const ReplyOutcome &) {}
 };
 
 // A view that shows nothing: for users of the traffic path without a window, which override only
@@ -100,6 +111,18 @@ public:
     void setClock(Clock clock) { m_clock = std::move(clock); }
     // The line speed, which sets how long a candidate frame may wait for its next byte.
     void setBaudRate(int baudRate) { m_baudRate = baudRate; }
+    // Overrides every protocol's reply time-out; 0 or less: each protocol's own.
+    void setReplyTimeoutMs(int ms) { m_replyTimeoutMs = ms; }
+    // The reply time-out of `protocol` at the line speed, or the override.
+    int ReplyTimeoutMs(const MeterProtocol &protocol) const;
+    // Milliseconds `bytes` characters take on the line at `baudRate` (11 bits each), rounded up.
+    static int LineTimeMs(int bytes, int baudRate);
+    // Ends the awaited reply with its outcome when its time-out has passed: a reply that has
+    // started by then is first given the time its longest frame takes on the line, and then as
+    // long as its bytes keep coming within CandidatePauseMs of each other. Returns the
+    // milliseconds until the outcome is due, or -1 when no reply is awaited (any more).
+    int CheckReplyDeadline();
+
     // How long a candidate may wait for its next byte: 22 characters at `baudRate`, at least
     // 50 ms. Longer, and no meter is still sending it.
     static int CandidatePauseMs(int baudRate);
@@ -183,6 +206,36 @@ private:
     void recognize();
     void storeByte(std::uint8_t b);
     void rejectCandidate();
+    // Arms the reply time-out and the notes of what arrives for the request just written.
+    void armOutcome(const QByteArray &request);
+    // Ends the awaited reply with `outcome`: shows it and stops awaiting.
+    void conclude(ReplyOutcome outcome);
+    // Why no checked reply came, from what the hunt met since the request.
+    ReplyOutcome failedOutcome() const;
+
+    // What the hunt met since the armed request, for the outcome when no checked reply comes.
+    struct HuntNotes
+    {
+        bool received = false; // a byte arrived (the request's echo aside)
+        bool started = false;  // a candidate got past its length byte
+        bool badSum = false;   // a candidate's checksum byte was wrong
+        bool foreign = false;  // a checked frame that does not answer the request
+        std::uint8_t expectedSum = 0;
+        std::uint8_t receivedSum = 0;
+    };
+    HuntNotes m_notes;
+    // The bytes taken in for the echo so far: how many of the armed request came back as the
+    // first bytes after it; -1 once something else came.
+    qsizetype m_echoPos = -1;
+    // Advances the echo match over `input`; the bytes of `input` through the echo's last one when
+    // it completes there, otherwise 0.
+    qsizetype echoEndIn(const QByteArray &input);
+    // While the echo's bytes are hunted through: a request found then is the echo.
+    bool m_takingEcho = false;
+    std::int64_t m_requestEndMs = 0;
+    std::int64_t m_deadlineMs = 0;
+    bool m_deadlineExtended = false;
+    int m_replyTimeoutMs = 0;
 
     TrafficView *m_view;
     TrafficPort *m_port = nullptr;

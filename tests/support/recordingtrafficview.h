@@ -36,6 +36,15 @@ public:
     }
     void setTxCaption(const QString &text) override { txCaption = text; }
     void setRxCaption(const QString &text) override { rxCaption = text; }
+    void showEcho(const MeterProtocol &, const QByteArray &) override
+    {
+        log << QStringLiteral("echo");
+    }
+    void showOutcome(const ReplyOutcome &outcome) override
+    {
+        outcomes << outcome;
+        log << QStringLiteral("outcome");
+    }
 
     // A traffic state that shows on this view and writes to it, with every protocol registered
     // as the meter session registers them.
@@ -67,6 +76,7 @@ public:
     QString txCaption;
     QString rxCaption;
     QList<QByteArray> writes;
+    QList<ReplyOutcome> outcomes;
     QStringList log;
 };
 

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -81,6 +82,8 @@ private slots:
     void shouldLogEveryChunkWithItsTime();
     void shouldEndWith74WhenTheLogCannotBeWritten();
     void shouldReadAgainAfterTheIntervalWhenRepeating();
+    void shouldCountDroppedAndCorruptedRepliesInTheStatistics();
+    void shouldNameTheProgramHoldingABusyPort();
     void shouldReachAPortThroughTheUsersPortMap();
     void shouldCheckTheBytesGivenToDecode_data();
     void shouldCheckTheBytesGivenToDecode();
@@ -128,7 +131,7 @@ void TestMeterdeskCli::shouldReportEachOutcomeOfARead_data()
         << "current cumulative flow 1234.56"
         << "the reply failed the check";
     QTest::newRow("missing device") << QStringList() << kReadMbus << 74 << ""
-                                    << "cannot open /nonexistent/tty";
+                                    << "cannot open the port: /nonexistent/tty does not exist";
     QTest::newRow("no port") << QStringList() << QStringList{"read", "--protocol", "mbus"} << 64
                              << ""
                              << "read needs --port";
@@ -241,7 +244,7 @@ void TestMeterdeskCli::shouldEndWith74WhenTheLogCannotBeWritten()
                      device);
     }
     QCOMPARE(run.status, 74);
-    QCOMPARE(run.out.size(), 3);
+    QCOMPARE(run.out.size(), 4); // three reads and their statistics
     QCOMPARE(run.err.size(), 1);
     QVERIFY2(run.err.first().contains(QStringLiteral("traffic log")), qPrintable(run.err.first()));
 }
@@ -254,9 +257,47 @@ void TestMeterdeskCli::shouldReadAgainAfterTheIntervalWhenRepeating()
     const CliRun run =
         RunCli(kReadMbus + QStringList{"--repeat", "3", "--interval", "0.2"}, device);
     QCOMPARE(run.status, 0);
-    QCOMPARE(run.out.size(), 3);
+    QCOMPARE(run.out.size(), 4);
     for (int i = 0; i < 3; ++i) // the meter counts its replies in the access number
         QCOMPARE(Json(run.out[i]).value("header").toObject().value("access").toInt(), i + 1);
+    const QJsonObject statistics = Json(run.out[3]).value("statistics").toObject();
+    QCOMPARE(statistics.value("requests").toInt(), 3);
+    QCOMPARE(statistics.value("passed").toInt(), 3);
+}
+
+void TestMeterdeskCli::shouldCountDroppedAndCorruptedRepliesInTheStatistics()
+{
+    MeterProcess sim{QStringLiteral(METERSIM_PATH)};
+    // Replies 3 and 6 stay unsent, 2 and 4 carry a wrong checksum: 1 and 5 pass.
+    const QString device = sim.start({"--drop-every", "3", "--corrupt-every", "2"});
+    QVERIFY(!device.isEmpty());
+    const CliRun run = RunCli(
+        kReadMbus + QStringList{"--repeat", "6", "--interval", "0", "--timeout", "3000"}, device);
+    QCOMPARE(run.status, 2);
+    const QJsonObject last = Json(run.out.last());
+    QVERIFY(!last.value("time").toString().isEmpty());
+    const QJsonObject statistics = last.value("statistics").toObject();
+    QCOMPARE(statistics.value("requests").toInt(), 6);
+    QCOMPARE(statistics.value("passed").toInt(), 2);
+    QCOMPARE(statistics.value("no_reply").toInt(), 2);
+    QCOMPARE(statistics.value("failed").toInt(), 2);
+    QVERIFY(statistics.value("longest_ms").toInt() >= statistics.value("average_ms").toInt());
+}
+
+void TestMeterdeskCli::shouldNameTheProgramHoldingABusyPort()
+{
+    MeterProcess sim{QStringLiteral(METERSIM_PATH)};
+    const QString device = sim.start({});
+    QVERIFY(!device.isEmpty());
+    QSerialPort holder(device);
+    QVERIFY(holder.open(QIODevice::ReadWrite));
+    const CliRun run = RunCli(kReadMbus, device);
+    QCOMPARE(run.status, 74);
+    QCOMPARE(run.err.size(), 1);
+    const QString expected = QStringLiteral("%1 is held by tst_meterdeskcli (pid %2)")
+                                 .arg(device)
+                                 .arg(QCoreApplication::applicationPid());
+    QVERIFY2(run.err.first().contains(expected), qPrintable(run.err.first()));
 }
 
 void TestMeterdeskCli::shouldReachAPortThroughTheUsersPortMap()

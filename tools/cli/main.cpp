@@ -18,13 +18,17 @@
 #include "meterdeskversion.h"
 #include "meterprotocols.h"
 #include "metersession.h"
+#include "openfailure.h"
 #include "portmaploader.h"
 #include "trafficlog.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -75,6 +79,7 @@ struct ReadOptions
     // Builds the read-data request for the meter asked and sends it.
     std::function<void(TrafficState &)> request;
     int timeoutMs = 2000;
+    int replyTimeoutMs = 0; // 0: the protocol's own
     int repeat = 1;
     double intervalS = 1.0;
     QString logPath;
@@ -109,6 +114,15 @@ qsizetype CompleteReplyStart(const MeterProtocol &protocol, const QByteArray &by
     return -1;
 }
 
+// `json`, an object, with the local time it is printed at ("time") as its first member.
+QString Timed(const QString &json)
+{
+    const QString now = QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
+    return QStringLiteral("{\"time\":\"%1\"%2")
+               .arg(now, json.size() > 2 ? QStringLiteral(",") : QString()) +
+           json.mid(1);
+}
+
 // Reads the meter through the meter session: sends the request and waits for the checked reply
 // the session reports, or for the time-out.
 class MeterReader
@@ -123,6 +137,12 @@ public:
                          [this](quint8, const QByteArray &, const DecodedReply &reply) {
                              m_reply = reply;
                              m_checked = true;
+                         });
+        // The session's reply time-out ends the exchange, --timeout at the latest.
+        QObject::connect(&session, &MeterSession::replyOutcome,
+                         [this](const ReplyOutcome &outcome, const ReplyStatistics &) {
+                             m_outcome = outcome;
+                             m_ended = true;
                              if (m_loop)
                                  m_loop->quit();
                          });
@@ -133,19 +153,24 @@ public:
     {
         m_received.clear();
         m_checked = false;
+        m_ended = false;
+        m_outcome = {};
         m_options.request(m_session.traffic());
 
         QEventLoop loop;
         m_loop = &loop;
         QTimer::singleShot(m_options.timeoutMs, &loop, &QEventLoop::quit);
-        if (!m_checked)
+        if (!m_ended)
             loop.exec();
         m_loop = nullptr;
 
         if (m_checked) {
-            PrintLine(stdout, DecodedReplyJson(m_reply));
+            PrintLine(stdout, Timed(DecodedReplyJson(m_reply)));
             return kChecked;
         }
+        if (m_outcome.verdict == ReplyVerdict::NotThisMeter)
+            return Fail({kNoReply, QStringLiteral("a checked frame came, but not from the meter "
+                                                  "asked: check --address")});
         if (m_received.isEmpty())
             return Fail(
                 {kNoReply, QStringLiteral("no reply within %1 ms").arg(m_options.timeoutMs)});
@@ -158,7 +183,7 @@ public:
         // Whatever its checksum says, the recognizer did not take it for the reply.
         DecodedReply reply = m_options.protocol->decode(m_received.mid(start));
         reply.checked = false;
-        PrintLine(stdout, DecodedReplyJson(reply));
+        PrintLine(stdout, Timed(DecodedReplyJson(reply)));
         return Fail({kFailedCheck, QStringLiteral("the reply failed the check")});
     }
 
@@ -168,6 +193,8 @@ private:
     QByteArray m_received;
     DecodedReply m_reply;
     bool m_checked = false;
+    bool m_ended = false;
+    ReplyOutcome m_outcome;
     QEventLoop *m_loop = nullptr;
 };
 
@@ -197,6 +224,11 @@ struct Options
     QCommandLineOption timeout{QStringLiteral("timeout"),
                                QStringLiteral("Time to wait for a reply (default 2000)."),
                                QStringLiteral("MS"), QStringLiteral("2000")};
+    QCommandLineOption replyTimeout{
+        QStringLiteral("reply-timeout"),
+        QStringLiteral("Time a meter may take to start its reply, from the last request byte "
+                       "(default: cj188 1000, mbus 330 bit times + 50)."),
+        QStringLiteral("MS")};
     QCommandLineOption repeat{QStringLiteral("repeat"), QStringLiteral("Read N times (default 1)."),
                               QStringLiteral("N"), QStringLiteral("1")};
     QCommandLineOption interval{QStringLiteral("interval"),
@@ -342,6 +374,12 @@ std::variant<ReadOptions, Failure> ParseRead(const QCommandLineParser &parser, c
     if (!intervalS)
         return usage(InvalidValue(parser, o.interval));
     r.timeoutMs = *timeoutMs;
+    if (parser.isSet(o.replyTimeout)) {
+        const auto replyTimeoutMs = CountOption(parser, o.replyTimeout);
+        if (!replyTimeoutMs)
+            return usage(InvalidValue(parser, o.replyTimeout));
+        r.replyTimeoutMs = *replyTimeoutMs;
+    }
     r.repeat = *repeat;
     r.intervalS = *intervalS;
     r.logPath = parser.value(o.log);
@@ -358,6 +396,7 @@ int RunRead(const ReadOptions &options)
              QStringLiteral("cannot write %1: %2").arg(options.logPath, log.errorString())});
     MeterSession session(options.ports, MeterProtocols());
     session.setTrafficLog(&log);
+    session.setReplyTimeoutMs(options.replyTimeoutMs);
     // A line with local echo returns the request, which would pass every check.
     session.traffic().setSkipRequests(true);
     // A log that can no longer be written is said at once; the run then ends with 74.
@@ -369,9 +408,9 @@ int RunRead(const ReadOptions &options)
     session.loadPortMap();
     if (const int error = session.open(options.port, options.settings);
         error != SerialComm::kNoError)
-        return Fail({kIoError, QStringLiteral("cannot open %1 (error %2)")
-                                   .arg(session.devicePath(options.port))
-                                   .arg(error)});
+        return Fail({kIoError, QStringLiteral("cannot open the port: ") +
+                                   OpenFailureEnglish(DiagnoseOpenFailure(
+                                       session.devicePath(options.port), error))});
     MeterReader line(options, session);
 
     int worst = kChecked;
@@ -387,6 +426,11 @@ int RunRead(const ReadOptions &options)
             QTimer::singleShot(int(wait), &pause, &QEventLoop::quit);
             pause.exec();
         }
+    }
+    if (options.repeat > 1) {
+        const QJsonObject statistics{{QStringLiteral("statistics"), session.statistics().toJson()}};
+        PrintLine(stdout, Timed(QString::fromUtf8(
+                              QJsonDocument(statistics).toJson(QJsonDocument::Compact))));
     }
     return log.failure().isEmpty() ? worst : int(kIoError);
 }
@@ -434,7 +478,7 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("decode or read"));
     const Options o;
     parser.addOptions({o.protocol, o.port, o.baud, o.parity, o.address, o.type, o.maker, o.timeout,
-                       o.repeat, o.interval, o.log});
+                       o.replyTimeout, o.repeat, o.interval, o.log});
     if (!parser.parse(QCoreApplication::arguments()))
         return Fail({kUsage, parser.errorText()});
     if (parser.isSet(QStringLiteral("help"))) {

@@ -269,6 +269,10 @@ public:
             *error = QStringLiteral("%1: %2").arg(path, m_port.errorString());
             return false;
         }
+        // A pseudo-terminal carries no parity bit and refuses one: serve it without, as the
+        // window opens it.
+        if (QFileInfo(path).canonicalFilePath().startsWith(QStringLiteral("/dev/pts/")))
+            parity = QSerialPort::NoParity;
         if (!m_port.setBaudRate(baudRate) || !m_port.setParity(parity) ||
             !m_port.setDataBits(QSerialPort::Data8) || !m_port.setStopBits(QSerialPort::OneStop) ||
             !m_port.setFlowControl(QSerialPort::NoFlowControl)) {

@@ -60,12 +60,16 @@ QList<MeterExchange> MeterSimulator::feed(QByteArrayView bytes)
     return exchanges;
 }
 
-QByteArray MeterSimulator::withFaults(QByteArray reply) const
+QByteArray MeterSimulator::withFaults(QByteArray reply)
 {
     if (reply.isEmpty() || m_faults.silent)
         return {};
+    ++m_replies;
+    const auto strikes = [this](int every) { return every > 0 && m_replies % every == 0; };
+    if (strikes(m_faults.dropEvery))
+        return {};
     // Framed replies of both protocols end in CS 16.
-    if (m_faults.badChecksum && reply.size() > 2)
+    if ((m_faults.badChecksum || strikes(m_faults.corruptEvery)) && reply.size() > 2)
         reply[reply.size() - 2] = char(reply[reply.size() - 2] + 1);
     if (m_faults.noise)
         reply.prepend(kNoise);

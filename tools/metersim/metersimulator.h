@@ -19,6 +19,10 @@ struct MeterFaults
     bool badChecksum = false;
     // Requests are taken and acted on, but nothing is sent back.
     bool silent = false;
+    // Every Nth reply is not sent (0: none), as a meter that misses requests.
+    int dropEvery = 0;
+    // Every Nth reply carries a wrong checksum (0: none), as a line with interference.
+    int corruptEvery = 0;
 };
 
 // What a bus puts on the line when several meters send at once. No two meters start on the same
@@ -64,12 +68,14 @@ public:
     const QList<MeterMbus> &mbusMeters() const { return m_mbus; }
 
 private:
-    QByteArray withFaults(QByteArray reply) const;
+    QByteArray withFaults(QByteArray reply);
     QByteArray mbusReply(QByteArrayView request, const QDateTime &now);
 
     MeterFrameReader m_reader;
     MeterCj188 m_cj188;
     QList<MeterMbus> m_mbus;
     MeterFaults m_faults;
+    // Replies the meter had to give so far, for the faults that strike every Nth one.
+    int m_replies = 0;
     std::function<QDateTime()> m_clock;
 };
