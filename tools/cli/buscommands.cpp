@@ -1,6 +1,7 @@
 #include "buscommands.h"
 
 #include "busmaster.h"
+#include "cliarguments.h"
 #include "conversions.h"
 #include "decodedreply.h"
 #include "mbus.h"
@@ -15,7 +16,6 @@
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 
 #include <cstdio>
 #include <optional>
@@ -58,16 +58,6 @@ void PrintJson(QJsonObject object)
 {
     object.insert(QStringLiteral("time"), Now());
     Print(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
-}
-
-// A whole number from `least` to `most` in plain decimal digits: no sign, blank, fraction or
-// trailing text.
-std::optional<int> Number(const QString &text, int least, int most)
-{
-    if (text.isEmpty() || text.size() > 9 || !IsDecimalDigits(text))
-        return std::nullopt;
-    const int value = text.toInt();
-    return value >= least && value <= most ? std::optional<int>(value) : std::nullopt;
 }
 
 struct Options
@@ -136,21 +126,12 @@ QString ReadLine(const QCommandLineParser &p, const Options &o, BusRun &run)
     const QString port = p.value(o.port);
     if (port.isEmpty())
         return run.command + QStringLiteral(" needs --port");
-    if (const auto m = QRegularExpression(QStringLiteral("^COM(\\d{1,2})$")).match(port);
-        m.hasMatch()) {
-        run.port = m.captured(1).toInt();
-        if (run.port < PortMap::kFirstPort || run.port > PortMap::kLastPort)
-            return QStringLiteral("invalid value for --port: %1 is outside COM1 to COM20")
-                .arg(port);
-        run.ports = PortMapSourceOver({});
-    } else {
-        run.ports = [port] {
-            PortMap map = PortMap::empty();
-            map.set(1, port);
-            return map;
-        };
-    }
-    const auto baud = Number(p.value(o.baud), 1, 10000000);
+    const auto line = ReadPortArgument(port);
+    if (const auto *error = std::get_if<QString>(&line))
+        return *error;
+    run.port = std::get<PortArgument>(line).port;
+    run.ports = std::get<PortArgument>(line).ports;
+    const auto baud = PlainNumber(p.value(o.baud), 1, 10000000);
     const QString parity = p.value(o.parity).toUpper();
     if (!baud)
         return QStringLiteral("invalid value for --baud: %1").arg(p.value(o.baud));
@@ -163,10 +144,10 @@ QString ReadLine(const QCommandLineParser &p, const Options &o, BusRun &run)
 
 QString ReadBus(const QCommandLineParser &p, const Options &o, BusRun &run)
 {
-    const auto timeout = p.isSet(o.timeout) ? Number(p.value(o.timeout), 1, 600000)
+    const auto timeout = p.isSet(o.timeout) ? PlainNumber(p.value(o.timeout), 1, 600000)
                                             : std::optional<int>(MbusReplyTimeoutMs(run.baud));
-    const auto retries = Number(p.value(o.retries), 0, 9);
-    const auto most = Number(p.value(o.maxTelegrams), 1, 255);
+    const auto retries = PlainNumber(p.value(o.retries), 0, 9);
+    const auto most = PlainNumber(p.value(o.maxTelegrams), 1, 255);
     if (!timeout)
         return QStringLiteral("invalid value for --timeout: %1").arg(p.value(o.timeout));
     if (!retries)
@@ -183,7 +164,7 @@ QString ReadBus(const QCommandLineParser &p, const Options &o, BusRun &run)
                                   "eight 0-9 or F)")
                 .arg(p.value(o.secondary));
     }
-    const auto primary = Number(p.value(o.address), 0, 255);
+    const auto primary = PlainNumber(p.value(o.address), 0, 255);
     if (!primary)
         return QStringLiteral("invalid value for --address: %1").arg(p.value(o.address));
     run.primary = *primary;
@@ -269,8 +250,8 @@ int PrintTelegrams(const MbusTelegrams &read)
 // The primary scan of --from to --to by --method.
 int ScanCommand(const QCommandLineParser &p, const Options &o, MbusBusMaster &master)
 {
-    const auto from = Number(p.value(o.from), 0, 255);
-    const auto to = Number(p.isSet(o.to) ? p.value(o.to) : QStringLiteral("250"), 0, 255);
+    const auto from = PlainNumber(p.value(o.from), 0, 255);
+    const auto to = PlainNumber(p.isSet(o.to) ? p.value(o.to) : QStringLiteral("250"), 0, 255);
     const QString method = p.value(o.method);
     if (!from || !to || *from > *to)
         return Failed(kUsage, QStringLiteral("scan needs --from and --to from 0 to 255, "
@@ -300,7 +281,7 @@ int Command(const QCommandLineParser &p, const Options &o, const BusRun &run, Mb
         return PrintFound(master.searchSecondary(*mask), master.cancelled());
     }
     if (run.command == QLatin1String("set-address")) {
-        const auto to = Number(p.value(o.newAddress), 0, kMbusLastPrimary);
+        const auto to = PlainNumber(p.value(o.newAddress), 0, kMbusLastPrimary);
         if (!to)
             return Failed(kUsage, QStringLiteral("set-address needs --new from 0 to 250"));
         return PrintAnswer(run.command, master.command(
@@ -326,7 +307,7 @@ int Command(const QCommandLineParser &p, const Options &o, const BusRun &run, Mb
                 run.secondary,
                 [subcode](std::uint8_t a) { return MbusApplicationReset(a, subcode); }, primary));
     }
-    const auto ci = MbusBaudCi(Number(p.value(o.to), 1, 38400).value_or(0));
+    const auto ci = MbusBaudCi(PlainNumber(p.value(o.to), 1, 38400).value_or(0));
     if (!ci)
         return Failed(kUsage, QStringLiteral("switch-baud needs --to 300, 600, 1200, 2400, 4800, "
                                              "9600, 19200 or 38400"));

@@ -10,6 +10,7 @@
 // failure with one line on standard error.
 
 #include "buscommands.h"
+#include "cliarguments.h"
 #include "cj188.h"
 #include "conversions.h"
 #include "decodedreply.h"
@@ -248,10 +249,7 @@ QString InvalidValue(const QCommandLineParser &parser, const QCommandLineOption 
 // A count of 1 to 999999999 in plain decimal digits (no sign, no blanks, nothing after it).
 std::optional<int> CountOption(const QCommandLineParser &parser, const QCommandLineOption &option)
 {
-    const QString text = parser.value(option);
-    if (!IsDigits(text, 1, 9) || text.toInt() == 0)
-        return std::nullopt;
-    return text.toInt();
+    return PlainNumber(parser.value(option), 1, 999999999);
 }
 
 // Seconds from 0 to one day as plain decimal digits with an optional fraction ("0.2", "30"): no
@@ -318,25 +316,14 @@ QString ReadMeter(const QCommandLineParser &parser, const Options &o, ReadOption
     return QStringLiteral("read does not know the protocol %1").arg(r.protocol->name);
 }
 
-// Where --port leads: COMn through the port map (files and built-in table, their problems on
-// standard error once), a device path as it stands.
+// Where --port leads, into `r`; the usage message when it leads nowhere.
 QString ReadPort(const QString &port, ReadOptions &r)
 {
-    if (const auto m = QRegularExpression(QStringLiteral("^COM(\\d{1,2})$")).match(port);
-        m.hasMatch()) {
-        r.port = m.captured(1).toInt();
-        if (r.port < PortMap::kFirstPort || r.port > PortMap::kLastPort)
-            return QStringLiteral("invalid value for --port: %1 is outside COM1 to COM20")
-                .arg(port);
-        r.ports = PortMapSourceOver({});
-        return {};
-    }
-    r.port = 1;
-    r.ports = [port] {
-        PortMap map = PortMap::empty();
-        map.set(1, port);
-        return map;
-    };
+    const auto line = ReadPortArgument(port);
+    if (const auto *error = std::get_if<QString>(&line))
+        return *error;
+    r.port = std::get<PortArgument>(line).port;
+    r.ports = std::get<PortArgument>(line).ports;
     return {};
 }
 

@@ -1,0 +1,31 @@
+#include "cliarguments.h"
+
+#include "conversions.h"
+#include "portmaploader.h"
+
+#include <QRegularExpression>
+
+std::variant<PortArgument, QString> ReadPortArgument(const QString &port)
+{
+    if (const auto m = QRegularExpression(QStringLiteral("^COM(\\d{1,2})$")).match(port);
+        m.hasMatch()) {
+        const int number = m.captured(1).toInt();
+        if (number < PortMap::kFirstPort || number > PortMap::kLastPort)
+            return QStringLiteral("invalid value for --port: %1 is outside COM1 to COM20")
+                .arg(port);
+        return PortArgument{number, PortMapSourceOver({})};
+    }
+    return PortArgument{1, [port] {
+                            PortMap map = PortMap::empty();
+                            map.set(1, port);
+                            return map;
+                        }};
+}
+
+std::optional<int> PlainNumber(const QString &text, int least, int most)
+{
+    if (text.isEmpty() || text.size() > 9 || !IsDecimalDigits(text))
+        return std::nullopt;
+    const int value = text.toInt();
+    return value >= least && value <= most ? std::optional<int>(value) : std::nullopt;
+}

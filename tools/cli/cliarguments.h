@@ -1,0 +1,23 @@
+#pragma once
+
+#include "serialcomm.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <variant>
+
+// The line --port names: a port number and the map that puts a device behind it.
+struct PortArgument
+{
+    int port = 1;
+    std::function<PortMap()> ports;
+};
+
+// Reads --port: COMn (1 to 20) through the port map (files and built-in table), or a device path
+// put behind COM1. The usage message when COMn is out of range.
+std::variant<PortArgument, QString> ReadPortArgument(const QString &port);
+
+// A whole number from `least` to `most` in plain decimal digits: no sign, blank, fraction or
+// trailing text.
+std::optional<int> PlainNumber(const QString &text, int least, int most);
