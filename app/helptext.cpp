@@ -1,11 +1,14 @@
 #include "helptext.h"
 
+#include <QCoreApplication>
+
 QString HelpText()
 {
 #ifdef Q_OS_WIN
-    const QString portTable = QStringLiteral("COMn 即系统中的串口 COMn。");
+    const QString portTable = QCoreApplication::translate("HelpText", "COMn 即系统中的串口 COMn。");
 #else
-    const QString portTable = QStringLiteral(
+    const QString portTable = QCoreApplication::translate(
+        "HelpText",
         "COM1–COM4 = /dev/ttyS0–/dev/ttyS3\n"
         "COM5–COM12 = /dev/ttyUSB0–/dev/ttyUSB7\n"
         "COM13–COM20 = /dev/ttyACM0–/dev/ttyACM7\n"
@@ -21,14 +24,16 @@ QString HelpText()
         "查看各端口的设备和状态：meterdesk --list-ports\n\n"
         "Linux 下串口不能设置 1.5 个停止位：选择“1.5”时打开串口会失败。");
 #endif
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "HelpText",
                "选择端口\n"
                "在“串口配置”中选择端口号、波特率、校验位、数据位和停止位，再点击“打开串口”，"
                "状态灯变绿即已打开。端口号后标有“ 占用”的端口正被其他程序使用。"
                "端口打开期间设置不能修改。\n\n"
                "端口对应的设备\n") +
            portTable +
-           QStringLiteral(
+           QCoreApplication::translate(
+               "HelpText",
                "\n\n读表\n"
                "CJ188仪表：输入仪表地址（最多 10 位数字）和厂商代码，选择仪表类型，点击“读表数据”。"
                "不知道地址时，只接一块表，点击“读表地址”。\n"

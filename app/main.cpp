@@ -1,3 +1,4 @@
+#include "language.h"
 #include "mainwindow.h"
 #include "messageboxes.h"
 #include "meterdeskversion.h"
@@ -31,6 +32,13 @@ int main(int argc, char *argv[])
         QStringLiteral("log"), QStringLiteral("Append every chunk sent and received to FILE."),
         QStringLiteral("FILE"));
     options.addOption(logOption);
+    const QCommandLineOption languageOption(
+        QStringLiteral("lang"),
+        QStringLiteral("The window's language: zh (Chinese) or en (English). By default English "
+                       "when the desktop's language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) is, "
+                       "Chinese otherwise."),
+        QStringLiteral("zh|en"));
+    options.addOption(languageOption);
     AddPortOptions(options);
 
     // --version answers before the window system is reached, so that it works without a
@@ -44,6 +52,11 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     options.process(app); // now that Qt has taken its own options, anything unknown is an error
+    if (!SetUpWindowLanguage(app, QStringLiteral("meterdesk"),
+                             options.isSet(languageOption)
+                                 ? std::optional<QString>(options.value(languageOption))
+                                 : std::nullopt))
+        return 64;
     QApplication::setStyle(QStringLiteral("Fusion"));
     QGuiApplication::setDesktopFileName(QStringLiteral("meterdesk"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("meterdesk")));

@@ -1,5 +1,6 @@
 #include "windowlayout.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QWidget>
@@ -108,8 +109,12 @@ constexpr std::pair<const char *, const char *> kLabelled[] = {
 
 // Names read out for the controls that have no label of their own.
 constexpr std::pair<const char *, const char *> kAccessibleNames[] = {
-    {"Text2", "厂商代码 第二字节"}, {"RichTextBox1", "发送区"},   {"RichTextBox4", "发送区"},
-    {"RichTextBox2", "接收区"},     {"RichTextBox3", "数据分析"}, {"Shape1", "状态"},
+    {"Text2", QT_TRANSLATE_NOOP("MainWindow", "厂商代码 第二字节")},
+    {"RichTextBox1", QT_TRANSLATE_NOOP("MainWindow", "发送区")},
+    {"RichTextBox4", QT_TRANSLATE_NOOP("MainWindow", "发送区")},
+    {"RichTextBox2", QT_TRANSLATE_NOOP("MainWindow", "接收区")},
+    {"RichTextBox3", QT_TRANSLATE_NOOP("MainWindow", "数据分析")},
+    {"Shape1", QT_TRANSLATE_NOOP("MainWindow", "状态")},
 };
 
 constexpr int kClientWidthTwips = 13680;
@@ -210,5 +215,5 @@ void DescribeControls(QWidget &window)
             ->setBuddy(window.findChild<QWidget *>(QString::fromUtf8(controlName)));
     for (const auto &[controlName, accessibleName] : kAccessibleNames)
         window.findChild<QWidget *>(QString::fromUtf8(controlName))
-            ->setAccessibleName(QString::fromUtf8(accessibleName));
+            ->setAccessibleName(QCoreApplication::translate("MainWindow", accessibleName));
 }
