@@ -1,5 +1,6 @@
 #include "language.h"
 
+#include <QCommandLineOption>
 #include <QCoreApplication>
 #include <QTranslator>
 
@@ -25,6 +26,15 @@ WindowLanguage LanguageOfEnvironment(const std::function<QString(const char *nam
     }
     return chosen.startsWith(QLatin1String("en")) ? WindowLanguage::English
                                                   : WindowLanguage::Chinese;
+}
+
+QCommandLineOption LanguageOption()
+{
+    return {QStringLiteral("lang"),
+            QStringLiteral("The window's language: zh (Chinese) or en (English). By default "
+                           "English when the desktop's language (LANGUAGE, LC_ALL, LC_MESSAGES, "
+                           "LANG) is, Chinese otherwise."),
+            QStringLiteral("zh|en")};
 }
 
 std::optional<WindowLanguage> LanguageOfOption(const QString &value)

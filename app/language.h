@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 
+class QCommandLineOption;
 class QCoreApplication;
 
 // The language the window speaks. Chinese is the window's own; English comes from the built-in
@@ -16,6 +17,9 @@ enum class WindowLanguage { Chinese, English };
 // list, else LC_ALL, LC_MESSAGES, LANG, the first one set and not empty. English when it starts
 // with "en", Chinese otherwise (C, POSIX and none at all included).
 WindowLanguage LanguageOfEnvironment(const std::function<QString(const char *name)> &variable);
+
+// The --lang option, as meterdesk's command line lists it.
+QCommandLineOption LanguageOption();
 
 // The value of --lang: "zh" or "en"; none for anything else.
 std::optional<WindowLanguage> LanguageOfOption(const QString &value);

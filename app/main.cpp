@@ -32,12 +32,7 @@ int main(int argc, char *argv[])
         QStringLiteral("log"), QStringLiteral("Append every chunk sent and received to FILE."),
         QStringLiteral("FILE"));
     options.addOption(logOption);
-    const QCommandLineOption languageOption(
-        QStringLiteral("lang"),
-        QStringLiteral("The window's language: zh (Chinese) or en (English). By default English "
-                       "when the desktop's language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) is, "
-                       "Chinese otherwise."),
-        QStringLiteral("zh|en"));
+    const QCommandLineOption languageOption = LanguageOption();
     options.addOption(languageOption);
     AddPortOptions(options);
 

@@ -10,6 +10,7 @@
 #include "portoptions.h"
 
 #include <QApplication>
+#include <QCommandLineOption>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
@@ -60,9 +61,7 @@ std::optional<int> answerInfoOptions(const QStringList &arguments)
            "Opens the MeterDesk window with a simulated meter on COM1, so that a meter can be "
            "read without any hardware. The options go to the simulated meter (metersim); its "
            "traffic log appears on standard error.\n\n"
-           "  --lang <zh|en>  The window's language: zh (Chinese) or en (English). By default "
-           "English when the desktop's language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) is, "
-           "Chinese otherwise.\n\n"
+        << "  --lang <zh|en>  " << LanguageOption().description() << "\n\n"
         << meterOptionsHelp();
     return 0;
 }
