@@ -67,12 +67,18 @@ std::optional<int> answerInfoOptions(const QStringList &arguments)
 
 int main(int argc, char *argv[])
 {
+    // --help and --version answer before the window system is reached, so that they work
+    // without a display (help2man and a technician on a remote shell ask for them).
+    {
+        QCoreApplication info(argc, argv);
+        if (const std::optional<int> status =
+                answerInfoOptions(QCoreApplication::arguments().mid(1)))
+            return *status;
+    }
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     QGuiApplication::setDesktopFileName(QStringLiteral("meterdesk-demo"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("meterdesk")));
-    if (const std::optional<int> status = answerInfoOptions(QCoreApplication::arguments().mid(1)))
-        return *status;
     QTextStream err(stderr);
 
     QProcess meter;
