@@ -107,6 +107,14 @@ struct Options
                                     QStringLiteral("N"), QStringLiteral("16")};
 };
 
+// Every option the bus commands accept, in the order --help lists them.
+QList<QCommandLineOption> AllOptions(const Options &o)
+{
+    return {o.address,    o.secondary, o.from,         o.to,           o.method, o.mask,
+            o.newAddress, o.subcode,   o.allTelegrams, o.maxTelegrams, o.port,   o.baud,
+            o.parity,     o.protocol,  o.timeout,      o.retries,      o.log};
+}
+
 // The checked command line of one bus command.
 struct BusRun
 {
@@ -355,11 +363,6 @@ int Run(const QCommandLineParser &p, const Options &o, const BusRun &run)
 
 QString BusCommandsHelp()
 {
-    const Options o;
-    const QList<const QCommandLineOption *> options = {
-        &o.address,    &o.secondary, &o.from,         &o.to,           &o.method, &o.mask,
-        &o.newAddress, &o.subcode,   &o.allTelegrams, &o.maxTelegrams, &o.port,   &o.baud,
-        &o.parity,     &o.protocol,  &o.timeout,      &o.retries,      &o.log};
     QString text = QStringLiteral(
         "M-Bus bus commands (EN 13757-2/-3), one JSON line per meter, telegram or answer:\n"
         "  ping [--address N | --secondary HEX16]\n"
@@ -375,11 +378,11 @@ QString BusCommandsHelp()
         "Exit status: 0 done, 1 no answer, 2 a reply that fails the check, 3 collision, "
         "64 usage error, 74 port or log file unusable.\n\n"
         "Options of the bus commands:\n");
-    for (const QCommandLineOption *option : options) {
-        QString name = QStringLiteral("--") + option->names().constFirst();
-        if (!option->valueName().isEmpty())
-            name += QStringLiteral(" <%1>").arg(option->valueName());
-        text += QStringLiteral("  %1  %2\n").arg(name, -22).arg(option->description());
+    for (const QCommandLineOption &option : AllOptions(Options())) {
+        QString name = QStringLiteral("--") + option.names().constFirst();
+        if (!option.valueName().isEmpty())
+            name += QStringLiteral(" <%1>").arg(option.valueName());
+        text += QStringLiteral("  %1  %2\n").arg(name, -22).arg(option.description());
     }
     return text;
 }
@@ -401,9 +404,7 @@ int RunBusCommand(const QStringList &arguments)
 {
     QCommandLineParser parser;
     const Options o;
-    parser.addOptions({o.port, o.baud, o.parity, o.protocol, o.timeout, o.retries, o.log, o.from,
-                       o.to, o.method, o.mask, o.secondary, o.address, o.newAddress, o.subcode,
-                       o.allTelegrams, o.maxTelegrams});
+    parser.addOptions(AllOptions(o));
     if (!parser.parse(arguments))
         return Failed(kUsage, parser.errorText());
     BusRun run;
