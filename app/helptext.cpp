@@ -1,6 +1,29 @@
 #include "helptext.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+
+namespace {
+
+// The user guide beside the program's installation (bin/../share/doc/meterdesk/docs), or where
+// the package puts it when the program runs from elsewhere (a build folder).
+QString GuidePath()
+{
+    const QFileInfo installed(QCoreApplication::applicationDirPath() +
+                              QStringLiteral("/../share/doc/meterdesk/docs/用户手册.md"));
+    return installed.exists() ? installed.canonicalFilePath()
+                              : QStringLiteral("/usr/share/doc/meterdesk/docs/用户手册.md");
+}
+
+QString HelpGuideLine()
+{
+    return QCoreApplication::translate(
+               "HelpText", "安装、端口映射、各结果行的含义、总线窗口、命令行工具和故障排除"
+                           "的详细说明见用户手册：%1")
+        .arg(GuidePath());
+}
+
+} // namespace
 
 QString HelpText()
 {
@@ -48,5 +71,6 @@ QString HelpText()
                "连续读表\n"
                "输入间隔秒数，点击“开始”后按间隔自动读表，点击“停止”结束。每次读表后显示统计："
                "次数、通过、无应答、校验失败、平均和最长应答时间；每次“开始”重新统计。\n\n"
-               "点击“发送”或“接收”旁的计数可清零。");
+               "点击“发送”或“接收”旁的计数可清零。") +
+           QStringLiteral("\n\n") + HelpGuideLine();
 }

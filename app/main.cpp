@@ -36,14 +36,16 @@ int main(int argc, char *argv[])
     options.addOption(languageOption);
     AddPortOptions(options);
 
-    // --version answers before the window system is reached, so that it works without a
+    // --version and --help answer before the window system is reached, so that it works without a
     // display; Qt's own options (-platform, -style, ...) are not known yet here.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    options.parse(arguments);
-    if (options.isSet(versionOption))
-        options.showVersion();
+    {
+        QCoreApplication info(argc, argv);
+        options.parse(QCoreApplication::arguments());
+        if (options.isSet(versionOption))
+            options.showVersion();
+        if (options.isSet(QStringLiteral("help")))
+            options.showHelp();
+    }
 
     QApplication app(argc, argv);
     options.process(app); // now that Qt has taken its own options, anything unknown is an error

@@ -119,9 +119,6 @@ constexpr std::pair<const char *, const char *> kAccessibleNames[] = {
 
 constexpr int kClientWidthTwips = 13680;
 constexpr int kClientHeightTwips = 9090;
-// First heights of the receive and data-analysis frames, the ratio they share extra height in.
-constexpr int kReceiveFrameTwips = 2895;
-constexpr int kAnalysisFrameTwips = 2055;
 
 int pixels(int twips)
 {
@@ -142,8 +139,10 @@ struct Extra
 Extra extraFor(QSize size)
 {
     const QSize grown = (size - firstSize()).expandedTo(QSize(0, 0));
-    const int receive = qRound(grown.height() * double(kReceiveFrameTwips) /
-                               (kReceiveFrameTwips + kAnalysisFrameTwips));
+    // A third of the extra height to the receive area and two thirds to the data-analysis area:
+    // a reply's hex fills two or three lines of the receive area, while its decoded readings
+    // fill twenty of the data-analysis area (an M-Bus heat meter's reading with its outcome).
+    const int receive = qRound(grown.height() / 3.0);
     return {grown.width(), receive, grown.height() - receive};
 }
 

@@ -285,6 +285,11 @@ Enter the interval in seconds and click &quot;Start&quot; to read the meter at t
 
 Click the count beside &quot;Tx&quot; or &quot;Rx&quot; to reset it.</translation>
     </message>
+    <message>
+        <source>安装、端口映射、各结果行的含义、总线窗口、命令行工具和故障排除的详细说明见用户手册：%1</source>
+        <translation>Installing, the port map, what each outcome line means, the bus window, the command-line tool and troubleshooting are described in the user guide (in Chinese): %1
+In English, the README (&quot;Product information&quot;) describes them.</translation>
+    </message>
 </context>
 <context>
     <name>Logo</name>

@@ -70,6 +70,14 @@ std::optional<int> answerInfoOptions(const QStringList &arguments)
 
 int main(int argc, char *argv[])
 {
+    // --help and --version answer before the window system is reached, so that they work
+    // without a display (help2man and a technician on a remote shell ask for them).
+    {
+        QCoreApplication info(argc, argv);
+        if (const std::optional<int> status =
+                answerInfoOptions(QCoreApplication::arguments().mid(1)))
+            return *status;
+    }
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     QGuiApplication::setDesktopFileName(QStringLiteral("meterdesk-demo"));
@@ -77,8 +85,6 @@ int main(int argc, char *argv[])
     // --lang is the window's; every other option goes to the simulated meter.
     QStringList arguments = QCoreApplication::arguments();
     const std::optional<QString> language = TakeLanguageOption(arguments);
-    if (const std::optional<int> status = answerInfoOptions(arguments.mid(1)))
-        return *status;
     if (!SetUpWindowLanguage(app, QStringLiteral("meterdesk-demo"), language))
         return 64;
     QTextStream err(stderr);
