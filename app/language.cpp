@@ -76,9 +76,16 @@ std::optional<QString> TakeLanguageOption(QStringList &arguments)
 
 bool InstallWindowLanguage(QCoreApplication &app, WindowLanguage language)
 {
+    const QString name = QStringLiteral("windowLanguage");
+    // The translation installed before gives way.
+    for (QTranslator *before : app.findChildren<QTranslator *>(name, Qt::FindDirectChildrenOnly)) {
+        QCoreApplication::removeTranslator(before);
+        delete before;
+    }
     if (language == WindowLanguage::Chinese)
         return true;
     auto *translator = new QTranslator(&app);
+    translator->setObjectName(name);
     if (!translator->load(QStringLiteral(":/i18n/meterdesk_en.qm"))) {
         delete translator;
         return false;

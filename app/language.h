@@ -32,8 +32,8 @@ QString BadLanguageMessage(const QString &program, const QString &value);
 // last, without one); none when --lang was not given.
 std::optional<QString> TakeLanguageOption(QStringList &arguments);
 
-// Installs the translation of `language` in `app` (nothing for Chinese); false when the built-in
-// translation cannot be loaded.
+// Gives `app` the translation of `language` (none for Chinese) in place of the one it had; false
+// when the built-in translation cannot be loaded. Windows built after it speak the language.
 bool InstallWindowLanguage(QCoreApplication &app, WindowLanguage language);
 
 // Gives `app` the language from --lang when given, from the environment otherwise. False, after

@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTranslator>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -35,10 +34,7 @@ void TestWindowLanguage::cleanup()
     m_window.reset();
     m_meter.stop();
     m_messages.messages.clear();
-    for (QTranslator *translator : qApp->findChildren<QTranslator *>()) {
-        QCoreApplication::removeTranslator(translator);
-        delete translator;
-    }
+    QVERIFY(InstallWindowLanguage(*qApp, WindowLanguage::Chinese));
 }
 
 void TestWindowLanguage::shouldTakeTheLanguageFromTheLocale_data()

@@ -4,6 +4,7 @@
 //
 //   docshots OUTPUT_FOLDER [SCENE...]      (all scenes when none is named; --list names them)
 
+#include "language.h"
 #include "mainwindow.h"
 #include "messageboxes.h"
 #include "metersimprocess.h"
@@ -104,6 +105,7 @@ struct Scene
     QStringList meterArguments;
     int height;
     std::function<bool(Stage &)> play;
+    WindowLanguage language = WindowLanguage::Chinese;
 };
 
 bool ReadCj188(Stage &stage, const QString &wanted)
@@ -173,6 +175,10 @@ const QList<Scene> &Scenes()
         {"outcome-echo.png", meter("--echo"), 900, [](Stage &s) {
              return s.openPort() && ReadCj188(s, QStringLiteral("应答时间"));
          }},
+        // The README's picture of the English window.
+        {"meterdesk-en.png", {}, 1100, [](Stage &s) {
+             return s.openPort() && ReadMbus(s, QStringLiteral("Response time"));
+         }, WindowLanguage::English},
     };
     // clang-format on
     return scenes;
@@ -188,8 +194,10 @@ bool Shoot(const Scene &scene, const QString &meterProgram, const QDir &folder)
         err << "docshots: the simulated meter did not start for " << scene.file << '\n';
         return false;
     }
-    bool shown = false;
-    {
+    bool shown = InstallWindowLanguage(*qApp, scene.language);
+    if (!shown)
+        err << "docshots: the English translation is missing from this build\n";
+    if (shown) {
         Stage stage(device);
         if (scene.height > 0)
             stage.window().resize(stage.window().width(), scene.height);
