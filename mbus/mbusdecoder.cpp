@@ -58,6 +58,12 @@ const MediumName *FindMedium(std::uint8_t code)
     return it == kMedia.end() ? nullptr : &*it;
 }
 
+QString MbusMediumChinese(std::uint8_t code)
+{
+    const MediumName *medium = FindMedium(code);
+    return medium ? QString::fromUtf8(medium->chinese) : QString();
+}
+
 namespace {
 
 QString ManufacturerLetters(std::uint16_t code)
