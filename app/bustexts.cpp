@@ -6,11 +6,6 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("BusWindow", text);
-}
-
 QString PrimaryText(int primary)
 {
     if (primary < 0)
@@ -21,10 +16,10 @@ QString PrimaryText(int primary)
 QString HowText(const QString &how)
 {
     if (how == QLatin1String("nke"))
-        return tr("SND_NKE 扫描");
+        return QCoreApplication::translate("BusWindow", "SND_NKE 扫描");
     if (how == QLatin1String("ud2"))
-        return tr("REQ_UD2 扫描");
-    return tr("二次地址搜索");
+        return QCoreApplication::translate("BusWindow", "REQ_UD2 扫描");
+    return QCoreApplication::translate("BusWindow", "二次地址搜索");
 }
 
 QString MakerText(std::uint16_t code)
@@ -47,16 +42,26 @@ QStringList BusMeterCells(const MbusFoundMeter &meter)
 {
     const QString how = HowText(meter.how);
     if (meter.collision && meter.primary >= 0)
-        return {PrimaryText(meter.primary), tr("冲突：多个仪表同时应答"), {}, {}, {}, how};
+        return {PrimaryText(meter.primary),
+                QCoreApplication::translate("BusWindow", "冲突：多个仪表同时应答"),
+                {},
+                {},
+                {},
+                how};
     const MbusSecondaryAddress &a = meter.address;
     // A reply without a CI 72 header carries no identity.
     if (a == MbusSecondaryAddress{})
-        return {PrimaryText(meter.primary), tr("（应答中没有二次地址）"), {}, {}, {}, how};
+        return {PrimaryText(meter.primary),
+                QCoreApplication::translate("BusWindow", "（应答中没有二次地址）"),
+                {},
+                {},
+                {},
+                how};
     QStringList cells{PrimaryText(meter.primary), a.text(),
                       MakerText(a.manufacturer),  QString::number(a.version),
                       MediumText(a.medium),       how};
     if (meter.collision)
-        cells[5] = tr("冲突：二次地址完全相同的多个仪表");
+        cells[5] = QCoreApplication::translate("BusWindow", "冲突：二次地址完全相同的多个仪表");
     return cells;
 }
 
@@ -66,39 +71,48 @@ QString BusScanSummary(const QList<MbusFoundMeter> &found, const QString &stopRe
     int collisions = 0;
     for (const MbusFoundMeter &meter : found)
         ++(meter.collision ? collisions : meters);
-    QString text = stopReason.isEmpty() ? tr("扫描完成：") : stopReason + tr("：");
+    QString text = stopReason.isEmpty()
+                       ? QCoreApplication::translate("BusWindow", "扫描完成：")
+                       : stopReason + QCoreApplication::translate("BusWindow", "：");
     if (found.isEmpty())
-        return text + tr("没有仪表应答。请检查接线、波特率和扫描范围。");
-    text += tr("找到 %1 个仪表").arg(meters);
+        return text + QCoreApplication::translate("BusWindow",
+                                                  "没有仪表应答。请检查接线、波特率和扫描范围。");
+    text += QCoreApplication::translate("BusWindow", "找到 %1 个仪表").arg(meters);
     if (collisions > 0)
-        text += tr("，%1 处冲突（多个仪表同时应答）；请用二次地址搜索区分这些仪表").arg(collisions);
-    return text + tr("。");
+        text += QCoreApplication::translate(
+                    "BusWindow", "，%1 处冲突（多个仪表同时应答）；请用二次地址搜索区分这些仪表")
+                    .arg(collisions);
+    return text + QCoreApplication::translate("BusWindow", "。");
 }
 
 QString BusAnswerText(MbusAnswer answer)
 {
     switch (answer) {
     case MbusAnswer::Ack:
-        return tr("已应答");
+        return QCoreApplication::translate("BusWindow", "已应答");
     case MbusAnswer::Collision:
-        return tr("冲突：多个仪表同时应答，请用二次地址选择一个仪表");
+        return QCoreApplication::translate("BusWindow",
+                                           "冲突：多个仪表同时应答，请用二次地址选择一个仪表");
     case MbusAnswer::Frame:
-        return tr("仪表回送了数据帧，而不是确认 E5");
+        return QCoreApplication::translate("BusWindow", "仪表回送了数据帧，而不是确认 E5");
     case MbusAnswer::None:
         break;
     }
-    return tr("无应答，请检查接线、波特率和地址后重试");
+    return QCoreApplication::translate("BusWindow", "无应答，请检查接线、波特率和地址后重试");
 }
 
 QString BusReadSummary(const MbusTelegrams &read)
 {
     const int count = int(read.frames.size());
     if (read.boundReached)
-        return tr("读全部电文：已读 %1 份电文，仪表还有更多电文未读").arg(count);
+        return QCoreApplication::translate("BusWindow",
+                                           "读全部电文：已读 %1 份电文，仪表还有更多电文未读")
+            .arg(count);
     if (read.last.answer == MbusAnswer::Frame)
-        return tr("读全部电文：已读 %1 份电文").arg(count);
+        return QCoreApplication::translate("BusWindow", "读全部电文：已读 %1 份电文").arg(count);
     const QString why = BusAnswerText(read.last.answer);
     if (count == 0)
-        return tr("读全部电文：") + why;
-    return tr("读全部电文：已读 %1 份电文后").arg(count) + why;
+        return QCoreApplication::translate("BusWindow", "读全部电文：") + why;
+    return QCoreApplication::translate("BusWindow", "读全部电文：已读 %1 份电文后").arg(count) +
+           why;
 }

@@ -39,6 +39,13 @@ GlowButton *BusButton(QWidget *parent, const QString &name, const char *lookOf,
     return button;
 }
 
+QLabel *FieldLabel(QWidget *parent, const QString &name, const QString &caption)
+{
+    QLabel *l = label(parent, name, caption);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return l;
+}
+
 QSpinBox *AddressBox(QWidget *parent, const QString &name, int value)
 {
     auto *box = named(new QSpinBox(parent), name);
@@ -56,7 +63,9 @@ BusWindow::BusWindow(MeterSession &session, std::function<void()> warnClosed, QW
     setWindowTitle(tr("M-Bus 总线"));
     setFont(songTi(10.5));
     setAutoFillBackground(true);
-    setBackground(this, bgr(kFormBack));
+    QPalette windowPalette = palette();
+    windowPalette.setColor(QPalette::Window, bgr(kFormBack));
+    setPalette(windowPalette);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(buildScanArea());
     m_table = named(new QTableWidget(0, 6, this), QStringLiteral("busTable"));
@@ -72,7 +81,7 @@ BusWindow::BusWindow(MeterSession &session, std::function<void()> warnClosed, QW
     m_status = named(new QLabel(this), QStringLiteral("busStatus"));
     m_status->setWordWrap(true);
     layout->addWidget(m_status);
-    resize(720, 560);
+    resize(900, 640);
     methodChanged();
     setBusy(false);
     // Closing the port (or losing it) ends the operation on it before a request finds it closed.
@@ -104,17 +113,17 @@ QWidget *BusWindow::buildScanArea()
     m_progress = named(new QProgressBar(area), QStringLiteral("busProgress"));
     m_progressText = named(new QLabel(area), QStringLiteral("busProgressText"));
 
-    grid->addWidget(label(area, QStringLiteral("busMethodLabel"), tr("方式")), 0, 0);
+    grid->addWidget(FieldLabel(area, QStringLiteral("busMethodLabel"), tr("方式")), 0, 0);
     grid->addWidget(m_method, 0, 1, 1, 3);
-    grid->addWidget(label(area, QStringLiteral("busFromLabel"), tr("起始地址")), 1, 0);
+    grid->addWidget(FieldLabel(area, QStringLiteral("busFromLabel"), tr("起始地址")), 1, 0);
     grid->addWidget(m_from, 1, 1);
-    grid->addWidget(label(area, QStringLiteral("busToLabel"), tr("结束地址")), 1, 2);
+    grid->addWidget(FieldLabel(area, QStringLiteral("busToLabel"), tr("结束地址")), 1, 2);
     grid->addWidget(m_to, 1, 3);
-    grid->addWidget(label(area, QStringLiteral("busMaskLabel"), tr("二次地址掩码")), 2, 0);
+    grid->addWidget(FieldLabel(area, QStringLiteral("busMaskLabel"), tr("二次地址掩码")), 2, 0);
     grid->addWidget(m_mask, 2, 1, 1, 3);
     grid->addWidget(m_start, 0, 4);
     grid->addWidget(m_cancel, 1, 4);
-    grid->addWidget(label(area, QStringLiteral("busTimeoutLabel"), tr("应答超时")), 3, 0);
+    grid->addWidget(FieldLabel(area, QStringLiteral("busTimeoutLabel"), tr("应答超时")), 3, 0);
     grid->addWidget(m_timeout, 3, 1);
     grid->addWidget(m_progress, 4, 0, 1, 5);
     grid->addWidget(m_progressText, 5, 0, 1, 5);
@@ -139,7 +148,7 @@ QWidget *BusWindow::buildMeterArea()
     auto *reset = BusButton(area, QStringLiteral("busReset"), "GlowButton17", tr("应用复位"));
     row->addWidget(read);
     row->addSpacing(12);
-    row->addWidget(label(area, QStringLiteral("busNewAddressLabel"), tr("新主地址")));
+    row->addWidget(FieldLabel(area, QStringLiteral("busNewAddressLabel"), tr("新主地址")));
     row->addWidget(m_newAddress);
     row->addWidget(setAddress);
     row->addSpacing(12);
@@ -270,6 +279,7 @@ void BusWindow::listMeters(const QList<MbusFoundMeter> &found)
     m_table->setRowCount(int(found.size()));
     for (int row = 0; row < found.size(); ++row)
         showRow(row);
+    m_table->resizeColumnsToContents();
     if (!found.isEmpty())
         m_table->selectRow(0);
 }
