@@ -1,5 +1,6 @@
 #include "buswindow.h"
 #include "meterprocess.h"
+#include "polltimer.h"
 #include "windowtest.h"
 
 #include <QComboBox>
@@ -34,6 +35,7 @@ private slots:
     void shouldListWhatTheScanFound();
     void shouldEndTheScanKeepingWhatItFound_data();
     void shouldEndTheScanKeepingWhatItFound();
+    void shouldKeepThePagesRequestsOffTheBusDuringAScan();
     void shouldReadAndRenameAMeterFoundBySecondaryAddress();
     void shouldSayThatThePortIsClosedAndSendNothing();
 
@@ -174,6 +176,25 @@ void TestBusWindow::shouldEndTheScanKeepingWhatItFound()
     // Closing the port ended the scan before a request found it closed.
     QVERIFY(m_messages.messages.isEmpty());
     QCOMPARE(m_window->port().PortOpen(), how != "port");
+}
+
+void TestBusWindow::shouldKeepThePagesRequestsOffTheBusDuringAScan()
+{
+    click("OpenCOomPort");
+    click("GlowButton13"); // continuous reading of the M-Bus page
+    QVERIFY(child<PollTimer>("Timer2")->Enabled());
+    // A read-data click amid the scan would answer the probe of the address scanned.
+    connect(busChild<QProgressBar>("busProgress"), &QProgressBar::valueChanged, this,
+            [&](int value) {
+                if (value == 2)
+                    click("GlowButton17");
+            });
+    scan(kNke);
+    QVERIFY(!child<PollTimer>("Timer2")->Enabled());
+    QCOMPARE(rows().size(), 2);
+    QCOMPARE(m_messages.messages.size(), 1);
+    QVERIFY(
+        m_messages.messages[0].text.startsWith(QStringLiteral("M-Bus 总线窗口正在使用通信端口")));
 }
 
 void TestBusWindow::shouldReadAndRenameAMeterFoundBySecondaryAddress()
