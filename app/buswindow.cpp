@@ -279,7 +279,9 @@ void BusWindow::listMeters(const QList<MbusFoundMeter> &found)
     m_table->setRowCount(int(found.size()));
     for (int row = 0; row < found.size(); ++row)
         showRow(row);
-    m_table->resizeColumnsToContents();
+    // The last column stretches to the table's edge.
+    for (int column = 0; column + 1 < m_table->columnCount(); ++column)
+        m_table->resizeColumnToContents(column);
     if (!found.isEmpty())
         m_table->selectRow(0);
 }
