@@ -2,6 +2,7 @@
 
 #include "openfailure.h"
 
+#include "buswindow.h"
 #include "captionpacer.h"
 #include "conversions.h"
 #include "framebox.h"
@@ -20,6 +21,7 @@
 #include "windowlayout.h"
 #include "windowwidgets.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -233,6 +235,42 @@ void MainWindow::buildMbusPage(QWidget *page)
     m_mbusPolling =
         buildPoller(page, {"Frame7", "GlowButton13", "GlowButton14", "Text5", "Label4", "Timer2"});
     connect(m_mbusPolling->timer(), &PollTimer::Timer, this, &MainWindow::MbusReadData);
+
+    // The bus window: from the page's context menu, and with Ctrl+B anywhere in the window.
+    auto *busAction = named(new QAction(tr("M-Bus 总线…"), this), QStringLiteral("busAction"));
+    busAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    connect(busAction, &QAction::triggered, this, &MainWindow::showBusWindow);
+    page->setContextMenuPolicy(Qt::ActionsContextMenu);
+    page->addAction(busAction);
+    addAction(busAction);
+}
+
+void MainWindow::showBusWindow()
+{
+    if (!m_busWindow) {
+        m_busWindow = new BusWindow(
+            m_session, [this] { warnClosed(); }, this);
+        connect(m_busWindow, &BusWindow::operationStarting, this, [this] {
+            Cj188StopPolling();
+            MbusStopPolling();
+        });
+    }
+    // The bus traffic shows in the M-Bus page's send area.
+    showMbusPage();
+    m_busWindow->show();
+    m_busWindow->raise();
+    m_busWindow->activateWindow();
+}
+
+bool MainWindow::busOperationRuns()
+{
+    if (!m_busWindow || !m_busWindow->busy())
+        return false;
+    Cj188StopPolling();
+    MbusStopPolling();
+    m_messages.show(tr("M-Bus 总线窗口正在使用通信端口，请等它完成或取消后再发送。"),
+                    SystemPromptTitle(), MessageBoxes::Icon::None, QMessageBox::Ok);
+    return true;
 }
 
 Poller *MainWindow::buildPoller(QWidget *page, const Poller::Names &names)
@@ -362,21 +400,29 @@ Cj188Meter MainWindow::cj188Meter() const
 
 void MainWindow::Cj188ReadData()
 {
+    if (busOperationRuns())
+        return;
     ::Cj188ReadData(traffic(), cj188Meter());
 }
 
 void MainWindow::Cj188ReadAddress()
 {
+    if (busOperationRuns())
+        return;
     ::Cj188ReadAddress(traffic(), Cj188TypeOfEntry(MeterTypeEntry(Combo7->currentText())));
 }
 
 void MainWindow::MbusReadData()
 {
+    if (busOperationRuns())
+        return;
     ::MbusReadData(traffic(), MbusAddressOfText(Text6->text()));
 }
 
 void MainWindow::MbusChangeAddress()
 {
+    if (busOperationRuns())
+        return;
     ::MbusChangeAddress(traffic(), MbusAddressOfText(Text7->text()));
 }
 

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <functional>
 
+class BusWindow;
 class CaptionPacer;
 class LampWidget;
 class MessageBoxes;
@@ -71,6 +72,9 @@ public:
     void MbusStartPolling() { m_mbusPolling->start(); }
     void MbusStopPolling() { m_mbusPolling->stop(); }
 
+    // Shows the M-Bus bus window (made at its first showing) with the EN1434 page behind it.
+    void showBusWindow();
+
 private:
     // What the session tells, shown.
     void connectSession();
@@ -81,6 +85,9 @@ private:
     // The outcome's line, and during continuous reading the statistics after it.
     void showOutcome(const ReplyOutcome &outcome, const ReplyStatistics &statistics);
     void warnClosed();
+    // Whether the bus window's operation holds the line; if so, says so and stops continuous
+    // reading, so that no request of the pages mixes with the bus traffic.
+    bool busOperationRuns();
     // The CJ/T 188 page's texts as the meter a request goes to.
     Cj188Meter cj188Meter() const;
 
@@ -149,4 +156,6 @@ private:
     QLineEdit *Text6 = nullptr;
     QLineEdit *Text7 = nullptr;
     Poller *m_mbusPolling = nullptr;
+
+    BusWindow *m_busWindow = nullptr;
 };

@@ -31,8 +31,13 @@ QString WindowDefinitionText()
 
 bool LoadStoredSettings(GlowButton &button)
 {
+    return LoadStoredSettingsOf(button, button.objectName());
+}
+
+bool LoadStoredSettingsOf(GlowButton &button, const QString &name)
+{
     for (const GlowDefinitionEntry &entry : definition()) {
-        if (entry.name == button.objectName()) {
+        if (entry.name == name) {
             button.ReadProperties(entry.bag);
             return true;
         }

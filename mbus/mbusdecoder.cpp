@@ -67,6 +67,12 @@ const MediumName *FindMedium(std::uint8_t code)
     return it == kMedia.end() ? nullptr : &*it;
 }
 
+QString MbusMediumName(std::uint8_t code)
+{
+    const MediumName *medium = FindMedium(code);
+    return medium ? Words::tr(medium->chinese) : QString();
+}
+
 namespace {
 
 QString ManufacturerLetters(std::uint16_t code)

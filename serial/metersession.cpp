@@ -68,8 +68,11 @@ int MeterSession::open(int port, const QString &settings)
 
 void MeterSession::close()
 {
+    const bool wasOpen = m_linkOpen;
     m_comm.setPortOpen(false);
     m_linkOpen = false;
+    if (wasOpen)
+        emit lineClosed();
 }
 
 bool MeterSession::write(const QByteArray &bytes)

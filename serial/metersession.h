@@ -74,6 +74,8 @@ signals:
     void received(const QByteArray &bytes);
     // The device went away while open; the port is closed by now. Raised once per loss.
     void deviceLost();
+    // close() ended an open line: work under way on it is to be given up.
+    void lineClosed();
     // A request was built for `protocol`'s page; `text` is what goes on the line, as hex.
     void requestShown(quint8 protocol, const QString &text);
     // A request is about to go out on a port that is not open.

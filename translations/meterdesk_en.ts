@@ -2,6 +2,237 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_GB" sourcelanguage="zh_CN">
 <context>
+    <name>BusWindow</name>
+    <message>
+        <source>SND_NKE 扫描</source>
+        <translation>SND_NKE scan</translation>
+    </message>
+    <message>
+        <source>REQ_UD2 扫描</source>
+        <translation>REQ_UD2 scan</translation>
+    </message>
+    <message>
+        <source>二次地址搜索</source>
+        <translation>Secondary search</translation>
+    </message>
+    <message>
+        <source>冲突：多个仪表同时应答</source>
+        <translation>Collision: several meters answered at once</translation>
+    </message>
+    <message>
+        <source>（应答中没有二次地址）</source>
+        <translation>(no secondary address in the reply)</translation>
+    </message>
+    <message>
+        <source>冲突：二次地址完全相同的多个仪表</source>
+        <translation>Collision: several meters with the same secondary address</translation>
+    </message>
+    <message>
+        <source>扫描完成：</source>
+        <translation>Scan complete: </translation>
+    </message>
+    <message>
+        <source>：</source>
+        <translation>: </translation>
+    </message>
+    <message>
+        <source>没有仪表应答。请检查接线、波特率和扫描范围。</source>
+        <translation>no meter answered. Check the wiring, the baud rate and the scan range.</translation>
+    </message>
+    <message>
+        <source>找到 %1 个仪表</source>
+        <translation>%1 meter(s) found</translation>
+    </message>
+    <message>
+        <source>，%1 处冲突（多个仪表同时应答）；请用二次地址搜索区分这些仪表</source>
+        <translation>, %1 collision(s) (several meters answered at once); tell them apart with a secondary search</translation>
+    </message>
+    <message>
+        <source>。</source>
+        <translation>.</translation>
+    </message>
+    <message>
+        <source>已应答</source>
+        <translation>acknowledged</translation>
+    </message>
+    <message>
+        <source>冲突：多个仪表同时应答，请用二次地址选择一个仪表</source>
+        <translation>collision: several meters answered at once; select one meter by its secondary address</translation>
+    </message>
+    <message>
+        <source>仪表回送了数据帧，而不是确认 E5</source>
+        <translation>the meter sent a data frame instead of the acknowledgement E5</translation>
+    </message>
+    <message>
+        <source>无应答，请检查接线、波特率和地址后重试</source>
+        <translation>no answer; check the wiring, the baud rate and the address, then try again</translation>
+    </message>
+    <message>
+        <source>读全部电文：已读 %1 份电文，仪表还有更多电文未读</source>
+        <translation>Read all telegrams: %1 telegram(s) read; the meter has more that were not read</translation>
+    </message>
+    <message>
+        <source>读全部电文：已读 %1 份电文</source>
+        <translation>Read all telegrams: %1 telegram(s) read</translation>
+    </message>
+    <message>
+        <source>读全部电文：</source>
+        <translation>Read all telegrams: </translation>
+    </message>
+    <message>
+        <source>读全部电文：已读 %1 份电文后</source>
+        <translation>Read all telegrams: after %1 telegram(s), </translation>
+    </message>
+    <message>
+        <source>M-Bus 总线</source>
+        <translation>M-Bus bus</translation>
+    </message>
+    <message>
+        <source>主地址</source>
+        <translation>Primary address</translation>
+    </message>
+    <message>
+        <source>二次地址</source>
+        <translation>Secondary address</translation>
+    </message>
+    <message>
+        <source>厂商</source>
+        <translation>Manufacturer</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>介质</source>
+        <translation>Medium</translation>
+    </message>
+    <message>
+        <source>查找方式</source>
+        <translation>Found by</translation>
+    </message>
+    <message>
+        <source>通信端口已关闭，操作中止</source>
+        <translation>the port was closed; operation stopped</translation>
+    </message>
+    <message>
+        <source>扫描</source>
+        <translation>Scan</translation>
+    </message>
+    <message>
+        <source>SND_NKE 主地址扫描</source>
+        <translation>SND_NKE primary scan</translation>
+    </message>
+    <message>
+        <source>REQ_UD2 主地址扫描</source>
+        <translation>REQ_UD2 primary scan</translation>
+    </message>
+    <message>
+        <source>16 位十六进制：识别号 8 位（F 为通配）、厂商 4 位、版本 2 位、介质 2 位（FF 为通配）</source>
+        <translation>16 hex digits: identification number 8 (F is a wildcard), manufacturer 4, version 2, medium 2 (FF is a wildcard)</translation>
+    </message>
+    <message>
+        <source> ms</source>
+        <translation> ms</translation>
+    </message>
+    <message>
+        <source>按波特率（EN 13757-2）</source>
+        <translation>From the baud rate (EN 13757-2)</translation>
+    </message>
+    <message>
+        <source>开始扫描</source>
+        <translation>Start scan</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>方式</source>
+        <translation>Method</translation>
+    </message>
+    <message>
+        <source>起始地址</source>
+        <translation>From address</translation>
+    </message>
+    <message>
+        <source>结束地址</source>
+        <translation>To address</translation>
+    </message>
+    <message>
+        <source>二次地址掩码</source>
+        <translation>Secondary mask</translation>
+    </message>
+    <message>
+        <source>应答超时</source>
+        <translation>Reply time-out</translation>
+    </message>
+    <message>
+        <source>已取消</source>
+        <translation>Cancelled</translation>
+    </message>
+    <message>
+        <source>所选仪表</source>
+        <translation>Selected meter</translation>
+    </message>
+    <message>
+        <source>读全部电文</source>
+        <translation>Read all telegrams</translation>
+    </message>
+    <message>
+        <source>修改主地址</source>
+        <translation>Set primary address</translation>
+    </message>
+    <message>
+        <source>应用复位</source>
+        <translation>Application reset</translation>
+    </message>
+    <message>
+        <source>新主地址</source>
+        <translation>New primary address</translation>
+    </message>
+    <message>
+        <source>窗口已关闭，操作中止</source>
+        <translation>the window was closed; operation stopped</translation>
+    </message>
+    <message>
+        <source>已探测 %1/%2 个地址，当前地址 %3</source>
+        <translation>%1/%2 addresses probed, now address %3</translation>
+    </message>
+    <message>
+        <source>已探测 %1 个掩码，当前掩码 %2</source>
+        <translation>%1 masks probed, now mask %2</translation>
+    </message>
+    <message>
+        <source>二次地址掩码须为 16 位十六进制数，前 8 位为数字 0-9 或通配符 F。</source>
+        <translation>The secondary mask must be 16 hex digits; the first 8 are digits 0-9 or the wildcard F.</translation>
+    </message>
+    <message>
+        <source>起始地址不能大于结束地址。</source>
+        <translation>The first address cannot be above the last one.</translation>
+    </message>
+    <message>
+        <source>正在扫描……</source>
+        <translation>Scanning…</translation>
+    </message>
+    <message>
+        <source>请先扫描，并在表中选择一个仪表。</source>
+        <translation>Scan first, then choose a meter in the table.</translation>
+    </message>
+    <message>
+        <source>这一行是冲突，不是单个仪表：请用二次地址搜索区分这些仪表后再选择。</source>
+        <translation>This row is a collision, not one meter: tell the meters apart with a secondary search, then choose one.</translation>
+    </message>
+    <message>
+        <source>正在读全部电文……</source>
+        <translation>Reading all telegrams…</translation>
+    </message>
+    <message>
+        <source>，主地址已改为 %1</source>
+        <translation>, primary address now %1</translation>
+    </message>
+</context>
+<context>
     <name>Cj188Decoder</name>
     <message>
         <source>实时时间</source>
@@ -499,6 +730,14 @@ In English, the README (&quot;Product information&quot;) describes them.</transl
     <message>
         <source>空SPACE</source>
         <translation>Space</translation>
+    </message>
+    <message>
+        <source>M-Bus 总线…</source>
+        <translation>M-Bus bus…</translation>
+    </message>
+    <message>
+        <source>M-Bus 总线窗口正在使用通信端口，请等它完成或取消后再发送。</source>
+        <translation>The M-Bus bus window is using the port; wait until it finishes, or cancel it, then send again.</translation>
     </message>
 </context>
 <context>

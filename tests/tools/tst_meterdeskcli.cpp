@@ -164,6 +164,25 @@ void TestMeterdeskCli::shouldReportEachOutcomeOfARead_data()
             << QStringLiteral("invalid value for --port: %1 is outside COM1 to COM20").arg(port);
     QTest::newRow("unknown command") << QStringList() << QStringList{"write"} << 64 << ""
                                      << "expected the command decode or read";
+    // The bus commands check every option of theirs before opening the port (here a missing
+    // device, which would end in 74).
+    const QList<std::pair<QStringList, QString>> busUsage{
+        {{"scan", "--from", "-1"}, "scan needs --from and --to from 0 to 255"},
+        {{"scan", "--to", "256"}, "scan needs --from and --to from 0 to 255"},
+        {{"scan", "--from", "9", "--to", "3"}, "--from not above --to"},
+        {{"scan", "--method", "nkee"}, "invalid value for --method: nkee"},
+        {{"scan-secondary", "--mask", "FFFF"}, "invalid value for --mask: FFFF"},
+        {{"scan-secondary", "--mask", "1111A000FFFFFFFF"}, "invalid value for --mask"},
+        {{"read", "--secondary", "1111A000FFFFFFFF"}, "invalid value for --secondary"},
+        {{"ping", "--retries", "1x"}, "invalid value for --retries: 1x"},
+        {{"ping", "--timeout", "nan"}, "invalid value for --timeout: nan"},
+        {{"set-address", "--address", "1", "--new", "251"}, "needs --new from 0 to 250"},
+        {{"reset", "--subcode", "100"}, "invalid value for --subcode: 100"},
+        {{"switch-baud", "--to", "115200"}, "switch-baud needs --to 300"}};
+    for (const auto &[options, error] : busUsage)
+        QTest::addRow("%s", qPrintable(options.join(' ')))
+            << QStringList() << QStringList{options[0], "--port", "DEVICE"} + options.mid(1) << 64
+            << "" << error;
 }
 
 void TestMeterdeskCli::shouldReportEachOutcomeOfARead()

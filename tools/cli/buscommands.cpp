@@ -49,14 +49,10 @@ int Failed(int status, const QString &message)
     return status;
 }
 
-QString Now()
+// `object` with the local time `at` (by default now) as "time".
+void PrintJson(QJsonObject object, const QDateTime &at = QDateTime::currentDateTime())
 {
-    return QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
-}
-
-void PrintJson(QJsonObject object)
-{
-    object.insert(QStringLiteral("time"), Now());
+    object.insert(QStringLiteral("time"), at.toString(Qt::ISODateWithMs));
     Print(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
 }
 
@@ -127,6 +123,14 @@ struct BusRun
     QString logPath;
     std::optional<MbusSecondaryAddress> secondary;
     int primary = 254;
+    // The command's own options.
+    int from = 0;
+    int to = kMbusLastPrimary;
+    MbusScanMethod method = MbusScanMethod::Nke;
+    MbusSecondaryAddress mask;
+    int newAddress = 0;
+    std::optional<std::uint8_t> subcode;
+    std::uint8_t baudCi = 0;
 };
 
 QString ReadLine(const QCommandLineParser &p, const Options &o, BusRun &run)
@@ -179,6 +183,53 @@ QString ReadBus(const QCommandLineParser &p, const Options &o, BusRun &run)
     return {};
 }
 
+QString ReadScan(const QCommandLineParser &p, const Options &o, BusRun &run)
+{
+    const auto from = PlainNumber(p.value(o.from), 0, 255);
+    const auto to = PlainNumber(p.isSet(o.to) ? p.value(o.to) : QStringLiteral("250"), 0, 255);
+    const QString method = p.value(o.method);
+    if (!from || !to || *from > *to)
+        return QStringLiteral("scan needs --from and --to from 0 to 255, --from not above --to");
+    if (method != QLatin1String("nke") && method != QLatin1String("ud2"))
+        return QStringLiteral("invalid value for --method: %1").arg(method);
+    run.from = *from;
+    run.to = *to;
+    run.method = method == QLatin1String("nke") ? MbusScanMethod::Nke : MbusScanMethod::Ud2;
+    return {};
+}
+
+// The options of the command itself, read before the port opens.
+QString ReadCommand(const QCommandLineParser &p, const Options &o, BusRun &run)
+{
+    if (run.command == QLatin1String("scan"))
+        return ReadScan(p, o, run);
+    if (run.command == QLatin1String("scan-secondary")) {
+        const auto mask = ParseMbusSecondaryAddress(p.value(o.mask));
+        if (!mask)
+            return QStringLiteral("invalid value for --mask: %1 (16 hex digits, the first eight "
+                                  "0-9 or F)")
+                .arg(p.value(o.mask));
+        run.mask = *mask;
+    } else if (run.command == QLatin1String("set-address")) {
+        const auto to = PlainNumber(p.value(o.newAddress), 0, kMbusLastPrimary);
+        if (!to)
+            return QStringLiteral("set-address needs --new from 0 to 250");
+        run.newAddress = *to;
+    } else if (run.command == QLatin1String("reset") && p.isSet(o.subcode)) {
+        bool ok = false;
+        run.subcode = std::uint8_t(p.value(o.subcode).toUInt(&ok, 16));
+        if (!ok || p.value(o.subcode).size() > 2)
+            return QStringLiteral("invalid value for --subcode: %1").arg(p.value(o.subcode));
+    } else if (run.command == QLatin1String("switch-baud")) {
+        const auto ci = MbusBaudCi(PlainNumber(p.value(o.to), 1, 38400).value_or(0));
+        if (!ci)
+            return QStringLiteral("switch-baud needs --to 300, 600, 1200, 2400, 4800, 9600, "
+                                  "19200 or 38400");
+        run.baudCi = *ci;
+    }
+    return {};
+}
+
 QJsonObject MeterJson(const MbusFoundMeter &meter)
 {
     QJsonObject o;
@@ -197,16 +248,20 @@ QJsonObject MeterJson(const MbusFoundMeter &meter)
     return o;
 }
 
-// One line per meter; 1 when none answered, 3 when meters collided, 0 otherwise.
-int PrintFound(const QList<MbusFoundMeter> &found, bool cancelled)
+// One line per meter, timed when it was found; 1 when none answered, 3 when meters collided, 0
+// otherwise.
+int PrintFound(const QList<MbusFoundMeter> &found, const MbusBusMaster &master,
+               const MbusLine &line)
 {
     int status = found.isEmpty() ? kNoAnswer : kDone;
+    const QDateTime now = QDateTime::currentDateTime();
+    const qint64 nowMs = line.nowMs();
     for (const MbusFoundMeter &meter : found) {
-        PrintJson(MeterJson(meter));
+        PrintJson(MeterJson(meter), now.addMSecs(meter.atMs - nowMs));
         if (meter.collision)
             status = kCollision;
     }
-    if (cancelled)
+    if (master.cancelled())
         Print(stderr,
               QStringLiteral("meterdesk-cli: cancelled; the meters found so far are listed"));
     return status;
@@ -255,23 +310,7 @@ int PrintTelegrams(const MbusTelegrams &read)
     return PrintAnswer(QStringLiteral("read"), read.last);
 }
 
-// The primary scan of --from to --to by --method.
-int ScanCommand(const QCommandLineParser &p, const Options &o, MbusBusMaster &master)
-{
-    const auto from = PlainNumber(p.value(o.from), 0, 255);
-    const auto to = PlainNumber(p.isSet(o.to) ? p.value(o.to) : QStringLiteral("250"), 0, 255);
-    const QString method = p.value(o.method);
-    if (!from || !to || *from > *to)
-        return Failed(kUsage, QStringLiteral("scan needs --from and --to from 0 to 255, "
-                                             "--from not above --to"));
-    if (method != QLatin1String("nke") && method != QLatin1String("ud2"))
-        return Failed(kUsage, QStringLiteral("invalid value for --method: %1").arg(method));
-    const auto found = master.scanPrimary(
-        *from, *to, method == QLatin1String("nke") ? MbusScanMethod::Nke : MbusScanMethod::Ud2);
-    return PrintFound(found, master.cancelled());
-}
-
-int Command(const QCommandLineParser &p, const Options &o, const BusRun &run, MbusBusMaster &master)
+int Command(const BusRun &run, MbusBusMaster &master, const MbusLine &line)
 {
     const auto primary = std::uint8_t(run.primary);
     if (run.command == QLatin1String("ping"))
@@ -280,52 +319,24 @@ int Command(const QCommandLineParser &p, const Options &o, const BusRun &run, Mb
         return PrintTelegrams(run.secondary ? master.readSecondary(*run.secondary)
                                             : master.readAll(primary));
     if (run.command == QLatin1String("scan"))
-        return ScanCommand(p, o, master);
-    if (run.command == QLatin1String("scan-secondary")) {
-        const auto mask = ParseMbusSecondaryAddress(p.value(o.mask));
-        if (!mask)
-            return Failed(kUsage,
-                          QStringLiteral("invalid value for --mask: %1").arg(p.value(o.mask)));
-        return PrintFound(master.searchSecondary(*mask), master.cancelled());
-    }
-    if (run.command == QLatin1String("set-address")) {
-        const auto to = PlainNumber(p.value(o.newAddress), 0, kMbusLastPrimary);
-        if (!to)
-            return Failed(kUsage, QStringLiteral("set-address needs --new from 0 to 250"));
-        return PrintAnswer(run.command, master.command(
-                                            run.secondary,
-                                            [to](std::uint8_t a) {
-                                                return MbusSetPrimaryAddress(a, std::uint8_t(*to));
-                                            },
-                                            primary));
-    }
-    if (run.command == QLatin1String("reset")) {
-        std::optional<std::uint8_t> subcode;
-        if (p.isSet(o.subcode)) {
-            bool ok = false;
-            subcode = std::uint8_t(p.value(o.subcode).toUInt(&ok, 16));
-            if (!ok || p.value(o.subcode).size() > 2)
-                return Failed(
-                    kUsage,
-                    QStringLiteral("invalid value for --subcode: %1").arg(p.value(o.subcode)));
-        }
-        return PrintAnswer(
-            run.command,
-            master.command(
-                run.secondary,
-                [subcode](std::uint8_t a) { return MbusApplicationReset(a, subcode); }, primary));
-    }
-    const auto ci = MbusBaudCi(PlainNumber(p.value(o.to), 1, 38400).value_or(0));
-    if (!ci)
-        return Failed(kUsage, QStringLiteral("switch-baud needs --to 300, 600, 1200, 2400, 4800, "
-                                             "9600, 19200 or 38400"));
-    return PrintAnswer(
-        run.command,
-        master.command(
-            run.secondary, [ci](std::uint8_t a) { return MbusSwitchBaud(a, *ci); }, primary));
+        return PrintFound(master.scanPrimary(run.from, run.to, run.method), master, line);
+    if (run.command == QLatin1String("scan-secondary"))
+        return PrintFound(master.searchSecondary(run.mask), master, line);
+    std::function<QByteArray(std::uint8_t)> frame;
+    if (run.command == QLatin1String("set-address"))
+        frame = [to = run.newAddress](std::uint8_t a) {
+            return MbusSetPrimaryAddress(a, std::uint8_t(to));
+        };
+    else if (run.command == QLatin1String("reset"))
+        frame = [subcode = run.subcode](std::uint8_t a) {
+            return MbusApplicationReset(a, subcode);
+        };
+    else
+        frame = [ci = run.baudCi](std::uint8_t a) { return MbusSwitchBaud(a, ci); };
+    return PrintAnswer(run.command, master.command(run.secondary, frame, primary));
 }
 
-int Run(const QCommandLineParser &p, const Options &o, const BusRun &run)
+int Run(const BusRun &run)
 {
     TrafficLog log;
     if (!run.logPath.isEmpty() && !log.open(run.logPath))
@@ -349,7 +360,7 @@ int Run(const QCommandLineParser &p, const Options &o, const BusRun &run)
             std::fflush(stderr);
         });
     }
-    const int status = Command(p, o, run, master);
+    const int status = Command(run, master, line);
     if (::isatty(STDERR_FILENO))
         std::fputs("\r\n", stderr);
     if (!log.failure().isEmpty())
@@ -427,7 +438,9 @@ int RunBusCommand(const QStringList &arguments)
     QString error = ReadLine(parser, o, run);
     if (error.isEmpty())
         error = ReadBus(parser, o, run);
+    if (error.isEmpty())
+        error = ReadCommand(parser, o, run);
     if (!error.isEmpty())
         return Failed(kUsage, error);
-    return Run(parser, o, run);
+    return Run(run);
 }
