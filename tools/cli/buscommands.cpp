@@ -346,10 +346,7 @@ int Run(const BusRun &run)
     session.setTrafficLog(&log);
     session.loadPortMap();
     if (const int error = session.open(run.port, run.settings); error != SerialComm::kNoError)
-        return Failed(kIoError, QStringLiteral("cannot open %1 (error %2); check --port and that "
-                                               "no other program holds it")
-                                    .arg(session.devicePath(run.port))
-                                    .arg(error));
+        return Failed(kIoError, PortOpenFailureMessage(session, run.port, error));
     SessionBusLine line(session);
     MbusBusMaster master(line, run.bus);
     if (::isatty(STDERR_FILENO)) {

@@ -1,6 +1,8 @@
 #include "cliarguments.h"
 
 #include "conversions.h"
+#include "metersession.h"
+#include "openfailure.h"
 #include "portmaploader.h"
 
 #include <QRegularExpression>
@@ -28,4 +30,10 @@ std::optional<int> PlainNumber(const QString &text, int least, int most)
         return std::nullopt;
     const int value = text.toInt();
     return value >= least && value <= most ? std::optional<int>(value) : std::nullopt;
+}
+
+QString PortOpenFailureMessage(const MeterSession &session, int port, int error)
+{
+    return QStringLiteral("cannot open the port: ") +
+           OpenFailureEnglish(DiagnoseOpenFailure(session.devicePath(port), error));
 }

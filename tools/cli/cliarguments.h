@@ -2,6 +2,8 @@
 
 #include "serialcomm.h"
 
+class MeterSession;
+
 #include <QString>
 #include <functional>
 #include <optional>
@@ -21,3 +23,7 @@ std::variant<PortArgument, QString> ReadPortArgument(const QString &port);
 // A whole number from `least` to `most` in plain decimal digits: no sign, blank, fraction or
 // trailing text.
 std::optional<int> PlainNumber(const QString &text, int least, int most);
+
+// Why the port `port` of `session` did not open (`error` from MeterSession::open), as the
+// message a technician reads: no such device, no permission, held by which program, ...
+QString PortOpenFailureMessage(const MeterSession &session, int port, int error);

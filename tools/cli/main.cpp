@@ -21,7 +21,6 @@
 #include "meterdeskversion.h"
 #include "meterprotocols.h"
 #include "metersession.h"
-#include "openfailure.h"
 #include "portmaploader.h"
 #include "trafficlog.h"
 
@@ -397,9 +396,7 @@ int RunRead(const ReadOptions &options)
     session.loadPortMap();
     if (const int error = session.open(options.port, options.settings);
         error != SerialComm::kNoError)
-        return Fail({kIoError, QStringLiteral("cannot open the port: ") +
-                                   OpenFailureEnglish(DiagnoseOpenFailure(
-                                       session.devicePath(options.port), error))});
+        return Fail({kIoError, PortOpenFailureMessage(session, options.port, error)});
     MeterReader line(options, session);
 
     int worst = kChecked;
