@@ -209,6 +209,32 @@ void TrafficTextArea::copy() const
         QGuiApplication::clipboard()->setText(selectedText());
 }
 
+void TrafficTextArea::select(int start, int length)
+{
+    const int size = int(m_layout.text().size());
+    start = std::clamp(start, 0, size);
+    setCursorPosition(start, false);
+    setCursorPosition(std::min(start + std::max(length, 0), size), true);
+    if (!wraps())
+        return;
+    showPendingAppends();
+    QScrollBar *bar = verticalScrollBar();
+    const int top = kTextMargin + m_layout.rowOf(start) * m_rowHeight;
+    if (top < bar->value() || top + m_rowHeight > bar->value() + viewport()->height())
+        bar->setValue(top - viewport()->height() / 2);
+}
+
+QString TrafficTextArea::lineAt(const QPoint &point) const
+{
+    const QString &text = m_layout.text();
+    const int position = positionAt(point);
+    const qsizetype start = position > 0 ? text.lastIndexOf(u'\n', position - 1) + 1 : 0;
+    qsizetype end = text.indexOf(u'\n', position);
+    if (end < 0)
+        end = text.size();
+    return text.mid(start, end - start);
+}
+
 QMenu *TrafficTextArea::createStandardContextMenu()
 {
     auto *menu = new QMenu(this);
@@ -516,12 +542,14 @@ void TrafficTextArea::mouseDoubleClickEvent(QMouseEvent *event)
     setCursorPosition(start, false);
     setCursorPosition(end, true);
     event->accept();
+    emit lineDoubleClicked(lineAt(event->position().toPoint()));
 }
 
 void TrafficTextArea::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu *menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    emit contextMenuAboutToShow(menu, viewport()->mapFromGlobal(event->globalPos()));
     menu->popup(event->globalPos());
 }
 

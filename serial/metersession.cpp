@@ -4,6 +4,9 @@
 #include "meterprotocol.h"
 #include "trafficlog.h"
 
+#include <QDateTime>
+#include <QSaveFile>
+
 namespace {
 
 const QString kInitialSettings = QStringLiteral("2400,E,8,1");
@@ -37,6 +40,11 @@ MeterSession::MeterSession(PortMapSource portMaps, const QList<const MeterProtoc
     m_replyTimer.setSingleShot(true);
     m_replyTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_replyTimer, &QTimer::timeout, this, &MeterSession::checkReplyDeadline);
+    m_addressTimer.setSingleShot(true);
+    connect(&m_addressTimer, &QTimer::timeout, this, [this] {
+        if (const int dueInMs = m_traffic.CheckAddressDeadline(); dueInMs >= 0)
+            m_addressTimer.start(dueInMs);
+    });
 }
 
 void MeterSession::loadPortMap()
@@ -61,8 +69,10 @@ int MeterSession::open(int port, const QString &settings)
     if (error != SerialComm::kNoError && m_comm.PortOpen())
         m_comm.setPortOpen(false);
     m_linkOpen = error == SerialComm::kNoError;
-    if (m_linkOpen)
+    if (m_linkOpen) {
         m_traffic.setBaudRate(LeadingNumber(settings));
+        m_record.clear();
+    }
     return error;
 }
 
@@ -74,8 +84,7 @@ void MeterSession::close()
 
 bool MeterSession::write(const QByteArray &bytes)
 {
-    if (m_log)
-        m_log->sent(bytes);
+    keep(true, bytes);
     return m_comm.Output(bytes) == SerialComm::kNoError;
 }
 
@@ -84,11 +93,40 @@ void MeterSession::onComm()
     if (m_comm.CommEvent() != SerialComm::comEvReceive)
         return;
     const QByteArray input = m_comm.Input();
-    if (m_log)
-        m_log->received(input);
+    keep(false, input);
     emit received(input);
     m_traffic.ReceiveNotification(input);
     checkCandidate();
+}
+
+void MeterSession::keep(bool sent, const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto direction = sent ? TrafficLog::Direction::Sent : TrafficLog::Direction::Received;
+    if (m_log)
+        m_log->write(direction, bytes, now);
+    m_record.append({now.toMSecsSinceEpoch(), sent, bytes});
+}
+
+bool MeterSession::saveTrafficRecord(const QString &path, QString *error) const
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        for (const Chunk &chunk : m_record) {
+            const auto direction =
+                chunk.sent ? TrafficLog::Direction::Sent : TrafficLog::Direction::Received;
+            const QString line = TrafficLog::line(
+                QDateTime::fromMSecsSinceEpoch(chunk.msecsSinceEpoch), direction, chunk.bytes);
+            file.write((line + QLatin1Char('\n')).toUtf8());
+        }
+        if (file.commit())
+            return true;
+    }
+    if (error)
+        *error = file.errorString();
+    return false;
 }
 
 void MeterSession::checkCandidate()
@@ -119,6 +157,12 @@ void MeterSession::showOutcome(const ReplyOutcome &outcome)
 {
     m_statistics.add(outcome);
     emit replyOutcome(outcome, m_statistics);
+}
+
+void MeterSession::showMeterAddress(const MeterProtocol &protocol, const MeterIdentity &identity)
+{
+    m_addressTimer.stop();
+    emit meterAddress(protocol.id, identity);
 }
 
 void MeterSession::checkReplyDeadline()
