@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace {
 
 const QString kInitialSettings = QStringLiteral("2400,E,8,1");
@@ -112,18 +114,27 @@ void MeterSession::keep(bool sent, const QByteArray &bytes)
 
 bool MeterSession::saveTrafficRecord(const QString &path, QString *error) const
 {
+    // Unbuffered, so that a write the disk takes only in part (a full disk, a file size limit)
+    // is seen here: the file is then never put in place.
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        for (const Chunk &chunk : m_record) {
-            const auto direction =
-                chunk.sent ? TrafficLog::Direction::Sent : TrafficLog::Direction::Received;
-            const QString line = TrafficLog::line(
-                QDateTime::fromMSecsSinceEpoch(chunk.msecsSinceEpoch), direction, chunk.bytes);
-            file.write((line + QLatin1Char('\n')).toUtf8());
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    for (qsizetype i = 0; written && i < m_record.size(); ++i) {
+        const Chunk &chunk = m_record.at(i);
+        const auto direction =
+            chunk.sent ? TrafficLog::Direction::Sent : TrafficLog::Direction::Received;
+        const QByteArray line =
+            (TrafficLog::line(QDateTime::fromMSecsSinceEpoch(chunk.msecsSinceEpoch), direction,
+                              chunk.bytes) +
+             QLatin1Char('\n'))
+                .toUtf8();
+        for (qsizetype done = 0; written && done < line.size();) {
+            const qint64 n = file.write(line.constData() + done, line.size() - done);
+            written = n > 0;
+            done += std::max<qint64>(n, 0);
         }
-        if (file.commit())
-            return true;
     }
+    if (written && file.commit())
+        return true;
     if (error)
         *error = file.errorString();
     return false;
