@@ -28,6 +28,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSettings>
+#include <QTemporaryDir>
 
 using namespace WindowWidgets;
 
@@ -428,12 +430,22 @@ void MainWindow::copyMeterAddress()
     Text2->setText(m_meterIdentity.maker.mid(2));
 }
 
+QString MainWindow::chooseSavePath()
+{
+    // A file dialog keeps its last folder and history in the user's Qt settings when it closes.
+    // The window stores nothing between runs, so those settings go to a folder of this run.
+    if (!m_dialogSettings) {
+        m_dialogSettings = std::make_unique<QTemporaryDir>();
+        for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+            QSettings::setPath(format, QSettings::UserScope, m_dialogSettings->path());
+    }
+    return QFileDialog::getSaveFileName(this, tr("保存通讯记录"), QString(),
+                                        tr("通讯记录 (*.log *.txt)"));
+}
+
 void MainWindow::saveTrafficRecord()
 {
-    const QString path = m_savePath
-                             ? m_savePath()
-                             : QFileDialog::getSaveFileName(this, tr("保存通讯记录"), QString(),
-                                                            tr("通讯记录 (*.log *.txt)"));
+    const QString path = m_savePath ? m_savePath() : chooseSavePath();
     if (path.isEmpty())
         return;
     QString error;

@@ -6,9 +6,11 @@
 #include "poller.h"
 
 #include <QHash>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class CaptionPacer;
 class LampWidget;
@@ -86,6 +88,8 @@ private:
     void copyMeterAddress();
     // Saves the traffic since the port was opened where the technician says, and tells how it went.
     void saveTrafficRecord();
+    // Asks for the file with a file dialog.
+    QString chooseSavePath();
     // The CJ/T 188 page's texts as the meter a request goes to.
     Cj188Meter cj188Meter() const;
 
@@ -122,6 +126,8 @@ private:
     std::function<void()> m_exitHandler;
     std::function<void(const QUrl &)> m_urlOpener;
     std::function<QString()> m_savePath;
+    // Where file dialogs keep their state during this run (see chooseSavePath).
+    std::unique_ptr<QTemporaryDir> m_dialogSettings;
     // The meter the data-analysis area names, and its line there.
     MeterIdentity m_meterIdentity;
     QString m_meterIdentityLine;
