@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRegularExpression>
-#include <QShortcut>
 
 #include <algorithm>
 
@@ -33,10 +32,10 @@ ReceiveAreaTools::ReceiveAreaTools(TrafficTextArea *area, std::function<void()> 
     m_findBox->installEventFilter(this);
     area->installEventFilter(this);
     connect(m_findBox, &QLineEdit::returnPressed, this, [this] { findNext(m_findBox->text()); });
-    connect(m_findBox, &QLineEdit::textEdited, this, [this] { markFindBox(m_findBox, true, {}); });
-    auto *findShortcut = new QShortcut(QKeySequence::Find, area);
-    findShortcut->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(findShortcut, &QShortcut::activated, this, &ReceiveAreaTools::openFind);
+    connect(m_findBox, &QLineEdit::textEdited, this, [this] {
+        markFindBox(m_findBox, true, {});
+        m_area->setMarks({});
+    });
     connect(area, &TrafficTextArea::contextMenuAboutToShow, this,
             [this](QMenu *menu) { addActions(menu); });
 }
@@ -102,6 +101,12 @@ bool ReceiveAreaTools::findNext(const QString &query)
     const QString text = m_area->text();
     // After the selection, so that each search moves to the next match.
     const qsizetype from = m_area->hasSelection() ? m_area->selectionEnd() : 0;
+    // Every match is marked; the next one is selected.
+    std::vector<std::pair<int, int>> marks;
+    for (qsizetype i = text.indexOf(pattern, 0, Qt::CaseInsensitive); i >= 0;
+         i = text.indexOf(pattern, i + 1, Qt::CaseInsensitive))
+        marks.emplace_back(int(i), int(i + pattern.size()));
+    m_area->setMarks(marks);
     qsizetype at = text.indexOf(pattern, from, Qt::CaseInsensitive);
     if (at < 0)
         at = text.indexOf(pattern, 0, Qt::CaseInsensitive);
@@ -118,9 +123,18 @@ bool ReceiveAreaTools::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_area && event->type() == QEvent::Resize && m_findBox->isVisible())
         placeFindBox();
+    // Ctrl+F belongs to the area while it has the focus, ahead of any window shortcut.
+    const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride;
+    if (watched == m_area && key && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Find)) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress)
+            openFind();
+        return true;
+    }
     if (watched == m_findBox && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
         m_findBox->hide();
+        m_area->setMarks({});
         m_area->setFocus();
         return true;
     }

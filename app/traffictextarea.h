@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 class QMenu;
@@ -79,6 +80,10 @@ public:
 
     // Selects text()[start, start + length) and scrolls the view to it.
     void select(int start, int length);
+    // Marks the characters [first, second) of each pair with a background of their own, until the
+    // text is set again or its oldest characters are dropped.
+    void setMarks(std::vector<std::pair<int, int>> marks);
+    const std::vector<std::pair<int, int>> &marks() const { return m_marks; }
     // The line of text() (between line breaks) at `point` in viewport coordinates.
     QString lineAt(const QPoint &point) const;
 
@@ -142,6 +147,7 @@ private:
     void updateDragScroll(const QPoint &point);
 
     TrafficLayout m_layout;
+    std::vector<std::pair<int, int>> m_marks; // sorted
 
     QFont m_drawFont;
     int m_rowHeight = 1;

@@ -40,6 +40,8 @@ void TestReceiveAreaTools::init()
     m_tools = new ReceiveAreaTools(m_area.get(), [this] { ++m_saves; });
     m_area->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_area.get()));
+    m_area->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_area.get()));
 }
 
 void TestReceiveAreaTools::cleanup()
@@ -130,6 +132,7 @@ void TestReceiveAreaTools::shouldFindHexAsTypedOrSpacedAndTextAsTyped()
     m_tools->setShowsTime(true);
     m_tools->appendReceived(QStringLiteral("68 10 16 "), QTime(10, 15, 31));
     QCOMPARE(m_area->text(), QStringLiteral("FE 68 10 \n[10:15:31.000] 68 10 16 "));
+    QList<int> marked; // every match is marked at once
     for (const int start : selections) {
         QCOMPARE(m_tools->findNext(query), start >= 0);
         if (start < 0) {
