@@ -1,11 +1,37 @@
 #include "helptext.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace {
+
+// The user guide beside the program's installation (bin/../share/doc/meterdesk/docs), or where
+// the package puts it when the program runs from elsewhere (a build folder).
+QString GuidePath()
+{
+    const QFileInfo installed(QCoreApplication::applicationDirPath() +
+                              QStringLiteral("/../share/doc/meterdesk/docs/用户手册.md"));
+    return installed.exists() ? installed.canonicalFilePath()
+                              : QStringLiteral("/usr/share/doc/meterdesk/docs/用户手册.md");
+}
+
+QString HelpGuideLine()
+{
+    return QCoreApplication::translate(
+               "HelpText", "安装、端口映射、各结果行的含义、总线窗口、命令行工具和故障排除"
+                           "的详细说明见用户手册：%1")
+        .arg(GuidePath());
+}
+
+} // namespace
+
 QString HelpText()
 {
 #ifdef Q_OS_WIN
-    const QString portTable = QStringLiteral("COMn 即系统中的串口 COMn。");
+    const QString portTable = QCoreApplication::translate("HelpText", "COMn 即系统中的串口 COMn。");
 #else
-    const QString portTable = QStringLiteral(
+    const QString portTable = QCoreApplication::translate(
+        "HelpText",
         "COM1–COM4 = /dev/ttyS0–/dev/ttyS3\n"
         "COM5–COM12 = /dev/ttyUSB0–/dev/ttyUSB7\n"
         "COM13–COM20 = /dev/ttyACM0–/dev/ttyACM7\n"
@@ -21,14 +47,16 @@ QString HelpText()
         "查看各端口的设备和状态：meterdesk --list-ports\n\n"
         "Linux 下串口不能设置 1.5 个停止位：选择“1.5”时打开串口会失败。");
 #endif
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "HelpText",
                "选择端口\n"
                "在“串口配置”中选择端口号、波特率、校验位、数据位和停止位，再点击“打开串口”，"
                "状态灯变绿即已打开。端口号后标有“ 占用”的端口正被其他程序使用。"
                "端口打开期间设置不能修改。\n\n"
                "端口对应的设备\n") +
            portTable +
-           QStringLiteral(
+           QCoreApplication::translate(
+               "HelpText",
                "\n\n读表\n"
                "CJ188仪表：输入仪表地址（最多 10 位数字）和厂商代码，选择仪表类型，点击“读表数据”。"
                "不知道地址时，只接一块表，点击“读表地址”。\n"
@@ -43,5 +71,6 @@ QString HelpText()
                "连续读表\n"
                "输入间隔秒数，点击“开始”后按间隔自动读表，点击“停止”结束。每次读表后显示统计："
                "次数、通过、无应答、校验失败、平均和最长应答时间；每次“开始”重新统计。\n\n"
-               "点击“发送”或“接收”旁的计数可清零。");
+               "点击“发送”或“接收”旁的计数可清零。") +
+           QStringLiteral("\n\n") + HelpGuideLine();
 }

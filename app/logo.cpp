@@ -2,6 +2,7 @@
 
 #include "windowwidgets.h"
 
+#include <QCoreApplication>
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -42,6 +43,6 @@ QPixmap MakeLogo()
     painter.setFont(subtitle);
     painter.setPen(QColor(190, 220, 255));
     painter.drawText(QRect(295, 170, 640, 80), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("仪表通讯测试"));
+                     QCoreApplication::translate("Logo", "仪表通讯测试"));
     return logo;
 }

@@ -1,3 +1,4 @@
+#include "language.h"
 #include "mainwindow.h"
 #include "messageboxes.h"
 #include "meterdeskversion.h"
@@ -31,19 +32,28 @@ int main(int argc, char *argv[])
         QStringLiteral("log"), QStringLiteral("Append every chunk sent and received to FILE."),
         QStringLiteral("FILE"));
     options.addOption(logOption);
+    const QCommandLineOption languageOption = LanguageOption();
+    options.addOption(languageOption);
     AddPortOptions(options);
 
-    // --version answers before the window system is reached, so that it works without a
+    // --version and --help answer before the window system is reached, so that it works without a
     // display; Qt's own options (-platform, -style, ...) are not known yet here.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    options.parse(arguments);
-    if (options.isSet(versionOption))
-        options.showVersion();
+    {
+        QCoreApplication info(argc, argv);
+        options.parse(QCoreApplication::arguments());
+        if (options.isSet(versionOption))
+            options.showVersion();
+        if (options.isSet(QStringLiteral("help")))
+            options.showHelp();
+    }
 
     QApplication app(argc, argv);
     options.process(app); // now that Qt has taken its own options, anything unknown is an error
+    if (!SetUpWindowLanguage(app, QStringLiteral("meterdesk"),
+                             options.isSet(languageOption)
+                                 ? std::optional<QString>(options.value(languageOption))
+                                 : std::nullopt))
+        return 64;
     QApplication::setStyle(QStringLiteral("Fusion"));
     QGuiApplication::setDesktopFileName(QStringLiteral("meterdesk"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("meterdesk")));

@@ -39,18 +39,44 @@ namespace {
 // streaming for hours between two commands cannot use up the memory.
 constexpr int kReceiveAreaCharacters = 3 * 1024 * 1024;
 
-const QString kOpenCaption = QStringLiteral("打开串口");
-const QString kCloseCaption = QStringLiteral("关闭串口");
+// Texts asked for when shown, so that they come in the window's language.
+QString OpenCaption()
+{
+    return MainWindow::tr("打开串口");
+}
+QString CloseCaption()
+{
+    return MainWindow::tr("关闭串口");
+}
 // Title and text of the port-closed warning.
-const QString kSystemPromptTitle = QStringLiteral("系统提示");
+QString SystemPromptTitle()
+{
+    return MainWindow::tr("系统提示");
+}
 QString PortClosedText(const QString &portListText)
 {
-    return QStringLiteral("通信端口") + portListText + QStringLiteral("端口没打开！");
+    return MainWindow::tr("通信端口%1端口没打开！").arg(portListText);
 }
-const QString kOpenFailedTitle = QStringLiteral("错误提示 (0x") + QString::number(8002) + ")";
-const QString kErrorTitle = QStringLiteral("错误提示");
+QString OpenFailedTitle()
+{
+    return MainWindow::tr("错误提示 (0x%1)").arg(8002);
+}
+QString ErrorTitle()
+{
+    return MainWindow::tr("错误提示");
+}
 
 } // namespace
+
+QString ChecksumPassedText()
+{
+    return MainWindow::tr(kChecksumPassedText.toUtf8().constData());
+}
+
+QString EchoText()
+{
+    return MainWindow::tr(kEchoText.toUtf8().constData());
+}
 
 MainWindow::MainWindow(const PortMap &portMap, MessageBoxes &messages, QWidget *parent)
     : MainWindow([portMap] { return portMap; }, messages, parent)
@@ -90,7 +116,7 @@ void MainWindow::setTrafficLog(TrafficLog *log)
         [this, log](const QString &reason) {
             m_session.setTrafficLog(nullptr);
             log->disconnect(this);
-            m_messages.show(QStringLiteral("通讯记录写入失败：") + reason, kErrorTitle,
+            m_messages.show(tr("通讯记录写入失败：%1").arg(reason), ErrorTitle(),
                             MessageBoxes::Icon::Error, QMessageBox::Ok);
         },
         Qt::QueuedConnection);
@@ -111,8 +137,7 @@ void MainWindow::buildLeftColumn()
 
     auto *exitFrame = frame(this, QStringLiteral("Frame4"));
     clickRuns(button(exitFrame, QStringLiteral("GlowButton7")), [this] {
-        m_messages.show(HelpText(), QStringLiteral("帮助"), MessageBoxes::Icon::Information,
-                        QMessageBox::Ok);
+        m_messages.show(HelpText(), tr("帮助"), MessageBoxes::Icon::Information, QMessageBox::Ok);
     });
     clickRuns(button(exitFrame, QStringLiteral("GlowButton8")), [this] {
         if (m_exitHandler)
@@ -124,11 +149,9 @@ void MainWindow::buildLeftColumn()
 
 void MainWindow::buildSettingsFrame()
 {
-    auto *settings = frame(this, QStringLiteral("setpage"), QStringLiteral("串口配置"), true);
-    const QStringList captions = {QStringLiteral("端口号"), QStringLiteral("波特率"),
-                                  QStringLiteral("校验位"), QStringLiteral("数据位"),
-                                  QStringLiteral("停止位"), QStringLiteral("状态"),
-                                  QStringLiteral("发送"),   QStringLiteral("接收")};
+    auto *settings = frame(this, QStringLiteral("setpage"), tr("串口配置"), true);
+    const QStringList captions = {tr("端口号"), tr("波特率"), tr("校验位"), tr("数据位"),
+                                  tr("停止位"), tr("状态"),   tr("发送"),   tr("接收")};
     for (int i = 0; i < captions.size(); ++i)
         label(settings, QStringLiteral("Label%1").arg(9 + i), captions.at(i))->setFont(songTi(9));
 
@@ -139,7 +162,7 @@ void MainWindow::buildSettingsFrame()
         settings, QStringLiteral("Combo2"),
         {"300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"},
         QStringLiteral("2400"));
-    Combo3 = settingsList(settings, QStringLiteral("Combo3"), {}, QStringLiteral("偶EVEN"));
+    Combo3 = settingsList(settings, QStringLiteral("Combo3"), {}, ParityEntryShown(kEvenParity));
     Combo4 = settingsList(settings, QStringLiteral("Combo4"), {"6", "7", "8"}, QStringLiteral("8"));
     Combo5 =
         settingsList(settings, QStringLiteral("Combo5"), {"1", "1.5", "2"}, QStringLiteral("1"));
@@ -169,12 +192,12 @@ void MainWindow::buildMeterArea()
     buildCj188Page(m_cj188Page);
     buildMbusPage(m_mbusPage);
 
-    auto *receiveFrame = frame(area, QStringLiteral("Frame9"), QStringLiteral("接收区"), true);
+    auto *receiveFrame = frame(area, QStringLiteral("Frame9"), tr("接收区"), true);
     RichTextBox2 = trafficArea(receiveFrame, QStringLiteral("RichTextBox2"), true);
     RichTextBox2->setMaximumLength(kReceiveAreaCharacters);
     m_rxCaption = new CaptionPacer(GlowButton6, RichTextBox2, this);
     m_receiveTools = new ReceiveAreaTools(RichTextBox2, [this] { saveTrafficRecord(); });
-    auto *analysisFrame = frame(area, QStringLiteral("Frame2"), QStringLiteral("数据分析"), true);
+    auto *analysisFrame = frame(area, QStringLiteral("Frame2"), tr("数据分析"), true);
     RichTextBox3 = trafficArea(analysisFrame, QStringLiteral("RichTextBox3"), true);
     RichTextBox3->setFont(songTi(12));
     connect(RichTextBox3, &TrafficTextArea::lineDoubleClicked, this, [this](const QString &line) {
@@ -193,9 +216,9 @@ void MainWindow::buildMeterArea()
 
 void MainWindow::buildCj188Page(QWidget *page)
 {
-    label(page, QStringLiteral("Label1"), QStringLiteral("仪表地址"));
-    label(page, QStringLiteral("Label2"), QStringLiteral("厂商代码"));
-    label(page, QStringLiteral("Label3"), QStringLiteral("仪表类型"));
+    label(page, QStringLiteral("Label1"), tr("仪表地址"));
+    label(page, QStringLiteral("Label2"), tr("厂商代码"));
+    label(page, QStringLiteral("Label3"), tr("仪表类型"));
     Text1 = textBox(page, QStringLiteral("Text1"), QString(), &KeepDigits, 10);
     Text3 = textBox(page, QStringLiteral("Text3"), QStringLiteral("33"), &KeepDigits, 2);
     Text2 = textBox(page, QStringLiteral("Text2"), QStringLiteral("78"), &KeepDigits, 2);
@@ -205,7 +228,7 @@ void MainWindow::buildCj188Page(QWidget *page)
     clickRuns(button(page, QStringLiteral("GlowButton1")), &MainWindow::Cj188ReadData);
     clickRuns(button(page, QStringLiteral("GlowButton3")), &MainWindow::Cj188ReadAddress);
 
-    auto *sendFrame = frame(page, QStringLiteral("Frame1"), QStringLiteral("发送区"));
+    auto *sendFrame = frame(page, QStringLiteral("Frame1"), tr("发送区"));
     RichTextBox1 = trafficArea(sendFrame, QStringLiteral("RichTextBox1"), false);
 
     m_cj188Polling =
@@ -215,15 +238,15 @@ void MainWindow::buildCj188Page(QWidget *page)
 
 void MainWindow::buildMbusPage(QWidget *page)
 {
-    label(page, QStringLiteral("Label8"), QStringLiteral("仪表地址"));
-    label(page, QStringLiteral("Label6"), QStringLiteral("新表地址"));
+    label(page, QStringLiteral("Label8"), tr("仪表地址"));
+    label(page, QStringLiteral("Label6"), tr("新表地址"));
     Text6 = textBox(page, QStringLiteral("Text6"), QString(), &KeepHexDigits, 2);
     Text7 = textBox(page, QStringLiteral("Text7"), QString(), &KeepHexDigits, 2);
 
     clickRuns(button(page, QStringLiteral("GlowButton17")), &MainWindow::MbusReadData);
     clickRuns(button(page, QStringLiteral("GlowButton15")), &MainWindow::MbusChangeAddress);
 
-    auto *sendFrame = frame(page, QStringLiteral("Frame8"), QStringLiteral("发送区"));
+    auto *sendFrame = frame(page, QStringLiteral("Frame8"), tr("发送区"));
     RichTextBox4 = trafficArea(sendFrame, QStringLiteral("RichTextBox4"), false);
 
     m_mbusPolling =
@@ -244,9 +267,9 @@ void MainWindow::formLoad()
 {
     refillPortList();
 
-    Combo3->addItems({QStringLiteral("无NONE"), QStringLiteral("奇ODD"), QStringLiteral("偶EVEN"),
-                      QStringLiteral("标MARK"), QStringLiteral("空SPACE")});
-    showItem(Combo3, QStringLiteral("偶EVEN"));
+    for (const char *parity : kParities)
+        Combo3->addItem(ParityEntryShown(parity));
+    showItem(Combo3, ParityEntryShown(kEvenParity));
 
     showCj188Page();
 }
@@ -285,8 +308,9 @@ void MainWindow::onOpenClosePort()
 
 void MainWindow::openPort()
 {
-    const QString settings = SettingsText({Combo2->currentText(), Combo3->currentText(),
-                                           Combo4->currentText(), Combo5->currentText()});
+    const QString settings =
+        SettingsText({Combo2->currentText(), ParityEntry(Combo3->currentText()),
+                      Combo4->currentText(), Combo5->currentText()});
     const int port = PortNumberOfEntry(Combo1->currentText());
     if (const int error = m_session.open(port, settings); error != SerialComm::kNoError) {
         openFailed(OpenFailureText(DiagnoseOpenFailure(m_session.devicePath(port), error)));
@@ -296,7 +320,7 @@ void MainWindow::openPort()
             refillPortList();
         return;
     }
-    OpenCOomPort->SetCaption(kCloseCaption);
+    OpenCOomPort->SetCaption(CloseCaption());
     Shape1->setColor(bgr(kLampOpen));
     setSettingsListsEnabled(false);
     Cj188StopPolling();
@@ -305,21 +329,20 @@ void MainWindow::openPort()
 
 void MainWindow::openFailed(const QString &reason)
 {
-    OpenCOomPort->SetCaption(kOpenCaption);
+    OpenCOomPort->SetCaption(OpenCaption());
     Shape1->setColor(bgr(kLampClosed));
     setSettingsListsEnabled(true);
     // The reason, where known, on a second line.
-    m_messages.show(QStringLiteral("通信端口") + Combo1->currentText() +
-                        QStringLiteral("无法打开！") +
+    m_messages.show(tr("通信端口%1无法打开！").arg(Combo1->currentText()) +
                         (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason),
-                    kOpenFailedTitle, MessageBoxes::Icon::Error, QMessageBox::Ok);
+                    OpenFailedTitle(), MessageBoxes::Icon::Error, QMessageBox::Ok);
 }
 
 void MainWindow::closePort()
 {
     m_session.close();
     refillPortList();
-    OpenCOomPort->SetCaption(kOpenCaption);
+    OpenCOomPort->SetCaption(OpenCaption());
     Shape1->setColor(bgr(kLampClosed));
     setSettingsListsEnabled(true);
     Cj188StopPolling();
@@ -333,8 +356,8 @@ void MainWindow::onDeviceLost()
     // The lost port stays chosen: opening it again fails until it is back, rather than opening
     // whatever port now comes first.
     showItem(Combo1, lostPort);
-    m_messages.show(QStringLiteral("通信端口") + lostPort + QStringLiteral("已断开！"), kErrorTitle,
-                    MessageBoxes::Icon::Error, QMessageBox::Ok);
+    m_messages.show(tr("通信端口%1已断开！").arg(lostPort), ErrorTitle(), MessageBoxes::Icon::Error,
+                    QMessageBox::Ok);
 }
 
 void MainWindow::showCj188Page()
@@ -352,7 +375,8 @@ void MainWindow::showMbusPage()
 
 Cj188Meter MainWindow::cj188Meter() const
 {
-    return Cj188MeterOfFields({Combo7->currentText(), Text1->text(), Text3->text(), Text2->text()});
+    return Cj188MeterOfFields(
+        {MeterTypeEntry(Combo7->currentText()), Text1->text(), Text3->text(), Text2->text()});
 }
 
 void MainWindow::Cj188ReadData()
@@ -362,7 +386,7 @@ void MainWindow::Cj188ReadData()
 
 void MainWindow::Cj188ReadAddress()
 {
-    ::Cj188ReadAddress(traffic(), Cj188TypeOfEntry(Combo7->currentText()));
+    ::Cj188ReadAddress(traffic(), Cj188TypeOfEntry(MeterTypeEntry(Combo7->currentText())));
 }
 
 void MainWindow::MbusReadData()
@@ -406,7 +430,7 @@ void MainWindow::connectSession()
     connect(
         &m_session, &MeterSession::checkedReply, this,
         [this](quint8, const QByteArray &, const DecodedReply &reply) { showCheckedReply(reply); });
-    connect(&m_session, &MeterSession::echoShown, this, [this] { appendAnalysisLine(kEchoText); });
+    connect(&m_session, &MeterSession::echoShown, this, [this] { appendAnalysisLine(EchoText()); });
     connect(&m_session, &MeterSession::replyOutcome, this, &MainWindow::showOutcome);
     connect(&m_session, &MeterSession::meterAddress, this,
             [this](quint8, const MeterIdentity &identity) { showMeterAddress(identity); });
@@ -450,13 +474,13 @@ void MainWindow::saveTrafficRecord()
         return;
     QString error;
     if (m_session.saveTrafficRecord(path, &error)) {
-        m_messages.show(tr("通讯记录已保存到 %1。").arg(path), kSystemPromptTitle,
+        m_messages.show(tr("通讯记录已保存到 %1。").arg(path), SystemPromptTitle(),
                         MessageBoxes::Icon::Information, QMessageBox::Ok);
         return;
     }
     m_messages.show(
         tr("通讯记录无法保存到 %1：%2\n记录仍然保留，请换一个位置再保存。").arg(path, error),
-        kErrorTitle, MessageBoxes::Icon::Error, QMessageBox::Ok);
+        ErrorTitle(), MessageBoxes::Icon::Error, QMessageBox::Ok);
 }
 
 void MainWindow::appendAnalysisLine(const QString &line)
@@ -481,11 +505,11 @@ void MainWindow::showCheckedReply(const DecodedReply &reply)
 {
     // After the request's echo, the reply's lines follow the echo's.
     appendAnalysisLine(
-        (QStringList{kChecksumPassedText} + DecodedReplyLines(reply)).join(QLatin1Char('\n')));
+        (QStringList{ChecksumPassedText()} + DecodedReplyLines(reply)).join(QLatin1Char('\n')));
 }
 
 void MainWindow::warnClosed()
 {
-    m_messages.show(PortClosedText(Combo1->currentText()), kSystemPromptTitle,
+    m_messages.show(PortClosedText(Combo1->currentText()), SystemPromptTitle(),
                     MessageBoxes::Icon::None, QMessageBox::Ok);
 }

@@ -25,10 +25,14 @@ class PortList;
 }
 
 // The data-analysis area's first line for a reply that passed every check.
-inline const QString kChecksumPassedText = QStringLiteral("校验通过！");
+inline const QString kChecksumPassedText =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("MainWindow", "校验通过！"));
 // The data-analysis area's line after a checked frame that was the request's own echo.
-inline const QString kEchoText =
-    QStringLiteral("（本机回显：以上是本机发出的请求，继续等待仪表应答）");
+inline const QString kEchoText = QString::fromUtf8(
+    QT_TRANSLATE_NOOP("MainWindow", "（本机回显：以上是本机发出的请求，继续等待仪表应答）"));
+// Both lines in the window's language.
+QString ChecksumPassedText();
+QString EchoText();
 
 // The only window of the program: serial settings on the left, the two meter pages, the receive
 // area and the data-analysis area on the right. Its meter session owns the port and the traffic

@@ -16,13 +16,13 @@ Poller::Poller(QWidget *page, const Names &names, std::function<bool()> portOpen
     : QObject(parent), m_portOpen(std::move(portOpen)), m_warnClosed(std::move(warnClosed))
 {
     m_timer = named(new PollTimer(page), QString::fromUtf8(names.timer));
-    auto *polling = frame(page, QString::fromUtf8(names.frame), QStringLiteral("连续读表"));
+    auto *polling = frame(page, QString::fromUtf8(names.frame), tr("连续读表"));
     auto *startButton = button(polling, QString::fromUtf8(names.start));
     auto *stopButton = button(polling, QString::fromUtf8(names.stop));
     m_intervalBox =
         textBox(polling, QString::fromUtf8(names.interval), QStringLiteral("1"), &KeepDigits, 3);
     setBackground(m_intervalBox, bgr(kIntervalWhite));
-    label(polling, QString::fromUtf8(names.unit), QStringLiteral("秒"));
+    label(polling, QString::fromUtf8(names.unit), tr("秒"));
 
     // The box's own text, not the signal's: the box's filter may have changed it since.
     connect(m_intervalBox, &QLineEdit::textChanged, this,

@@ -1,5 +1,6 @@
 #include "portoptions.h"
 
+#include "language.h"
 #include "portmaploader.h"
 #include "portstate.h"
 
@@ -65,6 +66,7 @@ int ListPortsMain(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     AddPortOptions(parser);
+    parser.addOption(LanguageOption()); // the window's, taken and left alone here
     if (!parser.parse(QCoreApplication::arguments()))
         writeError(parser.errorText());
     const PortOptions options = ReadPortOptions(parser);

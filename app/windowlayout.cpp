@@ -1,5 +1,6 @@
 #include "windowlayout.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QWidget>
@@ -108,15 +109,16 @@ constexpr std::pair<const char *, const char *> kLabelled[] = {
 
 // Names read out for the controls that have no label of their own.
 constexpr std::pair<const char *, const char *> kAccessibleNames[] = {
-    {"Text2", "厂商代码 第二字节"}, {"RichTextBox1", "发送区"},   {"RichTextBox4", "发送区"},
-    {"RichTextBox2", "接收区"},     {"RichTextBox3", "数据分析"}, {"Shape1", "状态"},
+    {"Text2", QT_TRANSLATE_NOOP("MainWindow", "厂商代码 第二字节")},
+    {"RichTextBox1", QT_TRANSLATE_NOOP("MainWindow", "发送区")},
+    {"RichTextBox4", QT_TRANSLATE_NOOP("MainWindow", "发送区")},
+    {"RichTextBox2", QT_TRANSLATE_NOOP("MainWindow", "接收区")},
+    {"RichTextBox3", QT_TRANSLATE_NOOP("MainWindow", "数据分析")},
+    {"Shape1", QT_TRANSLATE_NOOP("MainWindow", "状态")},
 };
 
 constexpr int kClientWidthTwips = 13680;
 constexpr int kClientHeightTwips = 9090;
-// First heights of the receive and data-analysis frames, the ratio they share extra height in.
-constexpr int kReceiveFrameTwips = 2895;
-constexpr int kAnalysisFrameTwips = 2055;
 
 int pixels(int twips)
 {
@@ -137,8 +139,10 @@ struct Extra
 Extra extraFor(QSize size)
 {
     const QSize grown = (size - firstSize()).expandedTo(QSize(0, 0));
-    const int receive = qRound(grown.height() * double(kReceiveFrameTwips) /
-                               (kReceiveFrameTwips + kAnalysisFrameTwips));
+    // A third of the extra height to the receive area and two thirds to the data-analysis area:
+    // a reply's hex fills two or three lines of the receive area, while its decoded readings
+    // fill twenty of the data-analysis area (an M-Bus heat meter's reading with its outcome).
+    const int receive = qRound(grown.height() / 3.0);
     return {grown.width(), receive, grown.height() - receive};
 }
 
@@ -210,5 +214,5 @@ void DescribeControls(QWidget &window)
             ->setBuddy(window.findChild<QWidget *>(QString::fromUtf8(controlName)));
     for (const auto &[controlName, accessibleName] : kAccessibleNames)
         window.findChild<QWidget *>(QString::fromUtf8(controlName))
-            ->setAccessibleName(QString::fromUtf8(accessibleName));
+            ->setAccessibleName(QCoreApplication::translate("MainWindow", accessibleName));
 }

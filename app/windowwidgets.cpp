@@ -5,6 +5,7 @@
 #include "traffictextarea.h"
 #include "windowdefinition.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -88,6 +89,7 @@ GlowButton *button(QWidget *parent, const QString &name)
     const bool stored = LoadStoredSettings(*b);
     Q_ASSERT_X(stored, "button", qPrintable(name));
     Q_UNUSED(stored);
+    b->SetCaption(QCoreApplication::translate("MainWindow", b->Caption().toUtf8().constData()));
     return b;
 }
 
@@ -181,16 +183,66 @@ QComboBox *settingsList(QWidget *parent, const QString &name, const QStringList 
     return list;
 }
 
+namespace {
+
+// The meter types as the window's own texts: the type byte is read from their characters 8 and 9.
+constexpr const char *kMeterTypes[] = {QT_TRANSLATE_NOOP("MainWindow", "冷水水表 - 10H"),
+                                       QT_TRANSLATE_NOOP("MainWindow", "热水水表 - 11H"),
+                                       QT_TRANSLATE_NOOP("MainWindow", "净水水表 - 12H"),
+                                       QT_TRANSLATE_NOOP("MainWindow", "中水水表 - 13H"),
+                                       QT_TRANSLATE_NOOP("MainWindow", "大口径表 - 19H"),
+                                       QT_TRANSLATE_NOOP("MainWindow", "热计量表 - 20H"),
+                                       QT_TRANSLATE_NOOP("MainWindow", "冷计量表 - 21H")};
+
+// The captions the window definition gives the buttons, so that they are translated.
+[[maybe_unused]] constexpr const char *kButtonCaptions[] = {
+    QT_TRANSLATE_NOOP("MainWindow", "打开串口"),  QT_TRANSLATE_NOOP("MainWindow", "获取产品信息"),
+    QT_TRANSLATE_NOOP("MainWindow", "帮助"),      QT_TRANSLATE_NOOP("MainWindow", "退出"),
+    QT_TRANSLATE_NOOP("MainWindow", "CJ188仪表"), QT_TRANSLATE_NOOP("MainWindow", "EN1434仪表"),
+    QT_TRANSLATE_NOOP("MainWindow", "读表数据"),  QT_TRANSLATE_NOOP("MainWindow", "读表地址"),
+    QT_TRANSLATE_NOOP("MainWindow", "开始"),      QT_TRANSLATE_NOOP("MainWindow", "停止"),
+    QT_TRANSLATE_NOOP("MainWindow", "修改地址")};
+
+} // namespace
+
+namespace {
+
+// The window's own text of an entry of `entries` shown in the window's language; a text that is no
+// entry (typed by hand) as it stands.
+template <std::size_t N> QString SourceEntry(const QString &shown, const char *const (&entries)[N])
+{
+    for (const char *entry : entries) {
+        if (shown == QCoreApplication::translate("MainWindow", entry))
+            return QString::fromUtf8(entry);
+    }
+    return shown;
+}
+
+} // namespace
+
+QString MeterTypeEntry(const QString &shown)
+{
+    return SourceEntry(shown, kMeterTypes);
+}
+
+QString ParityEntryShown(const char *entry)
+{
+    return QCoreApplication::translate("MainWindow", entry);
+}
+
+QString ParityEntry(const QString &shown)
+{
+    return SourceEntry(shown, kParities);
+}
+
 QComboBox *meterTypeList(QWidget *parent, const QString &name)
 {
     auto *list = named(new QComboBox(parent), name);
     list->setEditable(true);
     list->setInsertPolicy(QComboBox::NoInsert);
     list->setFont(heiTi(12));
-    list->addItems({QStringLiteral("冷水水表 - 10H"), QStringLiteral("热水水表 - 11H"),
-                    QStringLiteral("净水水表 - 12H"), QStringLiteral("中水水表 - 13H"),
-                    QStringLiteral("大口径表 - 19H"), QStringLiteral("热计量表 - 20H"),
-                    QStringLiteral("冷计量表 - 21H")});
+    for (const char *entry : kMeterTypes)
+        list->addItem(QCoreApplication::translate("MainWindow", entry));
     list->setCurrentIndex(0);
     return list;
 }

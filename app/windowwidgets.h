@@ -83,6 +83,20 @@ QComboBox *settingsList(QWidget *parent, const QString &name, const QStringList 
 
 // The CJ188 meter types, cold water meter (10H) shown.
 QComboBox *meterTypeList(QWidget *parent, const QString &name);
+// The window's own text of a meter type entry shown in the window's language; a text that is no
+// entry (typed by hand) as it stands.
+QString MeterTypeEntry(const QString &shown);
+
+// The parity list's entries as the window's own texts: the parity letter is their second
+// character.
+inline constexpr const char *kParities[] = {
+    QT_TRANSLATE_NOOP("MainWindow", "无NONE"), QT_TRANSLATE_NOOP("MainWindow", "奇ODD"),
+    QT_TRANSLATE_NOOP("MainWindow", "偶EVEN"), QT_TRANSLATE_NOOP("MainWindow", "标MARK"),
+    QT_TRANSLATE_NOOP("MainWindow", "空SPACE")};
+inline constexpr const char *kEvenParity = kParities[2];
+// A parity entry in the window's language, and the window's own text of one shown so.
+QString ParityEntryShown(const char *entry);
+QString ParityEntry(const QString &shown);
 
 // The port list: an entry for each probed port, with the device behind it as tooltip; the list
 // shows the device behind the port it shows, too. `beforeShowing` runs each time it drops down.

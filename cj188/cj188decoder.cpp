@@ -2,9 +2,18 @@
 
 #include "conversions.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <array>
 #include <cstdint>
+
+// The decoded readings' names and texts, in the language of the translation the program installs.
+namespace {
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(Cj188Decoder)
+};
+} // namespace
 
 namespace {
 
@@ -154,7 +163,7 @@ public:
     void realTime()
     {
         DecodedRecord r;
-        if (!take(r, "real time", QStringLiteral("实时时间"), 7))
+        if (!take(r, "real time", Words::tr("实时时间"), 7))
             return;
         std::array<int, 7> p{};
         bool ok = true;
@@ -173,7 +182,7 @@ public:
         else
             r.error = QStringLiteral("invalid date and time");
         if (!r.error.isEmpty())
-            r.errorLabel = QStringLiteral("日期无效");
+            r.errorLabel = Words::tr("日期无效");
         m_reply.records << r;
     }
 
@@ -182,21 +191,21 @@ public:
     void status()
     {
         DecodedRecord valve;
-        if (!take(valve, "valve", QStringLiteral("阀门状态"), 2))
+        if (!take(valve, "valve", Words::tr("阀门状态"), 2))
             return;
         const auto st0 = std::uint8_t(valve.raw[0]);
         static const QString kValve[] = {QStringLiteral("open"), QStringLiteral("closed"),
                                          QStringLiteral("reserved"), QStringLiteral("abnormal")};
-        static const QString kValveShown[] = {QStringLiteral("开"), QStringLiteral("关"),
-                                              QStringLiteral("保留"), QStringLiteral("异常")};
+        const QString kValveShown[] = {Words::tr("开"), Words::tr("关"), Words::tr("保留"),
+                                       Words::tr("异常")};
         valve.value = kValve[st0 & 0x03];
         valve.shown = kValveShown[st0 & 0x03];
         DecodedRecord battery = valve;
         battery.quantity = QStringLiteral("battery");
-        battery.label = QStringLiteral("电池电压");
+        battery.label = Words::tr("电池电压");
         const bool low = st0 & 0x04;
         battery.value = low ? QStringLiteral("low") : QStringLiteral("normal");
-        battery.shown = low ? QStringLiteral("欠压") : QStringLiteral("正常");
+        battery.shown = low ? Words::tr("欠压") : Words::tr("正常");
         m_reply.records << valve << battery;
 
         const unsigned others = (st0 & ~0x07u) | (unsigned(std::uint8_t(valve.raw[1])) << 8);
@@ -206,14 +215,14 @@ public:
         for (int bit = 3; bit < 16; ++bit) {
             if (others & (1u << bit)) {
                 bits << QString::number(bit);
-                shown << QStringLiteral("第%1位").arg(bit);
+                shown << Words::tr("第%1位").arg(bit);
             }
         }
         DecodedRecord rest = valve;
         rest.quantity = QStringLiteral("other status bits");
-        rest.label = QStringLiteral("其他状态位");
+        rest.label = Words::tr("其他状态位");
         rest.value = bits.join(QLatin1String(", "));
-        rest.shown = shown.join(QStringLiteral("、"));
+        rest.shown = shown.join(Words::tr("、"));
         m_reply.records << rest;
     }
 
@@ -224,7 +233,7 @@ public:
             return;
         DecodedRecord r;
         r.quantity = QStringLiteral("unexpected data");
-        r.label = QStringLiteral("多余数据");
+        r.label = Words::tr("多余数据");
         r.raw = m_data.sliced(m_pos).toByteArray();
         r.error = QStringLiteral("bytes after the last field");
         m_reply.records << r;
@@ -281,23 +290,22 @@ void DecodeReadings(std::uint8_t type, QByteArrayView readings, DecodedReply &re
 {
     FieldReader f(readings, reply);
     if (IsWaterOrGas(type)) {
-        f.reading("current cumulative flow", QStringLiteral("当前累积流量"), 2, UnitKind::Volume);
-        f.reading("settlement-date cumulative flow", QStringLiteral("结算日累积流量"), 2,
+        f.reading("current cumulative flow", Words::tr("当前累积流量"), 2, UnitKind::Volume);
+        f.reading("settlement-date cumulative flow", Words::tr("结算日累积流量"), 2,
                   UnitKind::Volume);
     } else {
         // A cooling meter (type 21) counts 冷量 where a heat meter counts 热量.
         const bool cooling = type == kTypeCooling;
         f.reading("settlement-date heat",
-                  cooling ? QStringLiteral("结算日冷量") : QStringLiteral("结算日热量"), 2,
+                  cooling ? Words::tr("结算日冷量") : Words::tr("结算日热量"), 2, UnitKind::Energy);
+        f.reading("current heat", cooling ? Words::tr("当前冷量") : Words::tr("当前热量"), 2,
                   UnitKind::Energy);
-        f.reading("current heat", cooling ? QStringLiteral("当前冷量") : QStringLiteral("当前热量"),
-                  2, UnitKind::Energy);
-        f.reading("heat power", QStringLiteral("热功率"), 2, UnitKind::Power);
-        f.reading("flow rate", QStringLiteral("瞬时流量"), 4, UnitKind::Flow);
-        f.reading("cumulative flow", QStringLiteral("累积流量"), 2, UnitKind::Volume);
-        f.temperature("supply temperature", QStringLiteral("供水温度"));
-        f.temperature("return temperature", QStringLiteral("回水温度"));
-        f.hours("working time", QStringLiteral("累计工作时间"));
+        f.reading("heat power", Words::tr("热功率"), 2, UnitKind::Power);
+        f.reading("flow rate", Words::tr("瞬时流量"), 4, UnitKind::Flow);
+        f.reading("cumulative flow", Words::tr("累积流量"), 2, UnitKind::Volume);
+        f.temperature("supply temperature", Words::tr("供水温度"));
+        f.temperature("return temperature", Words::tr("回水温度"));
+        f.hours("working time", Words::tr("累计工作时间"));
     }
     f.realTime();
     f.status();
@@ -313,11 +321,11 @@ void DecodeData(QByteArrayView frame, QByteArrayView data, DecodedReply &reply)
     if (control & kErrorReplyBit) {
         SetReplyError(reply,
                       QStringLiteral("the meter answered with an error (C %1)").arg(controlText),
-                      QStringLiteral("仪表应答异常（C %1）").arg(controlText.toUpper()));
+                      Words::tr("仪表应答异常（C %1）").arg(controlText.toUpper()));
     } else if (control == kReadAddressReply && HasDi(data, kDiReadAddress)) {
         DecodedRecord r;
         r.quantity = QStringLiteral("address");
-        r.label = QStringLiteral("表地址");
+        r.label = Words::tr("表地址");
         r.value = HexDigits(frame.sliced(2, 5), true);
         r.raw = frame.sliced(2, 7).toByteArray();
         reply.records << r;
@@ -326,19 +334,19 @@ void DecodeData(QByteArrayView frame, QByteArrayView data, DecodedReply &reply)
             DecodeReadings(type, data.sliced(std::min<qsizetype>(kDiAndSerSize, data.size())),
                            reply);
         else
-            SetReplyError(reply,
-                          QStringLiteral("meter type %1 has no known data layout")
-                              .arg(type, 2, 16, QLatin1Char('0')),
-                          QStringLiteral("仪表类型 %1 没有已知的数据格式")
-                              .arg(type, 2, 16, QLatin1Char('0'))
-                              .toUpper());
+            SetReplyError(
+                reply,
+                QStringLiteral("meter type %1 has no known data layout")
+                    .arg(type, 2, 16, QLatin1Char('0')),
+                Words::tr("仪表类型 %1 没有已知的数据格式")
+                    .arg(QStringLiteral("%1").arg(type, 2, 16, QLatin1Char('0')).toUpper()));
     } else if (reply.error.isEmpty()) {
         const QString di = HexDigits(data.first(std::min<qsizetype>(2, data.size())), false);
         SetReplyError(
             reply,
             QStringLiteral("not a read-data or read-address reply (C %1, DI %2)")
                 .arg(controlText, di),
-            QStringLiteral("不是读数据或读地址应答（C %1，DI %2）").arg(controlText.toUpper(), di));
+            Words::tr("不是读数据或读地址应答（C %1，DI %2）").arg(controlText.toUpper(), di));
     }
 }
 
@@ -351,8 +359,7 @@ DecodedReply Cj188DecodeReply(QByteArrayView frame)
     while (!frame.isEmpty() && std::uint8_t(frame[0]) == kWakeUp)
         frame = frame.sliced(1);
     if (frame.size() <= kLengthPos || std::uint8_t(frame[0]) != kStart) {
-        SetReplyError(reply, QStringLiteral("not a CJ/T 188 frame"),
-                      QStringLiteral("不是CJ/T 188报文"));
+        SetReplyError(reply, QStringLiteral("not a CJ/T 188 frame"), Words::tr("不是CJ/T 188报文"));
         return reply;
     }
     const int length = std::uint8_t(frame[kLengthPos]);
@@ -371,12 +378,10 @@ DecodedReply Cj188DecodeReply(QByteArrayView frame)
         SetReplyError(
             reply,
             QStringLiteral("frame cut short: %1 of %2 data bytes").arg(data.size()).arg(length),
-            QStringLiteral("报文不完整：收到 %1 个数据字节，应为 %2 个")
-                .arg(data.size())
-                .arg(length));
+            Words::tr("报文不完整：收到 %1 个数据字节，应为 %2 个").arg(data.size()).arg(length));
     else if (csPos + 1 < frame.size() && std::uint8_t(frame[csPos + 1]) != kEnd)
         SetReplyError(reply, QStringLiteral("no end byte after the checksum"),
-                      QStringLiteral("校验和后没有结束符16"));
+                      Words::tr("校验和后没有结束符16"));
     DecodeData(frame, data, reply);
     return reply;
 }

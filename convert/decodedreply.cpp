@@ -1,8 +1,17 @@
 #include "decodedreply.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <cmath>
 #include <limits>
+
+// The decoded lines' words, in the language of the translation the program installs.
+namespace {
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(DecodedReply)
+};
+} // namespace
 
 namespace {
 
@@ -129,18 +138,18 @@ QString ShownValue(const DecodedValue &value)
     if (const auto *s = std::get_if<QString>(&value))
         return *s;
     if (const auto *b = std::get_if<bool>(&value))
-        return *b ? QStringLiteral("是") : QStringLiteral("否");
-    return QStringLiteral("无数据");
+        return *b ? Words::tr("是") : Words::tr("否");
+    return Words::tr("无数据");
 }
 
 QString FunctionLabel(const QString &function)
 {
     if (function == QLatin1String("maximum"))
-        return QStringLiteral("最大值");
+        return Words::tr("最大值");
     if (function == QLatin1String("minimum"))
-        return QStringLiteral("最小值");
+        return Words::tr("最小值");
     if (function == QLatin1String("value during error"))
-        return QStringLiteral("故障期间值");
+        return Words::tr("故障期间值");
     return {};
 }
 
@@ -148,29 +157,28 @@ QString RecordLine(const DecodedRecord &r)
 {
     const QString name = r.label.isEmpty() ? r.quantity : r.label;
     if (!r.error.isEmpty())
-        return (name.isEmpty() ? QStringLiteral("数据记录") : name) + QStringLiteral("：") +
-               (r.errorLabel.isEmpty() ? QStringLiteral("无法解析") : r.errorLabel) +
-               QStringLiteral("，原始数据 ") + SpacedHex(r.raw);
+        return Words::tr("%1：%2，原始数据 %3")
+            .arg(name.isEmpty() ? Words::tr("数据记录") : name,
+                 r.errorLabel.isEmpty() ? Words::tr("无法解析") : r.errorLabel, SpacedHex(r.raw));
 
-    QString line = name + QStringLiteral("：");
-    if (!r.shown.isEmpty()) {
-        line += r.shown;
-    } else {
-        line += ShownValue(r.value);
+    QString value = r.shown;
+    if (value.isEmpty()) {
+        value = ShownValue(r.value);
         if (!r.unit.isEmpty() && !std::holds_alternative<std::monostate>(r.value))
-            line += QLatin1Char(' ') + ShownUnit(r.unit);
+            value += QLatin1Char(' ') + ShownUnit(r.unit);
     }
+    QString line = Words::tr("%1：%2").arg(name, value);
     QStringList notes;
     if (const QString f = FunctionLabel(r.function); !f.isEmpty())
         notes << f;
     if (r.storage != 0)
-        notes << QStringLiteral("存储号 %1").arg(r.storage);
+        notes << Words::tr("存储号 %1").arg(r.storage);
     if (r.tariff != 0)
-        notes << QStringLiteral("费率 %1").arg(r.tariff);
+        notes << Words::tr("费率 %1").arg(r.tariff);
     if (r.subunit != 0)
-        notes << QStringLiteral("子单元 %1").arg(r.subunit);
+        notes << Words::tr("子单元 %1").arg(r.subunit);
     if (!notes.isEmpty())
-        line += QStringLiteral("（") + notes.join(QStringLiteral("，")) + QStringLiteral("）");
+        line += Words::tr("（%1）").arg(notes.join(Words::tr("，")));
     return line;
 }
 
@@ -255,18 +263,18 @@ QStringList DecodedReplyLines(const DecodedReply &reply)
     QStringList lines;
     for (const HeaderField &field : reply.header)
         if (!field.label.isEmpty())
-            lines << field.label + QStringLiteral("：") +
-                         (field.shown.isEmpty() ? ShownValue(field.value) : field.shown);
+            lines << Words::tr("%1：%2").arg(
+                field.label, field.shown.isEmpty() ? ShownValue(field.value) : field.shown);
     for (const DecodedRecord &record : reply.records)
         lines << RecordLine(record);
     if (const auto &e = reply.applicationError)
-        lines << QStringLiteral("应用错误：%1（代码 %2）")
+        lines << Words::tr("应用错误：%1（代码 %2）")
                      .arg(e->label,
                           QStringLiteral("%1").arg(e->code, 2, 16, QLatin1Char('0')).toUpper());
     if (!reply.error.isEmpty())
-        lines << QStringLiteral("无法解析：") +
-                     (reply.errorLabel.isEmpty() ? reply.error : reply.errorLabel);
+        lines << Words::tr("无法解析：%1")
+                     .arg(reply.errorLabel.isEmpty() ? reply.error : reply.errorLabel);
     if (reply.moreRecords)
-        lines << QStringLiteral("后续报文还有数据");
+        lines << Words::tr("后续报文还有数据");
     return lines;
 }

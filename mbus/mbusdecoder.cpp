@@ -5,9 +5,18 @@
 #include "mbusvalue.h"
 #include "mbusvif.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <array>
 #include <cstdint>
+
+// The decoded readings' names and texts, in the language of the translation the program installs.
+namespace {
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(MbusDecoder)
+};
+} // namespace
 
 namespace {
 
@@ -26,27 +35,27 @@ constexpr int kLongHeaderSize = 12;
 constexpr int kShortHeaderSize = 4;
 
 constexpr std::array kMedia{
-    MediumName{0x00, "other", "其他"},
-    MediumName{0x01, "oil", "油"},
-    MediumName{0x02, "electricity", "电"},
-    MediumName{0x03, "gas", "燃气"},
-    MediumName{0x04, "heat (outlet)", "热量（出口）"},
-    MediumName{0x05, "steam", "蒸汽"},
-    MediumName{0x06, "warm water", "温水"},
-    MediumName{0x07, "water", "水"},
-    MediumName{0x08, "heat cost allocator", "热分配表"},
-    MediumName{0x09, "compressed air", "压缩空气"},
-    MediumName{0x0A, "cooling (outlet)", "冷量（出口）"},
-    MediumName{0x0B, "cooling (inlet)", "冷量（入口）"},
-    MediumName{0x0C, "heat (inlet)", "热量（入口）"},
-    MediumName{0x0D, "heat / cooling", "冷热量"},
-    MediumName{0x0E, "bus / system component", "总线/系统部件"},
-    MediumName{0x0F, "unknown", "未知"},
-    MediumName{0x15, "hot water", "热水"},
-    MediumName{0x16, "cold water", "冷水"},
-    MediumName{0x17, "dual register water", "冷热水双计"},
-    MediumName{0x18, "pressure", "压力"},
-    MediumName{0x19, "A/D converter", "模数转换器"},
+    MediumName{0x00, "other", QT_TRANSLATE_NOOP("MbusDecoder", "其他")},
+    MediumName{0x01, "oil", QT_TRANSLATE_NOOP("MbusDecoder", "油")},
+    MediumName{0x02, "electricity", QT_TRANSLATE_NOOP("MbusDecoder", "电")},
+    MediumName{0x03, "gas", QT_TRANSLATE_NOOP("MbusDecoder", "燃气")},
+    MediumName{0x04, "heat (outlet)", QT_TRANSLATE_NOOP("MbusDecoder", "热量（出口）")},
+    MediumName{0x05, "steam", QT_TRANSLATE_NOOP("MbusDecoder", "蒸汽")},
+    MediumName{0x06, "warm water", QT_TRANSLATE_NOOP("MbusDecoder", "温水")},
+    MediumName{0x07, "water", QT_TRANSLATE_NOOP("MbusDecoder", "水")},
+    MediumName{0x08, "heat cost allocator", QT_TRANSLATE_NOOP("MbusDecoder", "热分配表")},
+    MediumName{0x09, "compressed air", QT_TRANSLATE_NOOP("MbusDecoder", "压缩空气")},
+    MediumName{0x0A, "cooling (outlet)", QT_TRANSLATE_NOOP("MbusDecoder", "冷量（出口）")},
+    MediumName{0x0B, "cooling (inlet)", QT_TRANSLATE_NOOP("MbusDecoder", "冷量（入口）")},
+    MediumName{0x0C, "heat (inlet)", QT_TRANSLATE_NOOP("MbusDecoder", "热量（入口）")},
+    MediumName{0x0D, "heat / cooling", QT_TRANSLATE_NOOP("MbusDecoder", "冷热量")},
+    MediumName{0x0E, "bus / system component", QT_TRANSLATE_NOOP("MbusDecoder", "总线/系统部件")},
+    MediumName{0x0F, "unknown", QT_TRANSLATE_NOOP("MbusDecoder", "未知")},
+    MediumName{0x15, "hot water", QT_TRANSLATE_NOOP("MbusDecoder", "热水")},
+    MediumName{0x16, "cold water", QT_TRANSLATE_NOOP("MbusDecoder", "冷水")},
+    MediumName{0x17, "dual register water", QT_TRANSLATE_NOOP("MbusDecoder", "冷热水双计")},
+    MediumName{0x18, "pressure", QT_TRANSLATE_NOOP("MbusDecoder", "压力")},
+    MediumName{0x19, "A/D converter", QT_TRANSLATE_NOOP("MbusDecoder", "模数转换器")},
 };
 
 } // namespace
@@ -71,19 +80,19 @@ QString ManufacturerLetters(std::uint16_t code)
 QString StatusText(std::uint8_t status)
 {
     QStringList parts;
-    static const QString kApplication[] = {QString(), QStringLiteral("应用忙"),
-                                           QStringLiteral("应用错误"), QStringLiteral("应用异常")};
+    const QString kApplication[] = {QString(), Words::tr("应用忙"), Words::tr("应用错误"),
+                                    Words::tr("应用异常")};
     if (status & 0x03)
         parts << kApplication[status & 0x03];
     if (status & 0x04)
-        parts << QStringLiteral("电源电压低");
+        parts << Words::tr("电源电压低");
     if (status & 0x08)
-        parts << QStringLiteral("永久错误");
+        parts << Words::tr("永久错误");
     if (status & 0x10)
-        parts << QStringLiteral("临时错误");
+        parts << Words::tr("临时错误");
     if (status & 0xE0)
-        parts << QStringLiteral("厂商状态位 %1").arg(status >> 5);
-    return parts.join(QStringLiteral("，"));
+        parts << Words::tr("厂商状态位 %1").arg(status >> 5);
+    return parts.join(Words::tr("，"));
 }
 
 void AddHeaderNumber(DecodedReply &reply, const char *key, std::uint64_t value,
@@ -98,7 +107,7 @@ void ReadShortHeader(DecodedReply &reply, QByteArrayView h, bool msbFirst)
 {
     const auto status = std::uint8_t(h[1]);
     AddHeaderNumber(reply, "access", std::uint8_t(h[0]));
-    AddHeaderNumber(reply, "status", status, status ? QStringLiteral("状态") : QString(),
+    AddHeaderNumber(reply, "status", status, status ? Words::tr("状态") : QString(),
                     StatusText(status));
     AddHeaderNumber(reply, "signature", Unsigned(FieldBytes(h.sliced(2, 2), msbFirst)));
 }
@@ -109,10 +118,10 @@ std::uint8_t ReadLongHeader(DecodedReply &reply, QByteArrayView h, bool msbFirst
     QByteArray id = FieldBytes(h.sliced(0, 4), msbFirst);
     std::reverse(id.begin(), id.end());
     const QString idText = QString::fromLatin1(id.toHex().toUpper());
-    reply.header << HeaderField{QStringLiteral("id"), idText, QStringLiteral("表号"), {}};
+    reply.header << HeaderField{QStringLiteral("id"), idText, Words::tr("表号"), {}};
     const QString maker =
         ManufacturerLetters(std::uint16_t(Unsigned(FieldBytes(h.sliced(4, 2), msbFirst))));
-    reply.header << HeaderField{QStringLiteral("manufacturer"), maker, QStringLiteral("厂商"), {}};
+    reply.header << HeaderField{QStringLiteral("manufacturer"), maker, Words::tr("厂商"), {}};
     AddHeaderNumber(reply, "version", std::uint8_t(h[6]));
     const auto mediumCode = std::uint8_t(h[7]);
     const MediumName *medium = FindMedium(mediumCode);
@@ -120,8 +129,7 @@ std::uint8_t ReadLongHeader(DecodedReply &reply, QByteArrayView h, bool msbFirst
     reply.header << HeaderField{
         QStringLiteral("medium"),
         medium ? QString::fromLatin1(medium->name) : QStringLiteral("reserved (%1)").arg(code),
-        QStringLiteral("介质"),
-        medium ? QString::fromUtf8(medium->chinese) : QStringLiteral("保留（%1）").arg(code)};
+        Words::tr("介质"), medium ? Words::tr(medium->chinese) : Words::tr("保留（%1）").arg(code)};
     ReadShortHeader(reply, h.sliced(8), msbFirst);
     return mediumCode;
 }
@@ -134,16 +142,16 @@ struct ApplicationErrorName
 
 // The application errors of EN 13757-3 (CI 70); codes above 9 are reserved.
 constexpr std::array<ApplicationErrorName, 10> kApplicationErrors{{
-    {"unspecified error", "未指明的错误"},
-    {"unimplemented CI-field", "不支持的CI字段"},
-    {"buffer too long, truncated", "缓冲区过长，已截断"},
-    {"too many records", "记录过多"},
-    {"premature end of record", "记录提前结束"},
-    {"more than 10 DIFEs", "DIFE超过10个"},
-    {"more than 10 VIFEs", "VIFE超过10个"},
-    {"reserved", "保留"},
-    {"application busy", "应用忙"},
-    {"too many readouts", "读取次数过多"},
+    {"unspecified error", QT_TRANSLATE_NOOP("MbusDecoder", "未指明的错误")},
+    {"unimplemented CI-field", QT_TRANSLATE_NOOP("MbusDecoder", "不支持的CI字段")},
+    {"buffer too long, truncated", QT_TRANSLATE_NOOP("MbusDecoder", "缓冲区过长，已截断")},
+    {"too many records", QT_TRANSLATE_NOOP("MbusDecoder", "记录过多")},
+    {"premature end of record", QT_TRANSLATE_NOOP("MbusDecoder", "记录提前结束")},
+    {"more than 10 DIFEs", QT_TRANSLATE_NOOP("MbusDecoder", "DIFE超过10个")},
+    {"more than 10 VIFEs", QT_TRANSLATE_NOOP("MbusDecoder", "VIFE超过10个")},
+    {"reserved", QT_TRANSLATE_NOOP("MbusDecoder", "保留")},
+    {"application busy", QT_TRANSLATE_NOOP("MbusDecoder", "应用忙")},
+    {"too many readouts", QT_TRANSLATE_NOOP("MbusDecoder", "读取次数过多")},
 }};
 
 // CI 70: the meter's application could not answer. No code byte means an unspecified error.
@@ -151,9 +159,9 @@ ApplicationError ReadApplicationError(QByteArrayView data)
 {
     const int code = data.isEmpty() ? 0 : std::uint8_t(data[0]);
     if (code >= int(kApplicationErrors.size()))
-        return {code, QStringLiteral("reserved"), QStringLiteral("保留")};
+        return {code, QStringLiteral("reserved"), Words::tr("保留")};
     return {code, QString::fromLatin1(kApplicationErrors[std::size_t(code)].text),
-            QString::fromUtf8(kApplicationErrors[std::size_t(code)].label)};
+            Words::tr(kApplicationErrors[std::size_t(code)].label)};
 }
 
 // The frame as far as the L field covers it; an error where the frame is not a long frame (two
@@ -161,8 +169,7 @@ ApplicationError ReadApplicationError(QByteArrayView data)
 QByteArrayView FrameBody(QByteArrayView frame, DecodedReply &reply)
 {
     if (frame.size() <= kUserDataPos || std::uint8_t(frame[0]) != kLongStart) {
-        SetReplyError(reply, QStringLiteral("not an M-Bus long frame"),
-                      QStringLiteral("不是M-Bus长帧"));
+        SetReplyError(reply, QStringLiteral("not an M-Bus long frame"), Words::tr("不是M-Bus长帧"));
         return {};
     }
     const int length = std::uint8_t(frame[kLengthPos]);
@@ -172,8 +179,8 @@ QByteArrayView FrameBody(QByteArrayView frame, DecodedReply &reply)
                           ? QStringLiteral("malformed frame: the two L bytes differ")
                           : QStringLiteral("malformed frame: the second start byte is not 68"),
                       std::uint8_t(frame[1]) != length
-                          ? QStringLiteral("帧格式错误：两个长度字节不同")
-                          : QStringLiteral("帧格式错误：第二个起始字节不是68"));
+                          ? Words::tr("帧格式错误：两个长度字节不同")
+                          : Words::tr("帧格式错误：第二个起始字节不是68"));
         return {};
     }
     const qsizetype csPos = kUserDataPos + length;
@@ -185,10 +192,10 @@ QByteArrayView FrameBody(QByteArrayView frame, DecodedReply &reply)
     if (body.size() < length)
         SetReplyError(
             reply, QStringLiteral("frame cut short: %1 of %2 bytes").arg(body.size()).arg(length),
-            QStringLiteral("报文不完整：收到 %1 字节，应为 %2 字节").arg(body.size()).arg(length));
+            Words::tr("报文不完整：收到 %1 字节，应为 %2 字节").arg(body.size()).arg(length));
     else if (csPos + 1 < frame.size() && std::uint8_t(frame[csPos + 1]) != kStop)
         SetReplyError(reply, QStringLiteral("no stop byte after the checksum"),
-                      QStringLiteral("校验和后没有结束符16"));
+                      Words::tr("校验和后没有结束符16"));
     return body;
 }
 
@@ -202,7 +209,7 @@ DecodedReply MbusDecodeReply(QByteArrayView frame)
     if (body.size() < 3) {
         if (reply.error.isEmpty() || !body.isNull())
             SetReplyError(reply, QStringLiteral("frame too short for C, A and CI"),
-                          QStringLiteral("报文太短，缺少C、A或CI字段"));
+                          Words::tr("报文太短，缺少C、A或CI字段"));
         return reply;
     }
     const auto ci = std::uint8_t(body[2]);
@@ -226,11 +233,12 @@ DecodedReply MbusDecodeReply(QByteArrayView frame)
         SetReplyError(
             reply,
             QStringLiteral("CI %1 is not a variable data reply").arg(ci, 2, 16, QLatin1Char('0')),
-            QStringLiteral("CI %1 不是可变数据应答").arg(ci, 2, 16, QLatin1Char('0')).toUpper());
+            Words::tr("CI %1 不是可变数据应答")
+                .arg(QStringLiteral("%1").arg(ci, 2, 16, QLatin1Char('0')).toUpper()));
         return reply;
     }
     if (rest.size() < headerSize) {
-        SetReplyError(reply, QStringLiteral("header cut short"), QStringLiteral("报文头不完整"));
+        SetReplyError(reply, QStringLiteral("header cut short"), Words::tr("报文头不完整"));
         return reply;
     }
     std::optional<std::uint8_t> medium;

@@ -3,7 +3,16 @@
 #include "mbusvalue.h"
 #include "mbusvif.h"
 
+#include <QCoreApplication>
 #include <array>
+
+// The decoded readings' names and texts, in the language of the translation the program installs.
+namespace {
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(MbusDecoder)
+};
+} // namespace
 
 namespace {
 
@@ -110,7 +119,7 @@ private:
     bool readManufacturerData(DecodedRecord &r, std::uint8_t dif)
     {
         r.quantity = QStringLiteral("manufacturer data");
-        r.label = QStringLiteral("厂商数据");
+        r.label = Words::tr("厂商数据");
         r.value = SpacedHex(m_data.sliced(m_pos).toByteArray());
         r.raw = m_data.sliced(m_start).toByteArray();
         m_reply.records << r;
@@ -150,7 +159,7 @@ private:
             return truncated();
         meaning = Meaning{};
         meaning.quantity = QStringLiteral("plain text unit");
-        meaning.label = QStringLiteral("文本单位量");
+        meaning.label = Words::tr("文本单位量");
         meaning.unit = ReversedText(m_data.sliced(m_pos, length));
         m_pos += length;
         return {};
@@ -172,12 +181,11 @@ private:
             meaning = vif == kVifTableFd ? FdVif(vife & 0x7F) : FbVif(vife & 0x7F);
         } else if ((vif & 0x7F) == kVifManufacturer) {
             // Every VIFE after the manufacturer's VIF is the manufacturer's too.
-            meaning =
-                Other("manufacturer specific",
-                      QStringLiteral("厂商自定义（%1）").arg(Hex(vif).toUpper()), Kind::Count);
+            meaning = Other("manufacturer specific",
+                            Words::tr("厂商自定义（%1）").arg(Hex(vif).toUpper()), Kind::Count);
             meaning.makerExtensions = true;
         } else if ((vif & 0x7F) == kVifAny) {
-            meaning = Other("any", QStringLiteral("任意量"), Kind::Count);
+            meaning = Other("any", Words::tr("任意量"), Kind::Count);
         } else {
             meaning = PrimaryVif(vif & 0x7F);
         }

@@ -2,6 +2,7 @@
 
 #include "conversions.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -10,6 +11,14 @@
 #include <limits>
 #include <optional>
 #include <utility>
+
+// The decoded readings' names and texts, in the language of the translation the program installs.
+namespace {
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(MbusDecoder)
+};
+} // namespace
 
 QByteArray FieldBytes(QByteArrayView bytes, bool msbFirst)
 {
@@ -225,13 +234,13 @@ void DecodeDate(DecodedRecord &r, const Meaning &m, int field, const QByteArray 
     }
     if (!date) {
         r.error = QStringLiteral("invalid date");
-        r.errorLabel = QStringLiteral("日期无效");
+        r.errorLabel = Words::tr("日期无效");
         return;
     }
     r.value = date->text;
     if (date->summerTime) {
         r.modifiers << QStringLiteral("summer time");
-        r.shown = date->text + QStringLiteral("（夏令时）");
+        r.shown = date->text + Words::tr("（夏令时）");
     }
 }
 
@@ -241,7 +250,7 @@ void SetErrorCode(DecodedRecord &r, const Meaning &m)
     r.value = std::monostate{};
     r.unit.clear();
     r.errorCode = m.errorCode;
-    r.shown = m.errorText + QStringLiteral("（错误码 %1）")
+    r.shown = m.errorText + Words::tr("（错误码 %1）")
                                 .arg(QStringLiteral("%1")
                                          .arg(m.errorCode.value_or(0), 2, 16, QLatin1Char('0'))
                                          .toUpper());

@@ -1,8 +1,17 @@
 #include "mbusvif.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <array>
 #include <utility>
+
+// The decoded readings' names and texts, in the language of the translation the program installs.
+namespace {
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(MbusDecoder)
+};
+} // namespace
 
 Meaning Number(const char *quantity, const QString &label, const char *unit, int exponent,
                std::int64_t factor)
@@ -59,27 +68,25 @@ std::optional<Meaning> RangeOfEightVif(std::uint8_t vif)
     const int n3 = vif & 0x07;
     switch (vif & 0x78) {
     case 0x00:
-        return Number("energy", QStringLiteral("能量"), "Wh", n3 - 3);
+        return Number("energy", Words::tr("能量"), "Wh", n3 - 3);
     case 0x08:
-        return Number("energy", QStringLiteral("能量"), "J", n3);
+        return Number("energy", Words::tr("能量"), "J", n3);
     case 0x10:
-        return Number("volume", QStringLiteral("累积流量"), "m^3", n3 - 6);
+        return Number("volume", Words::tr("累积流量"), "m^3", n3 - 6);
     case 0x18:
-        return Number("mass", QStringLiteral("质量"), "kg", n3 - 3);
+        return Number("mass", Words::tr("质量"), "kg", n3 - 3);
     case 0x28:
-        return Number("power", QStringLiteral("功率"), "W", n3 - 3);
+        return Number("power", Words::tr("功率"), "W", n3 - 3);
     case 0x30:
-        return Number("power", QStringLiteral("功率"), "J/h", n3);
+        return Number("power", Words::tr("功率"), "J/h", n3);
     case 0x38:
-        return Number("volume flow", QStringLiteral("瞬时流量"), "m^3/h", n3 - 6);
+        return Number("volume flow", Words::tr("瞬时流量"), "m^3/h", n3 - 6);
     case 0x40:
-        return Counted(Number("volume flow", QStringLiteral("瞬时流量"), "m^3/h", n3 - 7, 60),
-                       "m³/min");
+        return Counted(Number("volume flow", Words::tr("瞬时流量"), "m^3/h", n3 - 7, 60), "m³/min");
     case 0x48:
-        return Counted(Number("volume flow", QStringLiteral("瞬时流量"), "m^3/h", n3 - 9, 3600),
-                       "m³/s");
+        return Counted(Number("volume flow", Words::tr("瞬时流量"), "m^3/h", n3 - 9, 3600), "m³/s");
     case 0x50:
-        return Number("mass flow", QStringLiteral("质量流量"), "kg/h", n3 - 3);
+        return Number("mass flow", Words::tr("质量流量"), "kg/h", n3 - 3);
     default:
         return std::nullopt;
     }
@@ -91,25 +98,25 @@ std::optional<Meaning> RangeOfFourVif(std::uint8_t vif)
     const int n2 = vif & 0x03;
     switch (vif & 0x7C) {
     case 0x20:
-        return Duration("on time", QStringLiteral("通电时间"), n2);
+        return Duration("on time", Words::tr("通电时间"), n2);
     case 0x24:
-        return Duration("operating time", QStringLiteral("工作时间"), n2);
+        return Duration("operating time", Words::tr("工作时间"), n2);
     case 0x58:
-        return Number("flow temperature", QStringLiteral("供水温度"), "°C", n2 - 3);
+        return Number("flow temperature", Words::tr("供水温度"), "°C", n2 - 3);
     case 0x5C:
-        return Number("return temperature", QStringLiteral("回水温度"), "°C", n2 - 3);
+        return Number("return temperature", Words::tr("回水温度"), "°C", n2 - 3);
     case 0x60:
-        return Number("temperature difference", QStringLiteral("温差"), "K", n2 - 3);
+        return Number("temperature difference", Words::tr("温差"), "K", n2 - 3);
     case 0x64:
-        return Number("external temperature", QStringLiteral("外部温度"), "°C", n2 - 3);
+        return Number("external temperature", Words::tr("外部温度"), "°C", n2 - 3);
     case 0x68:
         if (vif <= 0x6B)
-            return Number("pressure", QStringLiteral("压力"), "bar", n2 - 3);
+            return Number("pressure", Words::tr("压力"), "bar", n2 - 3);
         return std::nullopt;
     case 0x70:
-        return Duration("averaging duration", QStringLiteral("平均时长"), n2);
+        return Duration("averaging duration", Words::tr("平均时长"), n2);
     case 0x74:
-        return Duration("actuality duration", QStringLiteral("实际时长"), n2);
+        return Duration("actuality duration", Words::tr("实际时长"), n2);
     default:
         return std::nullopt;
     }
@@ -120,17 +127,17 @@ std::optional<Meaning> SingleVif(std::uint8_t vif)
 {
     switch (vif) {
     case 0x6C:
-        return Other("date", QStringLiteral("日期"), Kind::DateG);
+        return Other("date", Words::tr("日期"), Kind::DateG);
     case 0x6D:
-        return Other("date and time", QStringLiteral("日期时间"), Kind::DateTime);
+        return Other("date and time", Words::tr("日期时间"), Kind::DateTime);
     case 0x6E:
-        return Other("heat cost allocator units", QStringLiteral("热分配表读数"), Kind::Count);
+        return Other("heat cost allocator units", Words::tr("热分配表读数"), Kind::Count);
     case 0x78:
-        return Other("fabrication number", QStringLiteral("出厂编号"), Kind::Ident);
+        return Other("fabrication number", Words::tr("出厂编号"), Kind::Ident);
     case 0x79:
-        return Other("enhanced identification", QStringLiteral("扩展标识"), Kind::Ident);
+        return Other("enhanced identification", Words::tr("扩展标识"), Kind::Ident);
     case 0x7A:
-        return Other("bus address", QStringLiteral("总线地址"), Kind::Count);
+        return Other("bus address", Words::tr("总线地址"), Kind::Count);
     default:
         return std::nullopt;
     }
@@ -146,46 +153,64 @@ struct NamedCode
 
 // The entries of the FD table that stand for one quantity each.
 constexpr std::array kFdSingles{
-    NamedCode{0x08, "access number", "访问号", Kind::Count},
-    NamedCode{0x09, "medium", "介质", Kind::Count},
-    NamedCode{0x0A, "manufacturer", "厂商", Kind::Ident},
-    NamedCode{0x0B, "parameter set", "参数集标识", Kind::Ident},
-    NamedCode{0x0C, "model version", "型号版本", Kind::Ident},
-    NamedCode{0x0D, "hardware version", "硬件版本", Kind::Ident},
-    NamedCode{0x0E, "firmware version", "固件版本", Kind::Ident},
-    NamedCode{0x0F, "software version", "软件版本", Kind::Ident},
-    NamedCode{0x10, "customer location", "用户位置", Kind::Ident},
-    NamedCode{0x11, "customer", "用户", Kind::Ident},
-    NamedCode{0x12, "access code user", "用户访问码", Kind::Ident},
-    NamedCode{0x13, "access code operator", "运营商访问码", Kind::Ident},
-    NamedCode{0x14, "access code system operator", "系统运营商访问码", Kind::Ident},
-    NamedCode{0x15, "access code developer", "开发者访问码", Kind::Ident},
-    NamedCode{0x16, "password", "密码", Kind::Ident},
-    NamedCode{0x17, "error flags", "错误标志", Kind::Count},
-    NamedCode{0x18, "error mask", "错误掩码", Kind::Count},
-    NamedCode{0x1A, "digital output", "数字输出", Kind::Count},
-    NamedCode{0x1B, "digital input", "数字输入", Kind::Count},
-    NamedCode{0x1C, "baud rate", "波特率", Kind::Count},
-    NamedCode{0x1D, "response delay time", "响应延迟（位时间）", Kind::Count},
-    NamedCode{0x1E, "retry", "重试次数", Kind::Count},
-    NamedCode{0x20, "first storage number for cyclic storage", "循环存储首存储号", Kind::Count},
-    NamedCode{0x21, "last storage number for cyclic storage", "循环存储末存储号", Kind::Count},
-    NamedCode{0x22, "size of storage block", "存储块大小", Kind::Count},
-    NamedCode{0x28, "storage interval months", "存储间隔（月）", Kind::Count},
-    NamedCode{0x29, "storage interval years", "存储间隔（年）", Kind::Count},
-    NamedCode{0x30, "start of tariff", "费率开始时间", Kind::AnyDate},
-    NamedCode{0x38, "period of tariff months", "费率周期（月）", Kind::Count},
-    NamedCode{0x39, "period of tariff years", "费率周期（年）", Kind::Count},
-    NamedCode{0x3A, "dimensionless", "无量纲值", Kind::Count},
-    NamedCode{0x60, "reset counter", "复位次数", Kind::Count},
-    NamedCode{0x61, "cumulation counter", "累积次数", Kind::Count},
-    NamedCode{0x62, "control signal", "控制信号", Kind::Count},
-    NamedCode{0x63, "day of week", "星期", Kind::Count},
-    NamedCode{0x64, "week number", "周数", Kind::Count},
-    NamedCode{0x65, "time point of day change", "日切换时间点", Kind::Count},
-    NamedCode{0x66, "state of parameter activation", "参数激活状态", Kind::Count},
-    NamedCode{0x67, "special supplier information", "特殊供应商信息", Kind::Count},
-    NamedCode{0x70, "date and time of battery change", "更换电池日期", Kind::AnyDate},
+    NamedCode{0x08, "access number", QT_TRANSLATE_NOOP("MbusDecoder", "访问号"), Kind::Count},
+    NamedCode{0x09, "medium", QT_TRANSLATE_NOOP("MbusDecoder", "介质"), Kind::Count},
+    NamedCode{0x0A, "manufacturer", QT_TRANSLATE_NOOP("MbusDecoder", "厂商"), Kind::Ident},
+    NamedCode{0x0B, "parameter set", QT_TRANSLATE_NOOP("MbusDecoder", "参数集标识"), Kind::Ident},
+    NamedCode{0x0C, "model version", QT_TRANSLATE_NOOP("MbusDecoder", "型号版本"), Kind::Ident},
+    NamedCode{0x0D, "hardware version", QT_TRANSLATE_NOOP("MbusDecoder", "硬件版本"), Kind::Ident},
+    NamedCode{0x0E, "firmware version", QT_TRANSLATE_NOOP("MbusDecoder", "固件版本"), Kind::Ident},
+    NamedCode{0x0F, "software version", QT_TRANSLATE_NOOP("MbusDecoder", "软件版本"), Kind::Ident},
+    NamedCode{0x10, "customer location", QT_TRANSLATE_NOOP("MbusDecoder", "用户位置"), Kind::Ident},
+    NamedCode{0x11, "customer", QT_TRANSLATE_NOOP("MbusDecoder", "用户"), Kind::Ident},
+    NamedCode{0x12, "access code user", QT_TRANSLATE_NOOP("MbusDecoder", "用户访问码"),
+              Kind::Ident},
+    NamedCode{0x13, "access code operator", QT_TRANSLATE_NOOP("MbusDecoder", "运营商访问码"),
+              Kind::Ident},
+    NamedCode{0x14, "access code system operator",
+              QT_TRANSLATE_NOOP("MbusDecoder", "系统运营商访问码"), Kind::Ident},
+    NamedCode{0x15, "access code developer", QT_TRANSLATE_NOOP("MbusDecoder", "开发者访问码"),
+              Kind::Ident},
+    NamedCode{0x16, "password", QT_TRANSLATE_NOOP("MbusDecoder", "密码"), Kind::Ident},
+    NamedCode{0x17, "error flags", QT_TRANSLATE_NOOP("MbusDecoder", "错误标志"), Kind::Count},
+    NamedCode{0x18, "error mask", QT_TRANSLATE_NOOP("MbusDecoder", "错误掩码"), Kind::Count},
+    NamedCode{0x1A, "digital output", QT_TRANSLATE_NOOP("MbusDecoder", "数字输出"), Kind::Count},
+    NamedCode{0x1B, "digital input", QT_TRANSLATE_NOOP("MbusDecoder", "数字输入"), Kind::Count},
+    NamedCode{0x1C, "baud rate", QT_TRANSLATE_NOOP("MbusDecoder", "波特率"), Kind::Count},
+    NamedCode{0x1D, "response delay time", QT_TRANSLATE_NOOP("MbusDecoder", "响应延迟（位时间）"),
+              Kind::Count},
+    NamedCode{0x1E, "retry", QT_TRANSLATE_NOOP("MbusDecoder", "重试次数"), Kind::Count},
+    NamedCode{0x20, "first storage number for cyclic storage",
+              QT_TRANSLATE_NOOP("MbusDecoder", "循环存储首存储号"), Kind::Count},
+    NamedCode{0x21, "last storage number for cyclic storage",
+              QT_TRANSLATE_NOOP("MbusDecoder", "循环存储末存储号"), Kind::Count},
+    NamedCode{0x22, "size of storage block", QT_TRANSLATE_NOOP("MbusDecoder", "存储块大小"),
+              Kind::Count},
+    NamedCode{0x28, "storage interval months", QT_TRANSLATE_NOOP("MbusDecoder", "存储间隔（月）"),
+              Kind::Count},
+    NamedCode{0x29, "storage interval years", QT_TRANSLATE_NOOP("MbusDecoder", "存储间隔（年）"),
+              Kind::Count},
+    NamedCode{0x30, "start of tariff", QT_TRANSLATE_NOOP("MbusDecoder", "费率开始时间"),
+              Kind::AnyDate},
+    NamedCode{0x38, "period of tariff months", QT_TRANSLATE_NOOP("MbusDecoder", "费率周期（月）"),
+              Kind::Count},
+    NamedCode{0x39, "period of tariff years", QT_TRANSLATE_NOOP("MbusDecoder", "费率周期（年）"),
+              Kind::Count},
+    NamedCode{0x3A, "dimensionless", QT_TRANSLATE_NOOP("MbusDecoder", "无量纲值"), Kind::Count},
+    NamedCode{0x60, "reset counter", QT_TRANSLATE_NOOP("MbusDecoder", "复位次数"), Kind::Count},
+    NamedCode{0x61, "cumulation counter", QT_TRANSLATE_NOOP("MbusDecoder", "累积次数"),
+              Kind::Count},
+    NamedCode{0x62, "control signal", QT_TRANSLATE_NOOP("MbusDecoder", "控制信号"), Kind::Count},
+    NamedCode{0x63, "day of week", QT_TRANSLATE_NOOP("MbusDecoder", "星期"), Kind::Count},
+    NamedCode{0x64, "week number", QT_TRANSLATE_NOOP("MbusDecoder", "周数"), Kind::Count},
+    NamedCode{0x65, "time point of day change", QT_TRANSLATE_NOOP("MbusDecoder", "日切换时间点"),
+              Kind::Count},
+    NamedCode{0x66, "state of parameter activation",
+              QT_TRANSLATE_NOOP("MbusDecoder", "参数激活状态"), Kind::Count},
+    NamedCode{0x67, "special supplier information",
+              QT_TRANSLATE_NOOP("MbusDecoder", "特殊供应商信息"), Kind::Count},
+    NamedCode{0x70, "date and time of battery change",
+              QT_TRANSLATE_NOOP("MbusDecoder", "更换电池日期"), Kind::AnyDate},
 };
 
 // Entries of the FD table whose low bits give a range or a unit.
@@ -194,23 +219,23 @@ std::optional<Meaning> FdRange(std::uint8_t vife)
     const int nn = vife & 0x03;
     if (vife <= 0x07) // credit and debit in 10^(nn-3) currency units
         return Number(vife <= 0x03 ? "credit" : "debit",
-                      vife <= 0x03 ? QStringLiteral("贷记金额") : QStringLiteral("借记金额"),
+                      vife <= 0x03 ? Words::tr("贷记金额") : Words::tr("借记金额"),
                       "currency units", nn - 3);
     if (vife >= 0x40 && vife <= 0x4F)
-        return Number("voltage", QStringLiteral("电压"), "V", (vife & 0x0F) - 9);
+        return Number("voltage", Words::tr("电压"), "V", (vife & 0x0F) - 9);
     if (vife >= 0x50 && vife <= 0x5F)
-        return Number("current", QStringLiteral("电流"), "A", (vife & 0x0F) - 12);
+        return Number("current", Words::tr("电流"), "A", (vife & 0x0F) - 12);
     switch (vife & 0x7C) {
     case 0x24:
-        return Duration("storage interval", QStringLiteral("存储间隔"), nn);
+        return Duration("storage interval", Words::tr("存储间隔"), nn);
     case 0x2C:
-        return Duration("duration since last readout", QStringLiteral("距上次读表时长"), nn);
+        return Duration("duration since last readout", Words::tr("距上次读表时长"), nn);
     case 0x30:
         if (nn != 0) // 0x30 is the start of tariff
-            return Duration("duration of tariff", QStringLiteral("费率持续时间"), nn);
+            return Duration("duration of tariff", Words::tr("费率持续时间"), nn);
         return std::nullopt;
     case 0x34:
-        return Duration("period of tariff", QStringLiteral("费率周期"), nn);
+        return Duration("period of tariff", Words::tr("费率周期"), nn);
     default:
         break;
     }
@@ -220,17 +245,16 @@ std::optional<Meaning> FdRange(std::uint8_t vife)
         return pp <= 1
                    ? Counted(Number(quantity, label, "s", 0, pp == 0 ? 3600 : 86400), kUnits[pp])
                    : Other(quantity,
-                           label + QStringLiteral("（") + QString::fromUtf8(pp == 2 ? "月" : "年") +
-                               QStringLiteral("）"),
+                           (pp == 2 ? Words::tr("%1（月）") : Words::tr("%1（年）")).arg(label),
                            Kind::Count);
     };
     if ((vife & 0x7C) == 0x68)
-        return hoursToYears("duration since last cumulation", QStringLiteral("距上次累积时长"), nn);
+        return hoursToYears("duration since last cumulation", Words::tr("距上次累积时长"), nn);
     if ((vife & 0x7C) == 0x6C)
-        return hoursToYears("battery operating time", QStringLiteral("电池使用时间"), nn);
+        return hoursToYears("battery operating time", Words::tr("电池使用时间"), nn);
     if (vife == 0x74)
-        return Counted(
-            Number("remaining battery time", QStringLiteral("电池剩余时间"), "s", 0, 86400), "d");
+        return Counted(Number("remaining battery time", Words::tr("电池剩余时间"), "s", 0, 86400),
+                       "d");
     return std::nullopt;
 }
 
@@ -250,7 +274,7 @@ Meaning PrimaryVif(std::uint8_t vif)
             return std::move(*meaning);
     }
     return Unknown(QStringLiteral("unknown VIF %1").arg(Hex(vif)),
-                   QStringLiteral("未知VIF %1").arg(Hex(vif).toUpper()));
+                   Words::tr("未知VIF %1").arg(Hex(vif).toUpper()));
 }
 
 Meaning FdVif(std::uint8_t vife)
@@ -258,11 +282,11 @@ Meaning FdVif(std::uint8_t vife)
     const auto it = std::find_if(kFdSingles.begin(), kFdSingles.end(),
                                  [vife](const NamedCode &c) { return c.code == vife; });
     if (it != kFdSingles.end())
-        return Other(it->quantity, QString::fromUtf8(it->label), it->kind);
+        return Other(it->quantity, Words::tr(it->label), it->kind);
     if (std::optional<Meaning> meaning = FdRange(vife))
         return std::move(*meaning);
     return Unknown(QStringLiteral("unknown VIFE FD %1").arg(Hex(vife)),
-                   QStringLiteral("未知扩展VIF FD %1").arg(Hex(vife).toUpper()));
+                   Words::tr("未知扩展VIF FD %1").arg(Hex(vife).toUpper()));
 }
 
 namespace {
@@ -273,19 +297,17 @@ std::optional<Meaning> FbFahrenheit(std::uint8_t vife)
     const int nn = vife & 0x03;
     switch (vife & 0x7C) {
     case 0x58:
-        return Number("flow temperature", QStringLiteral("供水温度"), "°F", nn - 3);
+        return Number("flow temperature", Words::tr("供水温度"), "°F", nn - 3);
     case 0x5C:
-        return Number("return temperature", QStringLiteral("回水温度"), "°F", nn - 3);
+        return Number("return temperature", Words::tr("回水温度"), "°F", nn - 3);
     case 0x60:
-        return Number("temperature difference", QStringLiteral("温差"), "°F", nn - 3);
+        return Number("temperature difference", Words::tr("温差"), "°F", nn - 3);
     case 0x64:
-        return Number("external temperature", QStringLiteral("外部温度"), "°F", nn - 3);
+        return Number("external temperature", Words::tr("外部温度"), "°F", nn - 3);
     case 0x70:
-        return Number("cold / warm temperature limit", QStringLiteral("冷/暖温度限值"), "°F",
-                      nn - 3);
+        return Number("cold / warm temperature limit", Words::tr("冷/暖温度限值"), "°F", nn - 3);
     case 0x74:
-        return Number("cold / warm temperature limit", QStringLiteral("冷/暖温度限值"), "°C",
-                      nn - 3);
+        return Number("cold / warm temperature limit", Words::tr("冷/暖温度限值"), "°C", nn - 3);
     default:
         return std::nullopt;
     }
@@ -297,22 +319,21 @@ std::optional<Meaning> FbUsVolume(std::uint8_t vife)
 {
     switch (vife) {
     case 0x21:
-        return Counted(Number("volume", QStringLiteral("累积流量"), "m^3", -13, 28316846592),
+        return Counted(Number("volume", Words::tr("累积流量"), "m^3", -13, 28316846592),
                        "×0.1 ft³");
     case 0x22:
-        return Counted(Number("volume", QStringLiteral("累积流量"), "m^3", -13, 3785411784),
+        return Counted(Number("volume", Words::tr("累积流量"), "m^3", -13, 3785411784),
                        "×0.1 US gal");
     case 0x23:
-        return Counted(Number("volume", QStringLiteral("累积流量"), "m^3", -12, 3785411784),
-                       "US gal");
+        return Counted(Number("volume", Words::tr("累积流量"), "m^3", -12, 3785411784), "US gal");
     case 0x24:
-        return Counted(Number("volume flow", QStringLiteral("瞬时流量"), "m^3/h", -14, 22712470704),
+        return Counted(Number("volume flow", Words::tr("瞬时流量"), "m^3/h", -14, 22712470704),
                        "×0.001 US gal/min");
     case 0x25:
-        return Counted(Number("volume flow", QStringLiteral("瞬时流量"), "m^3/h", -11, 22712470704),
+        return Counted(Number("volume flow", Words::tr("瞬时流量"), "m^3/h", -11, 22712470704),
                        "US gal/min");
     case 0x26:
-        return Counted(Number("volume flow", QStringLiteral("瞬时流量"), "m^3/h", -12, 3785411784),
+        return Counted(Number("volume flow", Words::tr("瞬时流量"), "m^3/h", -12, 3785411784),
                        "US gal/h");
     default:
         return std::nullopt;
@@ -324,21 +345,21 @@ std::optional<Meaning> FbMetric(std::uint8_t vife)
 {
     const int n = vife & 0x01;
     if ((vife & 0x78) == 0x78)
-        return Number("cumulative count max power", QStringLiteral("最大功率累计计数"), "W",
+        return Number("cumulative count max power", Words::tr("最大功率累计计数"), "W",
                       (vife & 0x07) - 3);
     switch (vife & 0x7E) {
     case 0x00:
-        return Number("energy", QStringLiteral("能量"), "Wh", n + 5); // 0.1 MWh
+        return Number("energy", Words::tr("能量"), "Wh", n + 5); // 0.1 MWh
     case 0x08:
-        return Number("energy", QStringLiteral("能量"), "J", n + 8); // 0.1 GJ
+        return Number("energy", Words::tr("能量"), "J", n + 8); // 0.1 GJ
     case 0x10:
-        return Number("volume", QStringLiteral("累积流量"), "m^3", n + 2); // 100 m³
+        return Number("volume", Words::tr("累积流量"), "m^3", n + 2); // 100 m³
     case 0x18:
-        return Number("mass", QStringLiteral("质量"), "kg", n + 5); // 100 t
+        return Number("mass", Words::tr("质量"), "kg", n + 5); // 100 t
     case 0x28:
-        return Number("power", QStringLiteral("功率"), "W", n + 5); // 0.1 MW
+        return Number("power", Words::tr("功率"), "W", n + 5); // 0.1 MW
     case 0x30:
-        return Number("power", QStringLiteral("功率"), "J/h", n + 8); // 0.1 GJ/h
+        return Number("power", Words::tr("功率"), "J/h", n + 8); // 0.1 GJ/h
     default:
         return std::nullopt;
     }
@@ -353,7 +374,7 @@ Meaning FbVif(std::uint8_t vife)
             return std::move(*meaning);
     }
     return Unknown(QStringLiteral("unknown VIFE FB %1").arg(Hex(vife)),
-                   QStringLiteral("未知扩展VIF FB %1").arg(Hex(vife).toUpper()));
+                   Words::tr("未知扩展VIF FB %1").arg(Hex(vife).toUpper()));
 }
 
 void UseMediumTerms(Meaning &meaning, std::optional<std::uint8_t> medium)
@@ -366,8 +387,8 @@ void UseMediumTerms(Meaning &meaning, std::optional<std::uint8_t> medium)
     if (!heat && !cooling && !both)
         return;
     if (meaning.quantity == QLatin1String("energy"))
-        meaning.label = heat ? QStringLiteral("热量")
-                             : (cooling ? QStringLiteral("冷量") : QStringLiteral("冷热量"));
+        meaning.label =
+            heat ? Words::tr("热量") : (cooling ? Words::tr("冷量") : Words::tr("冷热量"));
     else if (meaning.quantity == QLatin1String("power"))
-        meaning.label = QStringLiteral("热功率");
+        meaning.label = Words::tr("热功率");
 }

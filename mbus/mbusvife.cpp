@@ -4,7 +4,16 @@
 
 #include "mbusvif.h"
 
+#include <QCoreApplication>
 #include <array>
+
+// The decoded readings' names and texts, in the language of the translation the program installs.
+namespace {
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(MbusDecoder)
+};
+} // namespace
 
 namespace {
 
@@ -41,9 +50,9 @@ QString HexByte(std::uint8_t byte)
 
 Combinable Reserved(int code)
 {
-    return Qualify(QStringLiteral("reserved VIFE %1").arg(HexByte(std::uint8_t(code))),
-                   QStringLiteral("%1（保留扩展 ") + HexByte(std::uint8_t(code)) +
-                       QStringLiteral("）"));
+    return Qualify(
+        QStringLiteral("reserved VIFE %1").arg(HexByte(std::uint8_t(code))),
+        Words::tr("%1（保留扩展 %2）").arg(QStringLiteral("%1"), HexByte(std::uint8_t(code))));
 }
 
 struct ErrorName
@@ -54,38 +63,39 @@ struct ErrorName
 
 // E000 xxxx and E001 xxxx: record errors, the meter's reason for sending no value.
 constexpr std::array<ErrorName, 32> kRecordErrors{{
-    {"none", "无错误"},
-    {"too many DIFEs", "DIFE过多"},
-    {"storage number not implemented", "不支持该存储号"},
-    {"unit number not implemented", "不支持该子单元号"},
-    {"tariff number not implemented", "不支持该费率号"},
-    {"function not implemented", "不支持该功能"},
-    {"data class not implemented", "不支持该数据类型"},
-    {"data size not implemented", "不支持该数据长度"},
-    {"reserved", "保留"},
-    {"reserved", "保留"},
-    {"reserved", "保留"},
-    {"too many VIFEs", "VIFE过多"},
-    {"illegal VIF-group", "非法VIF组"},
-    {"illegal VIF-exponent", "非法VIF指数"},
-    {"VIF/DIF mismatch", "VIF与DIF不匹配"},
-    {"unimplemented action", "不支持的操作"},
-    {"reserved", "保留"},
-    {"reserved", "保留"},
-    {"reserved", "保留"},
-    {"reserved", "保留"},
-    {"reserved", "保留"},
-    {"no data available (undefined value)", "无可用数据（值未定义）"},
-    {"data overflow", "数据上溢"},
-    {"data underflow", "数据下溢"},
-    {"data error", "数据错误"},
-    {"reserved", "保留"},
-    {"reserved", "保留"},
-    {"reserved", "保留"},
-    {"premature end of record", "记录提前结束"},
-    {"reserved", "保留"},
-    {"reserved", "保留"},
-    {"reserved", "保留"},
+    {"none", QT_TRANSLATE_NOOP("MbusDecoder", "无错误")},
+    {"too many DIFEs", QT_TRANSLATE_NOOP("MbusDecoder", "DIFE过多")},
+    {"storage number not implemented", QT_TRANSLATE_NOOP("MbusDecoder", "不支持该存储号")},
+    {"unit number not implemented", QT_TRANSLATE_NOOP("MbusDecoder", "不支持该子单元号")},
+    {"tariff number not implemented", QT_TRANSLATE_NOOP("MbusDecoder", "不支持该费率号")},
+    {"function not implemented", QT_TRANSLATE_NOOP("MbusDecoder", "不支持该功能")},
+    {"data class not implemented", QT_TRANSLATE_NOOP("MbusDecoder", "不支持该数据类型")},
+    {"data size not implemented", QT_TRANSLATE_NOOP("MbusDecoder", "不支持该数据长度")},
+    {"reserved", QT_TRANSLATE_NOOP("MbusDecoder", "保留")},
+    {"reserved", QT_TRANSLATE_NOOP("MbusDecoder", "保留")},
+    {"reserved", QT_TRANSLATE_NOOP("MbusDecoder", "保留")},
+    {"too many VIFEs", QT_TRANSLATE_NOOP("MbusDecoder", "VIFE过多")},
+    {"illegal VIF-group", QT_TRANSLATE_NOOP("MbusDecoder", "非法VIF组")},
+    {"illegal VIF-exponent", QT_TRANSLATE_NOOP("MbusDecoder", "非法VIF指数")},
+    {"VIF/DIF mismatch", QT_TRANSLATE_NOOP("MbusDecoder", "VIF与DIF不匹配")},
+    {"unimplemented action", QT_TRANSLATE_NOOP("MbusDecoder", "不支持的操作")},
+    {"reserved", QT_TRANSLATE_NOOP("MbusDecoder", "保留")},
+    {"reserved", QT_TRANSLATE_NOOP("MbusDecoder", "保留")},
+    {"reserved", QT_TRANSLATE_NOOP("MbusDecoder", "保留")},
+    {"reserved", QT_TRANSLATE_NOOP("MbusDecoder", "保留")},
+    {"reserved", QT_TRANSLATE_NOOP("MbusDecoder", "保留")},
+    {"no data available (undefined value)",
+     QT_TRANSLATE_NOOP("MbusDecoder", "无可用数据（值未定义）")},
+    {"data overflow", QT_TRANSLATE_NOOP("MbusDecoder", "数据上溢")},
+    {"data underflow", QT_TRANSLATE_NOOP("MbusDecoder", "数据下溢")},
+    {"data error", QT_TRANSLATE_NOOP("MbusDecoder", "数据错误")},
+    {"reserved", QT_TRANSLATE_NOOP("MbusDecoder", "保留")},
+    {"reserved", QT_TRANSLATE_NOOP("MbusDecoder", "保留")},
+    {"reserved", QT_TRANSLATE_NOOP("MbusDecoder", "保留")},
+    {"premature end of record", QT_TRANSLATE_NOOP("MbusDecoder", "记录提前结束")},
+    {"reserved", QT_TRANSLATE_NOOP("MbusDecoder", "保留")},
+    {"reserved", QT_TRANSLATE_NOOP("MbusDecoder", "保留")},
+    {"reserved", QT_TRANSLATE_NOOP("MbusDecoder", "保留")},
 }};
 
 struct RateName
@@ -97,31 +107,36 @@ struct RateName
 
 // E010 0000 to E011 1000: rates and products; an empty suffix leaves the unit.
 constexpr std::array<RateName, 25> kRates{{
-    {"per second", "每秒", "/s"},
-    {"per minute", "每分钟", "/min"},
-    {"per hour", "每小时", "/h"},
-    {"per day", "每天", "/d"},
-    {"per week", "每周", "/week"},
-    {"per month", "每月", "/month"},
-    {"per year", "每年", "/year"},
-    {"per revolution / measurement", "每转/每次测量", "/revolution"},
-    {"increment per input pulse on input channel #0", "输入通道0每脉冲增量", ""},
-    {"increment per input pulse on input channel #1", "输入通道1每脉冲增量", ""},
-    {"increment per output pulse on output channel #0", "输出通道0每脉冲增量", ""},
-    {"increment per output pulse on output channel #1", "输出通道1每脉冲增量", ""},
-    {"per litre", "每升", "/l"},
-    {"per m3", "每立方米", "/m^3"},
-    {"per kg", "每千克", "/kg"},
-    {"per K", "每开尔文", "/K"},
-    {"per kWh", "每千瓦时", "/kWh"},
-    {"per GJ", "每吉焦", "/GJ"},
-    {"per kW", "每千瓦", "/kW"},
-    {"per (K*l)", "每开尔文·升", "/(K·l)"},
-    {"per V", "每伏", "/V"},
-    {"per A", "每安", "/A"},
-    {"multiplied by s", "乘以秒", "·s"},
-    {"multiplied by s / V", "乘以秒/伏", "·s/V"},
-    {"multiplied by s / A", "乘以秒/安", "·s/A"},
+    {"per second", QT_TRANSLATE_NOOP("MbusDecoder", "每秒"), "/s"},
+    {"per minute", QT_TRANSLATE_NOOP("MbusDecoder", "每分钟"), "/min"},
+    {"per hour", QT_TRANSLATE_NOOP("MbusDecoder", "每小时"), "/h"},
+    {"per day", QT_TRANSLATE_NOOP("MbusDecoder", "每天"), "/d"},
+    {"per week", QT_TRANSLATE_NOOP("MbusDecoder", "每周"), "/week"},
+    {"per month", QT_TRANSLATE_NOOP("MbusDecoder", "每月"), "/month"},
+    {"per year", QT_TRANSLATE_NOOP("MbusDecoder", "每年"), "/year"},
+    {"per revolution / measurement", QT_TRANSLATE_NOOP("MbusDecoder", "每转/每次测量"),
+     "/revolution"},
+    {"increment per input pulse on input channel #0",
+     QT_TRANSLATE_NOOP("MbusDecoder", "输入通道0每脉冲增量"), ""},
+    {"increment per input pulse on input channel #1",
+     QT_TRANSLATE_NOOP("MbusDecoder", "输入通道1每脉冲增量"), ""},
+    {"increment per output pulse on output channel #0",
+     QT_TRANSLATE_NOOP("MbusDecoder", "输出通道0每脉冲增量"), ""},
+    {"increment per output pulse on output channel #1",
+     QT_TRANSLATE_NOOP("MbusDecoder", "输出通道1每脉冲增量"), ""},
+    {"per litre", QT_TRANSLATE_NOOP("MbusDecoder", "每升"), "/l"},
+    {"per m3", QT_TRANSLATE_NOOP("MbusDecoder", "每立方米"), "/m^3"},
+    {"per kg", QT_TRANSLATE_NOOP("MbusDecoder", "每千克"), "/kg"},
+    {"per K", QT_TRANSLATE_NOOP("MbusDecoder", "每开尔文"), "/K"},
+    {"per kWh", QT_TRANSLATE_NOOP("MbusDecoder", "每千瓦时"), "/kWh"},
+    {"per GJ", QT_TRANSLATE_NOOP("MbusDecoder", "每吉焦"), "/GJ"},
+    {"per kW", QT_TRANSLATE_NOOP("MbusDecoder", "每千瓦"), "/kW"},
+    {"per (K*l)", QT_TRANSLATE_NOOP("MbusDecoder", "每开尔文·升"), "/(K·l)"},
+    {"per V", QT_TRANSLATE_NOOP("MbusDecoder", "每伏"), "/V"},
+    {"per A", QT_TRANSLATE_NOOP("MbusDecoder", "每安"), "/A"},
+    {"multiplied by s", QT_TRANSLATE_NOOP("MbusDecoder", "乘以秒"), "·s"},
+    {"multiplied by s / V", QT_TRANSLATE_NOOP("MbusDecoder", "乘以秒/伏"), "·s/V"},
+    {"multiplied by s / A", QT_TRANSLATE_NOOP("MbusDecoder", "乘以秒/安"), "·s/A"},
 }};
 
 // 0x20 to 0x3F: rates, start date, uncorrected unit and the direction of accumulation.
@@ -131,7 +146,7 @@ Combinable RateVife(int code)
         const RateName &r = kRates[std::size_t(code - 0x20)];
         const QString name = QString::fromLatin1(r.name);
         return {name,
-                QStringLiteral("%1（") + QString::fromUtf8(r.label) + QStringLiteral("）"),
+                Words::tr("%1（%2）").arg(QStringLiteral("%1"), Words::tr(r.label)),
                 QStringLiteral("%1 ") + name,
                 Effect::Rate,
                 0,
@@ -140,38 +155,60 @@ Combinable RateVife(int code)
     switch (code) {
     case 0x39:
         return {QStringLiteral("start date(/time) of"),
-                QStringLiteral("%1起始时间"),
+                Words::tr("%1起始时间"),
                 QStringLiteral("start date(/time) of %1"),
                 Effect::Date,
                 0,
                 {}};
     case 0x3A:
-        return Qualify(QStringLiteral("uncorrected unit"), QStringLiteral("%1（未修正）"));
+        return Qualify(QStringLiteral("uncorrected unit"), Words::tr("%1（未修正）"));
     case 0x3B:
         return Qualify(QStringLiteral("accumulation only if positive contributions"),
-                       QStringLiteral("%1（仅累积正值）"));
+                       Words::tr("%1（仅累积正值）"));
     case 0x3C:
         return Qualify(QStringLiteral("accumulation of abs value only if negative contributions"),
-                       QStringLiteral("%1（累积负值的绝对值）"));
+                       Words::tr("%1（累积负值的绝对值）"));
     default:
         return Reserved(code);
     }
 }
+
+// Names of the dates of limit exceeds: [upper][last][end].
+constexpr const char *kLimitExceedDates[2][2][2] = {
+    {{QT_TRANSLATE_NOOP("MbusDecoder", "%1下限超限开始时间"),
+      QT_TRANSLATE_NOOP("MbusDecoder", "%1下限超限结束时间")},
+     {QT_TRANSLATE_NOOP("MbusDecoder", "%1下限最后一次超限开始时间"),
+      QT_TRANSLATE_NOOP("MbusDecoder", "%1下限最后一次超限结束时间")}},
+    {{QT_TRANSLATE_NOOP("MbusDecoder", "%1上限超限开始时间"),
+      QT_TRANSLATE_NOOP("MbusDecoder", "%1上限超限结束时间")},
+     {QT_TRANSLATE_NOOP("MbusDecoder", "%1上限最后一次超限开始时间"),
+      QT_TRANSLATE_NOOP("MbusDecoder", "%1上限最后一次超限结束时间")}}};
+// Names of the durations of limit exceeds: [upper][last].
+constexpr const char *kLimitExceedDurations[2][2] = {
+    {QT_TRANSLATE_NOOP("MbusDecoder", "%1下限超限持续时间"),
+     QT_TRANSLATE_NOOP("MbusDecoder", "%1下限最后一次超限持续时间")},
+    {QT_TRANSLATE_NOOP("MbusDecoder", "%1上限超限持续时间"),
+     QT_TRANSLATE_NOOP("MbusDecoder", "%1上限最后一次超限持续时间")}};
+// Names of the dates of exceeds: [last][end].
+constexpr const char *kExceedDates[2][2] = {
+    {QT_TRANSLATE_NOOP("MbusDecoder", "%1超限开始时间"),
+     QT_TRANSLATE_NOOP("MbusDecoder", "%1超限结束时间")},
+    {QT_TRANSLATE_NOOP("MbusDecoder", "%1最后一次超限开始时间"),
+     QT_TRANSLATE_NOOP("MbusDecoder", "%1最后一次超限结束时间")}};
 
 // 0x40 to 0x4F: limit values, numbers of exceeds and the dates of exceeds.
 Combinable LimitVife(int code)
 {
     const bool upper = code & 0x08;
     const QString limit = upper ? QStringLiteral("upper limit") : QStringLiteral("lower limit");
-    const QString limitLabel = upper ? QStringLiteral("上限") : QStringLiteral("下限");
     switch (code & 0x07) {
     case 0x00:
         return Qualify(limit + QStringLiteral(" value"),
-                       QStringLiteral("%1") + limitLabel + QStringLiteral("值"));
+                       upper ? Words::tr("%1上限值") : Words::tr("%1下限值"));
     case 0x01: {
         const QString name = QStringLiteral("number of exceeds of ") + limit;
         return {name,
-                QStringLiteral("%1") + limitLabel + QStringLiteral("超限次数"),
+                upper ? Words::tr("%1上限超限次数") : Words::tr("%1下限超限次数"),
                 name + QStringLiteral(" of %1"),
                 Effect::Count,
                 0,
@@ -188,9 +225,7 @@ Combinable LimitVife(int code)
                 .arg(end ? QStringLiteral("end") : QStringLiteral("begin"),
                      last ? QStringLiteral("last") : QStringLiteral("first"), limit);
         return {name,
-                QStringLiteral("%1") + limitLabel + (last ? QStringLiteral("最后一次") : "") +
-                    QStringLiteral("超限") +
-                    (end ? QStringLiteral("结束时间") : QStringLiteral("开始时间")),
+                Words::tr(kLimitExceedDates[upper][last][end]),
                 name + QStringLiteral(" of %1"),
                 Effect::Date,
                 0,
@@ -204,14 +239,12 @@ Combinable DurationVife(int code)
 {
     const bool last = code & 0x04;
     const QString which = last ? QStringLiteral("last") : QStringLiteral("first");
-    const QString lastLabel = last ? QStringLiteral("最后一次") : QString();
     if (code <= 0x5F) {
         const bool upper = code & 0x08;
         const QString name = QStringLiteral("duration of %1 exceed of %2 limit")
                                  .arg(which, upper ? QStringLiteral("upper") : "lower");
         return {name,
-                QStringLiteral("%1") + (upper ? QStringLiteral("上限") : QStringLiteral("下限")) +
-                    lastLabel + QStringLiteral("超限持续时间"),
+                Words::tr(kLimitExceedDurations[upper][last]),
                 name + QStringLiteral(" of %1"),
                 Effect::Duration,
                 code & 0x03,
@@ -220,7 +253,7 @@ Combinable DurationVife(int code)
     if (code <= 0x67) {
         const QString name = QStringLiteral("duration of ") + which;
         return {name,
-                QStringLiteral("%1") + lastLabel + QStringLiteral("持续时间"),
+                last ? Words::tr("%1最后一次持续时间") : Words::tr("%1持续时间"),
                 name + QStringLiteral(" of %1"),
                 Effect::Duration,
                 code & 0x03,
@@ -231,19 +264,18 @@ Combinable DurationVife(int code)
     case 0x6C:
         return Qualify(QStringLiteral("value during %1 limit exceed")
                            .arg(code == 0x6C ? QStringLiteral("upper") : "lower"),
-                       code == 0x6C ? QStringLiteral("%1（上限超限期间）")
-                                    : QStringLiteral("%1（下限超限期间）"));
+                       code == 0x6C ? Words::tr("%1（上限超限期间）")
+                                    : Words::tr("%1（下限超限期间）"));
     case 0x69:
-        return Qualify(QStringLiteral("leakage values"), QStringLiteral("%1（泄漏值）"));
+        return Qualify(QStringLiteral("leakage values"), Words::tr("%1（泄漏值）"));
     case 0x6D:
-        return Qualify(QStringLiteral("overflow values"), QStringLiteral("%1（溢出值）"));
+        return Qualify(QStringLiteral("overflow values"), Words::tr("%1（溢出值）"));
     default: {
         const bool end = code & 0x01;
         const QString name = QStringLiteral("date(/time) of %1 of %2 exceed")
                                  .arg(end ? QStringLiteral("end") : QStringLiteral("begin"), which);
         return {name,
-                QStringLiteral("%1") + lastLabel + QStringLiteral("超限") +
-                    (end ? QStringLiteral("结束时间") : QStringLiteral("开始时间")),
+                Words::tr(kExceedDates[last][end]),
                 name + QStringLiteral(" of %1"),
                 Effect::Date,
                 0,
@@ -265,7 +297,7 @@ Combinable CorrectionVife(int code)
     if (code <= 0x7B)
         return {QStringLiteral("additive correction constant 10^%1 * unit of VIF")
                     .arg((code & 0x03) - 3),
-                QStringLiteral("%1附加修正常数"),
+                Words::tr("%1附加修正常数"),
                 {},
                 Effect::Scale,
                 (code & 0x03) - 3,
@@ -275,7 +307,7 @@ Combinable CorrectionVife(int code)
         return {
             QStringLiteral("multiplicative correction factor 10^3"), {}, {}, Effect::Scale, 3, {}};
     case 0x7E:
-        return Qualify(QStringLiteral("future value"), QStringLiteral("%1（未来值）"));
+        return Qualify(QStringLiteral("future value"), Words::tr("%1（未来值）"));
     case 0x7F:
         return {QStringLiteral("manufacturer specific"), {}, {}, Effect::Maker, 0, {}};
     default:
@@ -292,7 +324,7 @@ Combinable Describe(int code)
                 {},
                 Effect::ErrorCode,
                 code,
-                QString::fromUtf8(e.label)};
+                Words::tr(e.label)};
     }
     if (code <= 0x3F)
         return RateVife(code);
@@ -312,7 +344,7 @@ void AddMakerByte(Meaning &m, std::uint8_t raw)
     const QString hex = HexByte(raw);
     if (!m.makerExtensions) {
         m.makerExtensions = true;
-        m.label += QStringLiteral("（厂商扩展 ") + hex + QStringLiteral("）");
+        m.label = Words::tr("%1（厂商扩展 %2）").arg(m.label, hex);
         return;
     }
     m.modifiers << QStringLiteral("manufacturer specific ") + hex;
@@ -331,8 +363,8 @@ void ApplyCombinableVife(Meaning &m, std::uint8_t raw)
     const Combinable c = Describe(code);
     m.modifiers << c.name;
     // Limits and their exceeds are those of the flow: "流量下限值", not "瞬时流量下限值".
-    if (code >= 0x40 && code <= 0x5F && m.label.startsWith(QStringLiteral("瞬时")))
-        m.label.remove(0, 2);
+    if (code >= 0x40 && code <= 0x5F && m.label.startsWith(Words::tr("瞬时流量")))
+        m.label.replace(0, Words::tr("瞬时流量").size(), Words::tr("流量"));
     if (!c.label.isEmpty())
         m.label = c.label.arg(m.label);
     if (!c.quantity.isEmpty())

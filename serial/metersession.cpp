@@ -18,7 +18,7 @@ const QString kInitialSettings = QStringLiteral("2400,E,8,1");
 QString PortEntryText(const ProbedPort &port)
 {
     const QString name = QStringLiteral("COM%1").arg(port.number);
-    return port.busy ? name + kBusyPortSuffix : name;
+    return port.busy ? name + MeterSession::tr(kBusyPortSuffix.toUtf8().constData()) : name;
 }
 
 MeterSession::MeterSession(PortMapSource portMaps, const QList<const MeterProtocol *> &protocols,

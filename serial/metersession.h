@@ -12,7 +12,8 @@ class TrafficLog;
 struct MeterProtocol;
 
 // Suffix of a port-list entry whose device is held by another program.
-inline const QString kBusyPortSuffix = QStringLiteral(" 占用");
+inline const QString kBusyPortSuffix =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("MeterSession", " 占用"));
 
 // The port list's text for a probed port: "COM5", or "COM5 占用" when another program holds it.
 QString PortEntryText(const ProbedPort &port);

@@ -7,6 +7,14 @@
 #include <QFile>
 #include <QFileInfo>
 
+// The reasons the window shows, in the language of the translation the program installs.
+namespace {
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(OpenFailure)
+};
+} // namespace
+
 namespace {
 
 // The first process (other than this one) with `device` open, from /proc/*/fd.
@@ -64,22 +72,21 @@ QString OpenFailureText(const OpenFailure &f)
 {
     switch (f.reason) {
     case OpenFailure::Reason::Unmapped:
-        return QStringLiteral("该端口号没有对应的设备，请检查端口映射。");
+        return Words::tr("该端口号没有对应的设备，请检查端口映射。");
     case OpenFailure::Reason::Absent:
-        return QStringLiteral("设备 %1 不存在：请检查串口线或 USB 转换器是否插好。").arg(f.device);
+        return Words::tr("设备 %1 不存在：请检查串口线或 USB 转换器是否插好。").arg(f.device);
     case OpenFailure::Reason::NoPermission:
-        return QStringLiteral("没有权限使用 %1：请把用户加入 dialout 组"
-                              "（sudo usermod -aG dialout $USER），然后重新登录。")
+        return Words::tr("没有权限使用 %1：请把用户加入 dialout 组"
+                         "（sudo usermod -aG dialout $USER），然后重新登录。")
             .arg(f.device);
     case OpenFailure::Reason::Busy:
         return f.holder.isEmpty()
-                   ? QStringLiteral("%1 正被其他程序占用：请关闭该程序后重试。").arg(f.device)
-                   : QStringLiteral("%1 正被 %2 占用：请关闭该程序后重试。")
-                         .arg(f.device, f.holder);
+                   ? Words::tr("%1 正被其他程序占用：请关闭该程序后重试。").arg(f.device)
+                   : Words::tr("%1 正被 %2 占用：请关闭该程序后重试。").arg(f.device, f.holder);
     case OpenFailure::Reason::NotSerial:
-        return QStringLiteral("%1 不是串口设备。").arg(f.device);
+        return Words::tr("%1 不是串口设备。").arg(f.device);
     case OpenFailure::Reason::Settings:
-        return QStringLiteral("设备不接受所选的串口设置（波特率、校验位、数据位或停止位）。");
+        return Words::tr("设备不接受所选的串口设置（波特率、校验位、数据位或停止位）。");
     case OpenFailure::Reason::Unknown:
         break;
     }

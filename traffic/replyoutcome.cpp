@@ -1,30 +1,37 @@
 #include "replyoutcome.h"
 
+#include <QCoreApplication>
 #include <algorithm>
+
+// The outcome lines, in the language of the translation the program installs.
+namespace {
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(ReplyOutcome)
+};
+} // namespace
 
 QString ReplyOutcomeText(const ReplyOutcome &outcome)
 {
     switch (outcome.verdict) {
     case ReplyVerdict::Checked:
-        return QStringLiteral("应答时间：%1 ms").arg(outcome.responseMs);
+        return Words::tr("应答时间：%1 ms").arg(outcome.responseMs);
     case ReplyVerdict::Nothing:
-        return QStringLiteral("无应答：仪表在应答时限内没有发送任何数据，请检查接线、表地址、波特率"
-                              "和校验位。");
+        return Words::tr("无应答：仪表在应答时限内没有发送任何数据，请检查接线、表地址、波特率"
+                         "和校验位。");
     case ReplyVerdict::Incomplete:
-        return QStringLiteral("应答不完整：帧已开始但没有收完，请检查接线和干扰，或延长应答时限。");
+        return Words::tr("应答不完整：帧已开始但没有收完，请检查接线和干扰，或延长应答时限。");
     case ReplyVerdict::BadChecksum:
-        return QStringLiteral("校验和错误：应为 %1，收到 %2，请检查线路干扰和校验位设置。")
-            .arg(outcome.expectedSum, 2, 16, QLatin1Char('0'))
-            .arg(outcome.receivedSum, 2, 16, QLatin1Char('0'))
-            .toUpper();
+        return Words::tr("校验和错误：应为 %1，收到 %2，请检查线路干扰和校验位设置。")
+            .arg(QStringLiteral("%1").arg(outcome.expectedSum, 2, 16, QLatin1Char('0')).toUpper(),
+                 QStringLiteral("%1").arg(outcome.receivedSum, 2, 16, QLatin1Char('0')).toUpper());
     case ReplyVerdict::NotThisMeter:
-        return QStringLiteral("不是本表的应答：收到的帧校验正确，但来自其他地址或不是对本请求的"
-                              "应答，请检查表地址。");
+        return Words::tr("不是本表的应答：收到的帧校验正确，但来自其他地址或不是对本请求的"
+                         "应答，请检查表地址。");
     case ReplyVerdict::Unrecognised:
         break;
     }
-    return QStringLiteral(
-        "无法识别的数据：收到数据但其中没有完整的帧，请检查波特率、校验位和协议。");
+    return Words::tr("无法识别的数据：收到数据但其中没有完整的帧，请检查波特率、校验位和协议。");
 }
 
 QString ReplyVerdictName(ReplyVerdict verdict)
@@ -66,7 +73,7 @@ int ReplyStatistics::averageMs() const
 
 QString ReplyStatistics::text() const
 {
-    return QStringLiteral("第 %1 次：通过 %2，无应答 %3，校验失败 %4，平均应答 %5 ms，最长 %6 ms")
+    return Words::tr("第 %1 次：通过 %2，无应答 %3，校验失败 %4，平均应答 %5 ms，最长 %6 ms")
         .arg(m_requests)
         .arg(m_passed)
         .arg(m_unanswered)

@@ -10,11 +10,6 @@ constexpr std::uint8_t kWakeUp = 0xFE;
 constexpr std::uint8_t kStart = 0x68;
 constexpr std::uint8_t kEnd = 0x16;
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("TypedFrame", text);
-}
-
 TypedFrame failed(const QString &error)
 {
     return {{}, error};
@@ -29,16 +24,20 @@ TypedFrame ParseTypedHex(const QString &text)
     for (const QString &group : groups) {
         for (qsizetype i = 0; i < group.size(); ++i) {
             if (!isxdigit(group.at(i).unicode()) || group.at(i).unicode() > 0x7F)
-                return failed(tr("“%1”不是十六进制数字。").arg(group.at(i)));
+                return failed(QCoreApplication::translate("TypedFrame", "“%1”不是十六进制数字。")
+                                  .arg(group.at(i)));
         }
         if (group.size() % 2 != 0)
-            return failed(tr("“%1”的位数是奇数：每个字节要两位十六进制数字。").arg(group));
+            return failed(QCoreApplication::translate(
+                              "TypedFrame", "“%1”的位数是奇数：每个字节要两位十六进制数字。")
+                              .arg(group));
         frame.bytes += QByteArray::fromHex(group.toLatin1());
     }
     if (frame.bytes.isEmpty())
-        return failed(tr("没有输入字节：请输入十六进制的帧，例如 10 5B 01 5C 16。"));
+        return failed(QCoreApplication::translate(
+            "TypedFrame", "没有输入字节：请输入十六进制的帧，例如 10 5B 01 5C 16。"));
     if (frame.bytes.size() > TrafficState::kTxBufSize)
-        return failed(tr("帧太长：%1 字节，最多 %2 字节。")
+        return failed(QCoreApplication::translate("TypedFrame", "帧太长：%1 字节，最多 %2 字节。")
                           .arg(frame.bytes.size())
                           .arg(TrafficState::kTxBufSize));
     return frame;
@@ -50,22 +49,26 @@ TypedFrame CompleteFrameChecksum(const TrafficState::FrameLayout &layout, QByteA
     while (start < typed.size() && std::uint8_t(typed[start]) == kWakeUp)
         ++start;
     if (start == typed.size() || std::uint8_t(typed[start]) != kStart)
-        return failed(tr("帧要以 68 开头（前面可以有唤醒字节 FE）。"));
+        return failed(
+            QCoreApplication::translate("TypedFrame", "帧要以 68 开头（前面可以有唤醒字节 FE）。"));
     const QByteArrayView frame = typed.sliced(start);
     if (frame.size() <= layout.lengthPos)
-        return failed(tr("帧太短：还没有到长度字节。"));
+        return failed(QCoreApplication::translate("TypedFrame", "帧太短：还没有到长度字节。"));
     const int checksumPos = std::uint8_t(frame[layout.lengthPos]) + layout.checksumOffset;
     if (frame.size() < checksumPos)
-        return failed(tr("长度字节说有 %1 个数据字节，还缺 %2 个字节。")
+        return failed(QCoreApplication::translate("TypedFrame",
+                                                  "长度字节说有 %1 个数据字节，还缺 %2 个字节。")
                           .arg(std::uint8_t(frame[layout.lengthPos]))
                           .arg(checksumPos - frame.size()));
     if (frame.size() > checksumPos + 2)
-        return failed(tr("比长度字节所说的帧多了 %1 个字节。").arg(frame.size() - checksumPos - 2));
+        return failed(
+            QCoreApplication::translate("TypedFrame", "比长度字节所说的帧多了 %1 个字节。")
+                .arg(frame.size() - checksumPos - 2));
     QByteArray completed = typed.first(start + checksumPos).toByteArray();
     completed.append(char(SumByte(frame, layout.sumStartPos, checksumPos)));
     completed.append(char(kEnd));
     if (completed.size() > TrafficState::kTxBufSize)
-        return failed(tr("帧太长：%1 字节，最多 %2 字节。")
+        return failed(QCoreApplication::translate("TypedFrame", "帧太长：%1 字节，最多 %2 字节。")
                           .arg(completed.size())
                           .arg(TrafficState::kTxBufSize));
     return {completed, {}};

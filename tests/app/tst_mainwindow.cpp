@@ -756,6 +756,10 @@ void TestMainWindow::shouldShowHelpThatAgreesWithThePortTable()
         QVERIFY2(m_messages.messages.at(0).text.contains(line), qPrintable(line));
     }
 #endif
+    // Its last line names the user guide, under the name it has in the source tree.
+    const QString last = m_messages.messages.at(0).text.section(u'\n', -1);
+    QVERIFY2(last.endsWith(QStringLiteral("/docs/用户手册.md")), qPrintable(last));
+    QVERIFY(QFile::exists(QStringLiteral(METERDESK_SOURCE_DIR "/docs/用户手册.md")));
 }
 
 void TestMainWindow::shouldRunTheExitHandler()

@@ -23,7 +23,7 @@ void TestWindowGrowth::shouldGiveTheExtraSizeToTheMeterArea_data()
     QTest::addColumn<QSize>("asked");
     QTest::addColumn<QSize>("size");
     // Pixels added to the meter area's width, and to the receive and data-analysis frames'
-    // heights (the extra height shared 2895 : 2055, as their first heights).
+    // heights (a third of the extra height to the receive frame, two thirds to the analysis).
     QTest::addColumn<int>("wider");
     QTest::addColumn<int>("receive");
     QTest::addColumn<int>("analysis");
@@ -31,9 +31,9 @@ void TestWindowGrowth::shouldGiveTheExtraSizeToTheMeterArea_data()
     QTest::newRow("smaller: held at first size")
         << QSize(700, 400) << QSize(912, 606) << 0 << 0 << 0;
     QTest::newRow("wider only") << QSize(1112, 606) << QSize(1112, 606) << 200 << 0 << 0;
-    QTest::newRow("taller only") << QSize(912, 1006) << QSize(912, 1006) << 0 << 234 << 166;
-    QTest::newRow("narrower, taller") << QSize(800, 706) << QSize(912, 706) << 0 << 58 << 42;
-    QTest::newRow("1400 x 1000") << QSize(1400, 1000) << QSize(1400, 1000) << 488 << 230 << 164;
+    QTest::newRow("taller only") << QSize(912, 1006) << QSize(912, 1006) << 0 << 133 << 267;
+    QTest::newRow("narrower, taller") << QSize(800, 706) << QSize(912, 706) << 0 << 33 << 67;
+    QTest::newRow("1400 x 1000") << QSize(1400, 1000) << QSize(1400, 1000) << 488 << 131 << 263;
 }
 
 void TestWindowGrowth::shouldGiveTheExtraSizeToTheMeterArea()

@@ -107,6 +107,14 @@ struct Options
                                     QStringLiteral("N"), QStringLiteral("16")};
 };
 
+// Every option the bus commands accept, in the order --help lists them.
+QList<QCommandLineOption> AllOptions(const Options &o)
+{
+    return {o.address,    o.secondary, o.from,         o.to,           o.method, o.mask,
+            o.newAddress, o.subcode,   o.allTelegrams, o.maxTelegrams, o.port,   o.baud,
+            o.parity,     o.protocol,  o.timeout,      o.retries,      o.log};
+}
+
 // The checked command line of one bus command.
 struct BusRun
 {
@@ -353,6 +361,32 @@ int Run(const QCommandLineParser &p, const Options &o, const BusRun &run)
 
 } // namespace
 
+QString BusCommandsHelp()
+{
+    QString text = QStringLiteral(
+        "M-Bus bus commands (EN 13757-2/-3), one JSON line per meter, telegram or answer:\n"
+        "  ping [--address N | --secondary HEX16]\n"
+        "  scan [--from N] [--to M] [--method nke|ud2]\n"
+        "  scan-secondary [--mask HEX16]\n"
+        "  read --secondary HEX16 [--max-telegrams N]\n"
+        "  read --all-telegrams --address N [--max-telegrams N]\n"
+        "  set-address --address N|--secondary HEX16 --new N\n"
+        "  reset [--address N | --secondary HEX16] [--subcode HH]\n"
+        "  switch-baud --to B [--address N | --secondary HEX16]\n"
+        "each with --port COMn|DEVICE [--baud N] [--parity P] [--timeout MS] [--retries N] "
+        "[--log FILE].\n"
+        "Exit status: 0 done, 1 no answer, 2 a reply that fails the check, 3 collision, "
+        "64 usage error, 74 port or log file unusable.\n\n"
+        "Options of the bus commands:\n");
+    for (const QCommandLineOption &option : AllOptions(Options())) {
+        QString name = QStringLiteral("--") + option.names().constFirst();
+        if (!option.valueName().isEmpty())
+            name += QStringLiteral(" <%1>").arg(option.valueName());
+        text += QStringLiteral("  %1  %2\n").arg(name, -22).arg(option.description());
+    }
+    return text;
+}
+
 bool IsBusCommand(const QStringList &arguments)
 {
     if (arguments.size() < 2)
@@ -370,9 +404,7 @@ int RunBusCommand(const QStringList &arguments)
 {
     QCommandLineParser parser;
     const Options o;
-    parser.addOptions({o.port, o.baud, o.parity, o.protocol, o.timeout, o.retries, o.log, o.from,
-                       o.to, o.method, o.mask, o.secondary, o.address, o.newAddress, o.subcode,
-                       o.allTelegrams, o.maxTelegrams});
+    parser.addOptions(AllOptions(o));
     if (!parser.parse(arguments))
         return Failed(kUsage, parser.errorText());
     BusRun run;

@@ -5,6 +5,9 @@
 // The M-Bus bus commands of meterdesk-cli: ping, scan, scan-secondary, read --secondary,
 // read --all-telegrams, set-address, reset and switch-baud.
 
+// What --help says about them: each command's synopsis and every option they accept.
+QString BusCommandsHelp();
+
 // Whether `arguments` (the program name first) ask for one of them.
 bool IsBusCommand(const QStringList &arguments);
 

@@ -4,14 +4,16 @@
 //   meterdesk-cli read --port COMn|DEVICE [--baud N] [--parity N|E|O] --protocol cj188
 //                      --address DIGITS [--type HH] [--maker DIGITS] [options]
 //   meterdesk-cli read --port COMn|DEVICE --protocol mbus --address N [options]
+//   meterdesk-cli ping|scan|scan-secondary|set-address|reset|switch-baud --port ... [options]
+//   meterdesk-cli read --secondary HEX16 | --all-telegrams ...   (the M-Bus bus commands)
 //
 // Each reply is printed as one line of JSON. Exit status: 0 checked reply, 1 no reply within the
-// time-out, 2 a reply that fails the check, 64 usage error, 74 port or log file unusable; each
-// failure with one line on standard error.
+// time-out, 2 a reply that fails the check, 3 collision (bus commands), 64 usage error, 74 port
+// or log file unusable; each failure with one line on standard error.
 
 #include "buscommands.h"
-#include "cliarguments.h"
 #include "cj188.h"
+#include "cliarguments.h"
 #include "conversions.h"
 #include "decodedreply.h"
 #include "framecheck.h"
@@ -448,9 +450,6 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("meterdesk-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(METERDESK_VERSION));
-    if (IsBusCommand(QCoreApplication::arguments()))
-        return RunBusCommand(QCoreApplication::arguments());
-
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Decodes CJ/T 188 and M-Bus replies and reads meters on a serial port.\n"
@@ -462,16 +461,23 @@ int main(int argc, char *argv[])
         "74 port or log file unusable."));
     parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("decode or read"));
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("decode or read, or a bus command (below)"));
     const Options o;
     parser.addOptions({o.protocol, o.port, o.baud, o.parity, o.address, o.type, o.maker, o.timeout,
                        o.replyTimeout, o.repeat, o.interval, o.log});
-    if (!parser.parse(QCoreApplication::arguments()))
-        return Fail({kUsage, parser.errorText()});
-    if (parser.isSet(QStringLiteral("help"))) {
-        PrintLine(stdout, parser.helpText().trimmed());
+    // Help is asked for with any command, also with a bus command's options around it.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h")) ||
+        arguments.contains(QStringLiteral("--help-all"))) {
+        PrintLine(stdout, parser.helpText().trimmed() + QStringLiteral("\n\n") +
+                              BusCommandsHelp().trimmed());
         return kChecked;
     }
+    if (IsBusCommand(arguments))
+        return RunBusCommand(arguments);
+    if (!parser.parse(arguments))
+        return Fail({kUsage, parser.errorText()});
     if (parser.isSet(versionOption))
         parser.showVersion();
 

@@ -2,6 +2,7 @@
 // any hardware. Command-line options go to the simulated meter unchanged (for example
 // --cj188-type 20, --mbus-address 5, --split 3, --noise); its traffic log appears on stderr.
 
+#include "language.h"
 #include "mainwindow.h"
 #include "messageboxes.h"
 #include "meterdeskversion.h"
@@ -9,6 +10,7 @@
 #include "portoptions.h"
 
 #include <QApplication>
+#include <QCommandLineOption>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
@@ -59,6 +61,7 @@ std::optional<int> answerInfoOptions(const QStringList &arguments)
            "Opens the MeterDesk window with a simulated meter on COM1, so that a meter can be "
            "read without any hardware. The options go to the simulated meter (metersim); its "
            "traffic log appears on standard error.\n\n"
+        << "  --lang <zh|en>  " << LanguageOption().description() << "\n\n"
         << meterOptionsHelp();
     return 0;
 }
@@ -67,12 +70,23 @@ std::optional<int> answerInfoOptions(const QStringList &arguments)
 
 int main(int argc, char *argv[])
 {
+    // --help and --version answer before the window system is reached, so that they work
+    // without a display (help2man and a technician on a remote shell ask for them).
+    {
+        QCoreApplication info(argc, argv);
+        if (const std::optional<int> status =
+                answerInfoOptions(QCoreApplication::arguments().mid(1)))
+            return *status;
+    }
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     QGuiApplication::setDesktopFileName(QStringLiteral("meterdesk-demo"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("meterdesk")));
-    if (const std::optional<int> status = answerInfoOptions(QCoreApplication::arguments().mid(1)))
-        return *status;
+    // --lang is the window's; every other option goes to the simulated meter.
+    QStringList arguments = QCoreApplication::arguments();
+    const std::optional<QString> language = TakeLanguageOption(arguments);
+    if (!SetUpWindowLanguage(app, QStringLiteral("meterdesk-demo"), language))
+        return 64;
     QTextStream err(stderr);
 
     QProcess meter;
@@ -81,8 +95,7 @@ int main(int argc, char *argv[])
     // The meter goes with the demo, however the demo ends.
     meter.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
 #endif
-    const QString device =
-        StartMeterSim(meter, meterSimulatorPath(), QCoreApplication::arguments().mid(1));
+    const QString device = StartMeterSim(meter, meterSimulatorPath(), arguments.mid(1));
     if (device.isEmpty()) {
         if (meter.error() == QProcess::FailedToStart)
             err << "meterdesk-demo: cannot start the simulated meter: " << meter.errorString()
