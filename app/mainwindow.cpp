@@ -16,6 +16,8 @@
 #include "meterprotocols.h"
 #include "polltimer.h"
 #include "productpage.h"
+#include "receiveareatools.h"
+#include "sendareaentry.h"
 #include "trafficlog.h"
 #include "traffictextarea.h"
 #include "windowlayout.h"
@@ -24,8 +26,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QSettings>
+#include <QTemporaryDir>
 
 using namespace WindowWidgets;
 
@@ -192,9 +198,22 @@ void MainWindow::buildMeterArea()
     RichTextBox2 = trafficArea(receiveFrame, QStringLiteral("RichTextBox2"), true);
     RichTextBox2->setMaximumLength(kReceiveAreaCharacters);
     m_rxCaption = new CaptionPacer(GlowButton6, RichTextBox2, this);
+    m_receiveTools = new ReceiveAreaTools(RichTextBox2, [this] { saveTrafficRecord(); });
     auto *analysisFrame = frame(area, QStringLiteral("Frame2"), tr("数据分析"), true);
     RichTextBox3 = trafficArea(analysisFrame, QStringLiteral("RichTextBox3"), true);
     RichTextBox3->setFont(songTi(12));
+    connect(RichTextBox3, &TrafficTextArea::lineDoubleClicked, this, [this](const QString &line) {
+        if (!line.isEmpty() && line == m_meterIdentityLine)
+            copyMeterAddress();
+    });
+    connect(RichTextBox3, &TrafficTextArea::contextMenuAboutToShow, this,
+            [this](QMenu *menu, const QPoint &point) {
+                if (m_meterIdentityLine.isEmpty() ||
+                    RichTextBox3->lineAt(point) != m_meterIdentityLine)
+                    return;
+                menu->addSeparator();
+                menu->addAction(tr("复制到仪表地址"), this, &MainWindow::copyMeterAddress);
+            });
 }
 
 void MainWindow::buildCj188Page(QWidget *page)
@@ -430,6 +449,16 @@ void MainWindow::connectSession()
 {
     // Each meter page shows its protocol's requests in its one-line send area.
     m_sendAreas = {{kReplyCj188, RichTextBox1}, {kReplyMbus, RichTextBox4}};
+    // A frame typed into a send area goes out as that page's request.
+    for (auto it = m_sendAreas.cbegin(); it != m_sendAreas.cend(); ++it) {
+        const MeterProtocol *protocol = traffic().protocol(it.key());
+        auto *entry = new SendAreaEntry(it.value(), protocol->completeFrame);
+        connect(entry, &SendAreaEntry::frameEntered, this,
+                [this, id = it.key()](const QByteArray &frame) {
+                    if (!busOperationRuns())
+                        SendTypedFrame(traffic(), id, frame);
+                });
+    }
     connect(&m_session, &MeterSession::deviceLost, this, &MainWindow::onDeviceLost);
     connect(&m_session, &MeterSession::requestShown, this, &MainWindow::showRequest);
     connect(&m_session, &MeterSession::closedPortUsed, this, &MainWindow::warnClosed);
@@ -438,7 +467,7 @@ void MainWindow::connectSession()
         RichTextBox3->clear();
     });
     connect(&m_session, &MeterSession::receiveShown, this,
-            [this](const QString &text) { RichTextBox2->appendText(text); });
+            [this](const QString &text) { m_receiveTools->appendReceived(text); });
     connect(&m_session, &MeterSession::txCountChanged, this,
             [this](qint64 count) { GlowButton5->SetCaption(QString::number(count)); });
     // The received count changes with every read while a meter streams: painted with the bytes
@@ -450,6 +479,55 @@ void MainWindow::connectSession()
         [this](quint8, const QByteArray &, const DecodedReply &reply) { showCheckedReply(reply); });
     connect(&m_session, &MeterSession::echoShown, this, [this] { appendAnalysisLine(EchoText()); });
     connect(&m_session, &MeterSession::replyOutcome, this, &MainWindow::showOutcome);
+    connect(&m_session, &MeterSession::meterAddress, this,
+            [this](quint8, const MeterIdentity &identity) { showMeterAddress(identity); });
+    connect(&m_session, &MeterSession::addressOutcome, this,
+            [this](const ReplyOutcome &outcome) { appendAnalysisLine(ReplyOutcomeText(outcome)); });
+}
+
+void MainWindow::showMeterAddress(const MeterIdentity &identity)
+{
+    m_meterIdentity = identity;
+    m_meterIdentityLine = tr("仪表地址：%1　仪表类型：%2H　厂商代码：%3（双击填入）")
+                              .arg(identity.address, identity.type, identity.maker);
+    appendAnalysisLine(m_meterIdentityLine);
+}
+
+void MainWindow::copyMeterAddress()
+{
+    // The address and, as A5 and A6 of the same address field, the manufacturer code.
+    Text1->setText(m_meterIdentity.address);
+    Text3->setText(m_meterIdentity.maker.left(2));
+    Text2->setText(m_meterIdentity.maker.mid(2));
+}
+
+QString MainWindow::chooseSavePath()
+{
+    // A file dialog keeps its last folder and history in the user's Qt settings when it closes.
+    // The window stores nothing between runs, so those settings go to a folder of this run.
+    if (!m_dialogSettings) {
+        m_dialogSettings = std::make_unique<QTemporaryDir>();
+        for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+            QSettings::setPath(format, QSettings::UserScope, m_dialogSettings->path());
+    }
+    return QFileDialog::getSaveFileName(this, tr("保存通讯记录"), QString(),
+                                        tr("通讯记录 (*.log *.txt)"));
+}
+
+void MainWindow::saveTrafficRecord()
+{
+    const QString path = m_savePath ? m_savePath() : chooseSavePath();
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (m_session.saveTrafficRecord(path, &error)) {
+        m_messages.show(tr("通讯记录已保存到 %1。").arg(path), SystemPromptTitle(),
+                        MessageBoxes::Icon::Information, QMessageBox::Ok);
+        return;
+    }
+    m_messages.show(
+        tr("通讯记录无法保存到 %1：%2\n记录仍然保留，请换一个位置再保存。").arg(path, error),
+        ErrorTitle(), MessageBoxes::Icon::Error, QMessageBox::Ok);
 }
 
 void MainWindow::appendAnalysisLine(const QString &line)

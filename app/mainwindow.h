@@ -6,9 +6,11 @@
 #include "poller.h"
 
 #include <QHash>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class BusWindow;
 class CaptionPacer;
@@ -16,6 +18,7 @@ class LampWidget;
 class MessageBoxes;
 class QComboBox;
 class QLineEdit;
+class ReceiveAreaTools;
 class TrafficLog;
 class TrafficTextArea;
 namespace WindowWidgets {
@@ -54,6 +57,8 @@ public:
     void setExitHandler(std::function<void()> handler) { m_exitHandler = std::move(handler); }
     // What "获取产品信息" does with the README's local copy; by default the desktop opens it.
     void setUrlOpener(std::function<void(const QUrl &)> opener) { m_urlOpener = std::move(opener); }
+    // Asks where "保存通讯记录…" saves (empty: nowhere); by default a file dialog.
+    void setSavePathChooser(std::function<QString()> chooser) { m_savePath = std::move(chooser); }
 
     // Every chunk sent and received goes to `log` too (nullptr: none); the window does not own it.
     // Should writing it fail, the window says so once and carries on without it.
@@ -88,6 +93,14 @@ private:
     // Whether the bus window's operation holds the line; if so, says so and stops continuous
     // reading, so that no request of the pages mixes with the bus traffic.
     bool busOperationRuns();
+    // The read-address answer's line, which a double click or its menu action copies into the
+    // request fields.
+    void showMeterAddress(const MeterIdentity &identity);
+    void copyMeterAddress();
+    // Saves the traffic since the port was opened where the technician says, and tells how it went.
+    void saveTrafficRecord();
+    // Asks for the file with a file dialog.
+    QString chooseSavePath();
     // The CJ/T 188 page's texts as the meter a request goes to.
     Cj188Meter cj188Meter() const;
 
@@ -123,6 +136,12 @@ private:
     CaptionPacer *m_rxCaption = nullptr;
     std::function<void()> m_exitHandler;
     std::function<void(const QUrl &)> m_urlOpener;
+    std::function<QString()> m_savePath;
+    // Where file dialogs keep their state during this run (see chooseSavePath).
+    std::unique_ptr<QTemporaryDir> m_dialogSettings;
+    // The meter the data-analysis area names, and its line there.
+    MeterIdentity m_meterIdentity;
+    QString m_meterIdentityLine;
 
     // Settings page
     WindowWidgets::PortList *Combo1 = nullptr;
@@ -142,6 +161,7 @@ private:
     TrafficTextArea *RichTextBox2 = nullptr;
     TrafficTextArea *RichTextBox3 = nullptr;
     TrafficTextArea *RichTextBox4 = nullptr;
+    ReceiveAreaTools *m_receiveTools = nullptr;
     // The send area of each protocol's page, by protocol id.
     QHash<quint8, TrafficTextArea *> m_sendAreas;
 

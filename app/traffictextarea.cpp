@@ -13,6 +13,7 @@
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -23,6 +24,7 @@ constexpr int kPaintInterval = 16;      // ms from an append to its repaint: one
 // would be painted whole every frame, while the eye gets no more from it at 10 Hz.
 constexpr int kStreamingInterval = 100; // ms
 constexpr int kGlyphOverhang = 2;       // pixels a glyph may reach left of its cell
+const QColor kMarkColor(255, 230, 80);  // behind marked characters, e.g. matches of a search
 
 } // namespace
 
@@ -57,6 +59,7 @@ void TrafficTextArea::setText(const QString &text)
         return;
     m_paintTimer.stop(); // the whole view is repainted below
     m_anchor = m_cursor = 0;
+    m_marks.clear();
     const int top = topCharacter();
     const TrafficLayout::Cut cut = m_layout.setText(text);
     if (cut.characters > 0)
@@ -165,6 +168,7 @@ int TrafficTextArea::afterCut(const TrafficLayout::Cut &cut, int topCharacter, b
 {
     QScrollBar *bar = verticalScrollBar();
     int droppedRows = cut.rows;
+    m_marks.clear(); // their characters moved
     const int value =
         cut.rows >= 0 ? bar->value() - cut.rows * m_rowHeight
                       : m_layout.rowOf(std::max(0, topCharacter - cut.characters)) * m_rowHeight;
@@ -207,6 +211,39 @@ void TrafficTextArea::copy() const
 {
     if (hasSelection())
         QGuiApplication::clipboard()->setText(selectedText());
+}
+
+void TrafficTextArea::select(int start, int length)
+{
+    const int size = int(m_layout.text().size());
+    start = std::clamp(start, 0, size);
+    setCursorPosition(start, false);
+    setCursorPosition(std::min(start + std::max(length, 0), size), true);
+    if (!wraps())
+        return;
+    showPendingAppends();
+    QScrollBar *bar = verticalScrollBar();
+    const int top = kTextMargin + m_layout.rowOf(start) * m_rowHeight;
+    if (top < bar->value() || top + m_rowHeight > bar->value() + viewport()->height())
+        bar->setValue(top - viewport()->height() / 2);
+}
+
+void TrafficTextArea::setMarks(std::vector<std::pair<int, int>> marks)
+{
+    std::sort(marks.begin(), marks.end());
+    m_marks = std::move(marks);
+    viewport()->update();
+}
+
+QString TrafficTextArea::lineAt(const QPoint &point) const
+{
+    const QString &text = m_layout.text();
+    const int position = positionAt(point);
+    const qsizetype start = position > 0 ? text.lastIndexOf(u'\n', position - 1) + 1 : 0;
+    qsizetype end = text.indexOf(u'\n', position);
+    if (end < 0)
+        end = text.size();
+    return text.mid(start, end - start);
 }
 
 QMenu *TrafficTextArea::createStandardContextMenu()
@@ -365,14 +402,21 @@ void TrafficTextArea::paintRow(QPainter &painter, int row, int top, const QRect 
         }
         runX = x;
     };
+    auto mark = std::upper_bound(m_marks.cbegin(), m_marks.cend(), std::pair(i, INT_MAX));
+    if (mark != m_marks.cbegin() && std::prev(mark)->second > i)
+        --mark;
     while (i < end && x <= right) {
         const bool selected = i >= selectionStart && i < selectionEnd;
+        while (mark != m_marks.cend() && mark->second <= i)
+            ++mark;
         if (selected != runSelected) {
             flushRun();
             runSelected = selected;
         }
         int length = 1;
         const qreal advance = m_layout.advanceOf(i, &length);
+        if (!selected && mark != m_marks.cend() && mark->first <= i)
+            painter.fillRect(QRectF(x, top, advance, m_rowHeight), kMarkColor);
         const QChar c = text.at(i);
         if (c == u'\t')
             run += u' ';
@@ -516,12 +560,14 @@ void TrafficTextArea::mouseDoubleClickEvent(QMouseEvent *event)
     setCursorPosition(start, false);
     setCursorPosition(end, true);
     event->accept();
+    emit lineDoubleClicked(lineAt(event->position().toPoint()));
 }
 
 void TrafficTextArea::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu *menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    emit contextMenuAboutToShow(menu, viewport()->mapFromGlobal(event->globalPos()));
     menu->popup(event->globalPos());
 }
 

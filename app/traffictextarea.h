@@ -6,6 +6,8 @@
 #include <QBasicTimer>
 #include <QElapsedTimer>
 #include <QString>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 class QMenu;
@@ -70,9 +72,20 @@ public:
     // The selected characters, exactly as they stand in text(); empty without a selection.
     QString selectedText() const;
     bool hasSelection() const { return m_anchor != m_cursor; }
+    // Index in text() just past the selection.
+    int selectionEnd() const { return std::max(m_anchor, m_cursor); }
     void selectAll();
     // Puts the selected characters on the clipboard; does nothing without a selection.
     void copy() const;
+
+    // Selects text()[start, start + length) and scrolls the view to it.
+    void select(int start, int length);
+    // Marks the characters [first, second) of each pair with a background of their own, until the
+    // text is set again or its oldest characters are dropped.
+    void setMarks(std::vector<std::pair<int, int>> marks);
+    const std::vector<std::pair<int, int>> &marks() const { return m_marks; }
+    // The line of text() (between line breaks) at `point` in viewport coordinates.
+    QString lineAt(const QPoint &point) const;
 
     // A new menu with "复制" (copy) and "全选" (select all); the caller owns it.
     QMenu *createStandardContextMenu();
@@ -87,6 +100,11 @@ signals:
     // Appends made since the last frame are being shown now; whatever is drawn beside them in
     // reply joins the same screen update.
     void appendsShown();
+    // A double click at a line (see lineAt), after it selected the run under the pointer.
+    void lineDoubleClicked(const QString &line);
+    // The context menu for `point` (viewport coordinates) is about to show: its owner may add
+    // actions to it.
+    void contextMenuAboutToShow(QMenu *menu, const QPoint &point);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -129,6 +147,7 @@ private:
     void updateDragScroll(const QPoint &point);
 
     TrafficLayout m_layout;
+    std::vector<std::pair<int, int>> m_marks; // sorted
 
     QFont m_drawFont;
     int m_rowHeight = 1;

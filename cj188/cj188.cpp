@@ -5,8 +5,10 @@
 #include "requestwriter.h"
 #include "trafficstate.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <tuple>
 
 namespace {
 
@@ -55,7 +57,98 @@ bool carriesRequestedAddress(const TrafficState &state)
     return true;
 }
 
+// The read-address answer: C 83 and the identifier 810A, low byte first or high byte first.
+constexpr std::uint8_t kAddressAnswer = 0x83;
+constexpr std::uint8_t kDiAddressLow = 0x0A;
+constexpr std::uint8_t kDiAddressHigh = 0x81;
+constexpr int kFrameOverhead = kFirstDataPos + 2; // start byte through L, CS and end byte
+
+QString hexPair(std::uint8_t byte)
+{
+    return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+bool isAddressAnswer(QByteArrayView frame)
+{
+    const auto at = [&frame](int pos) { return std::uint8_t(frame[pos]); };
+    if (at(kControlPos) != kAddressAnswer || at(kLengthPos) < 2)
+        return false;
+    const std::uint8_t di0 = at(kFirstDataPos);
+    const std::uint8_t di1 = at(kFirstDataPos + 1);
+    return (di0 == kDiAddressLow && di1 == kDiAddressHigh) ||
+           (di0 == kDiAddressHigh && di1 == kDiAddressLow);
+}
+
+MeterIdentity identityOf(QByteArrayView frame)
+{
+    MeterIdentity identity;
+    identity.type = hexPair(std::uint8_t(frame[1]));
+    for (int i = kFirstAddressPos + 4; i >= kFirstAddressPos; --i) // A4 down to A0
+        identity.address += hexPair(std::uint8_t(frame[i]));
+    identity.maker = hexPair(std::uint8_t(frame[7])) + hexPair(std::uint8_t(frame[8]));
+    return identity;
+}
+
+AddressHunt failedHunt(bool received, bool started, bool badSum, bool foreign)
+{
+    AddressHunt hunt;
+    if (foreign)
+        hunt.verdict = ReplyVerdict::NotThisMeter;
+    else if (badSum)
+        hunt.verdict = ReplyVerdict::BadChecksum;
+    else if (started)
+        hunt.verdict = ReplyVerdict::Incomplete;
+    else if (received)
+        hunt.verdict = ReplyVerdict::Unrecognised;
+    return hunt;
+}
+
 } // namespace
+
+AddressHunt Cj188HuntAddressReply(QByteArrayView received, QByteArrayView request)
+{
+    const QByteArrayView echo = request.sliced(std::max<qsizetype>(request.indexOf(kStart), 0));
+    bool anything = false;
+    bool started = false;
+    bool foreign = false;
+    std::optional<std::pair<std::uint8_t, std::uint8_t>> badSum; // expected, received
+    qsizetype i = 0;
+    while (i < received.size()) {
+        const auto b = std::uint8_t(received[i]);
+        if (b != kStart) {
+            anything = anything || b != kWakeUp;
+            ++i;
+            continue;
+        }
+        const QByteArrayView rest = received.sliced(i);
+        if (rest.size() <= kLengthPos ||
+            rest.size() < kFrameOverhead + std::uint8_t(rest[kLengthPos])) {
+            started = true; // the frame may still complete
+            break;
+        }
+        const int length = kFrameOverhead + std::uint8_t(rest[kLengthPos]);
+        const QByteArrayView frame = rest.first(length);
+        const std::uint8_t sum = SumByte(frame, 0, length - 2);
+        const auto carried = std::uint8_t(frame[length - 2]);
+        if (sum != carried || std::uint8_t(frame[length - 1]) != 0x16) {
+            if (sum != carried && !badSum)
+                badSum = {sum, carried};
+            anything = true;
+            ++i;
+            continue;
+        }
+        if (isAddressAnswer(frame))
+            return {identityOf(frame)};
+        // The request's own echo is no sign of the meter; any other checked frame is.
+        if (frame != echo)
+            foreign = anything = true;
+        i += length;
+    }
+    AddressHunt hunt = failedHunt(anything, started, badSum.has_value(), foreign);
+    if (badSum)
+        std::tie(hunt.expectedSum, hunt.receivedSum) = *badSum;
+    return hunt;
+}
 
 std::array<std::optional<std::uint8_t>, 5> Cj188AddressBytes(const QString &digits)
 {
@@ -88,6 +181,7 @@ void Cj188ReadAddress(TrafficState &state, std::optional<std::uint8_t> type)
     frame.put({0x03, 0x03, 0x0A, 0x81, 0x01}); // C, L, DI0, DI1 (810A: read address), SER
     frame.putTail();
     state.SendFrame(kReplyCj188, kCj188LastIndex, false);
+    state.ArmAddressReply(kReplyCj188);
 }
 
 // A frame is 68 T A0..A6 C L data CS 16: it is accepted when CS equals the sum of everything from
@@ -105,4 +199,6 @@ const MeterProtocol kCj188Protocol{
     &Cj188RecognizeReply,
     &Cj188DecodeReply,
     [](int) { return kCj188ReplyTimeoutMs; },
+    &Cj188HuntAddressReply,
+    [](QByteArrayView typed) { return CompleteFrameChecksum(kCj188Protocol.layout, typed); },
 };

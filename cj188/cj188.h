@@ -42,6 +42,10 @@ void Cj188ReadData(TrafficState &state, const Cj188Meter &meter);
 // Builds the read-meter-address request (C 03, DI 810A, address all AA) for a meter of `type` and
 // sends it without arming the recognizer.
 void Cj188ReadAddress(TrafficState &state, std::optional<std::uint8_t> type);
+// Looks through everything received since the read-address request `request` for the meter's
+// checked answer (C 83, DI 810A in either byte order), passing over wake-up bytes and the
+// request's own echo; without one, says why for when the time-out passes.
+AddressHunt Cj188HuntAddressReply(QByteArrayView received, QByteArrayView request);
 // Hunts for a CJ/T 188 frame in the receive ring and sets FrameReady on a checked one that
 // carries the address of the armed request (and, while the traffic state skips requests, marks a
 // reply in C).

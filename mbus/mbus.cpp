@@ -1,8 +1,11 @@
 #include "mbus.h"
 
+#include "conversions.h"
 #include "mbusdecoder.h"
 #include "requestwriter.h"
 #include "trafficstate.h"
+
+#include <QCoreApplication>
 
 #include <cstdint>
 #include <optional>
@@ -97,6 +100,21 @@ void MbusRecognizeReply(TrafficState &state)
     state.RecognizeFrame(kMbusProtocol.layout);
 }
 
+TypedFrame MbusCompleteFrame(QByteArrayView typed)
+{
+    // A short frame 10 C A: its checksum sums C and A.
+    constexpr qsizetype kShortChecksumPos = 3;
+    if (typed.isEmpty() || std::uint8_t(typed[0]) != kShortStart)
+        return CompleteFrameChecksum(kMbusProtocol.layout, typed);
+    if (typed.size() < kShortChecksumPos || typed.size() > kShortChecksumPos + 2)
+        return {{},
+                QCoreApplication::translate("TypedFrame", "短帧是 10 C A，后面是校验和与 16。")};
+    QByteArray frame = typed.first(kShortChecksumPos).toByteArray();
+    frame.append(char(SumByte(frame, 1, kShortChecksumPos)));
+    frame.append(char(0x16));
+    return {frame, {}};
+}
+
 const MeterProtocol kMbusProtocol{
     kReplyMbus,
     QLatin1StringView("mbus"),
@@ -104,4 +122,6 @@ const MeterProtocol kMbusProtocol{
     &MbusRecognizeReply,
     &MbusDecodeReply,
     [](int baudRate) { return MbusReplyTimeoutMs(baudRate); },
+    nullptr,
+    &MbusCompleteFrame,
 };

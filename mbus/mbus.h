@@ -30,3 +30,6 @@ void MbusChangeAddress(TrafficState &state, std::uint8_t newAddress);
 // Hunts for an M-Bus long frame in the receive ring and sets FrameReady on a checked RSP_UD of
 // the meter the armed request went to.
 void MbusRecognizeReply(TrafficState &state);
+// A typed short frame (10 C A) or long frame (68 L L 68 ...) with its checksum and end byte put
+// in, or why it cannot be completed.
+TypedFrame MbusCompleteFrame(QByteArrayView typed);

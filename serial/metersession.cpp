@@ -4,6 +4,11 @@
 #include "meterprotocol.h"
 #include "trafficlog.h"
 
+#include <QDateTime>
+#include <QSaveFile>
+
+#include <algorithm>
+
 namespace {
 
 const QString kInitialSettings = QStringLiteral("2400,E,8,1");
@@ -37,6 +42,11 @@ MeterSession::MeterSession(PortMapSource portMaps, const QList<const MeterProtoc
     m_replyTimer.setSingleShot(true);
     m_replyTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_replyTimer, &QTimer::timeout, this, &MeterSession::checkReplyDeadline);
+    m_addressTimer.setSingleShot(true);
+    connect(&m_addressTimer, &QTimer::timeout, this, [this] {
+        if (const int dueInMs = m_traffic.CheckAddressDeadline(); dueInMs >= 0)
+            m_addressTimer.start(dueInMs);
+    });
 }
 
 void MeterSession::loadPortMap()
@@ -61,8 +71,10 @@ int MeterSession::open(int port, const QString &settings)
     if (error != SerialComm::kNoError && m_comm.PortOpen())
         m_comm.setPortOpen(false);
     m_linkOpen = error == SerialComm::kNoError;
-    if (m_linkOpen)
+    if (m_linkOpen) {
         m_traffic.setBaudRate(LeadingNumber(settings));
+        m_record.clear();
+    }
     return error;
 }
 
@@ -77,8 +89,7 @@ void MeterSession::close()
 
 bool MeterSession::write(const QByteArray &bytes)
 {
-    if (m_log)
-        m_log->sent(bytes);
+    keep(true, bytes);
     return m_comm.Output(bytes) == SerialComm::kNoError;
 }
 
@@ -87,11 +98,49 @@ void MeterSession::onComm()
     if (m_comm.CommEvent() != SerialComm::comEvReceive)
         return;
     const QByteArray input = m_comm.Input();
-    if (m_log)
-        m_log->received(input);
+    keep(false, input);
     emit received(input);
     m_traffic.ReceiveNotification(input);
     checkCandidate();
+}
+
+void MeterSession::keep(bool sent, const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto direction = sent ? TrafficLog::Direction::Sent : TrafficLog::Direction::Received;
+    if (m_log)
+        m_log->write(direction, bytes, now);
+    m_record.append({now.toMSecsSinceEpoch(), sent, bytes});
+}
+
+bool MeterSession::saveTrafficRecord(const QString &path, QString *error) const
+{
+    // Unbuffered, so that a write the disk takes only in part (a full disk, a file size limit)
+    // is seen here: the file is then never put in place.
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    for (qsizetype i = 0; written && i < m_record.size(); ++i) {
+        const Chunk &chunk = m_record.at(i);
+        const auto direction =
+            chunk.sent ? TrafficLog::Direction::Sent : TrafficLog::Direction::Received;
+        const QByteArray line =
+            (TrafficLog::line(QDateTime::fromMSecsSinceEpoch(chunk.msecsSinceEpoch), direction,
+                              chunk.bytes) +
+             QLatin1Char('\n'))
+                .toUtf8();
+        for (qsizetype done = 0; written && done < line.size();) {
+            const qint64 n = file.write(line.constData() + done, line.size() - done);
+            written = n > 0;
+            done += std::max<qint64>(n, 0);
+        }
+    }
+    if (written && file.commit())
+        return true;
+    if (error)
+        *error = file.errorString();
+    return false;
 }
 
 void MeterSession::checkCandidate()
@@ -122,6 +171,12 @@ void MeterSession::showOutcome(const ReplyOutcome &outcome)
 {
     m_statistics.add(outcome);
     emit replyOutcome(outcome, m_statistics);
+}
+
+void MeterSession::showMeterAddress(const MeterProtocol &protocol, const MeterIdentity &identity)
+{
+    m_addressTimer.stop();
+    emit meterAddress(protocol.id, identity);
 }
 
 void MeterSession::checkReplyDeadline()

@@ -68,6 +68,10 @@ public:
 
     // Every chunk sent and received goes to `log` too (nullptr: none); not owned.
     void setTrafficLog(TrafficLog *log) { m_log = log; }
+    // Writes everything sent and received since the port was last opened to `path`, line for line
+    // as the traffic log writes it. False with `error` when the file cannot be written; the
+    // record is kept and a file already there keeps its content.
+    bool saveTrafficRecord(const QString &path, QString *error) const;
 
 signals:
     // Bytes arrived (already logged as received), before the receive path runs on them.
@@ -94,6 +98,11 @@ signals:
     // A read-data request ended: with its checked reply, or with why none came. `statistics`
     // already counts it.
     void replyOutcome(const ReplyOutcome &outcome, const ReplyStatistics &statistics);
+    // The meter answered a read-address request of `protocol`.
+    void meterAddress(quint8 protocol, const MeterIdentity &identity);
+    // A read-address request got no answer within the reply time-out: why. Not counted in the
+    // statistics, which are those of read-data requests.
+    void addressOutcome(const ReplyOutcome &outcome);
 
 private:
     void onComm();
@@ -110,6 +119,9 @@ private:
     void showOutcome(const ReplyOutcome &outcome) override;
     // Tells the outcome of the awaited reply when due, or waits on.
     void checkReplyDeadline();
+    void addressAwaited(int dueInMs) override { m_addressTimer.start(dueInMs); }
+    void showMeterAddress(const MeterProtocol &protocol, const MeterIdentity &identity) override;
+    void showAddressOutcome(const ReplyOutcome &outcome) override { emit addressOutcome(outcome); }
     void setTxCaption(const QString &) override { emit txCountChanged(m_traffic.TxCount); }
     void setRxCaption(const QString &) override { emit rxCountChanged(m_traffic.RxCount); }
     // The port as the send step sees it.
@@ -134,6 +146,18 @@ private:
     QTimer m_candidateTimer;
     // Fires when the awaited reply's outcome is due.
     QTimer m_replyTimer;
+    // Fires when the read-address reply's outcome is due.
+    QTimer m_addressTimer;
     ReplyStatistics m_statistics;
     TrafficLog *m_log = nullptr;
+    // Logs a chunk and keeps it in the record.
+    void keep(bool sent, const QByteArray &bytes);
+    // What went over the line since the port was last opened, for saveTrafficRecord.
+    struct Chunk
+    {
+        std::int64_t msecsSinceEpoch;
+        bool sent;
+        QByteArray bytes;
+    };
+    QList<Chunk> m_record;
 };

@@ -1,5 +1,7 @@
 #include "portstate.h"
 
+#include "openfailure.h"
+
 #include <QFile>
 
 #ifdef Q_OS_UNIX
@@ -55,11 +57,19 @@ QString PortListing(const LoadedPortMap &loaded)
         const QString device = loaded.map.device(port);
         if (device.isEmpty())
             continue;
+        const PortState state = ProbeDevice(device);
         QString line = QStringLiteral("COM%1").arg(port).leftJustified(6) +
-                       PortStateName(ProbeDevice(device)).leftJustified(15) + device;
+                       PortStateName(state).leftJustified(15) + device;
         if (const QString origin = loaded.origins.value(port); !origin.isEmpty())
             line += QStringLiteral("  (from ") + origin + u')';
         listing += line + u'\n';
+        // Why an open would fail, and what to do, on an indented line of its own.
+        if (state != PortState::Free) {
+            const int error = state == PortState::Busy ? SerialComm::kPortAlreadyOpen
+                                                       : SerialComm::kHardwareNotAvailable;
+            listing +=
+                QString(6, u' ') + OpenFailureEnglish(DiagnoseOpenFailure(device, error)) + u'\n';
+        }
     }
     return listing;
 }

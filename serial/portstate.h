@@ -21,5 +21,6 @@ QString PortStateName(PortState state);
 PortState ProbeDevice(const QString &device);
 
 // The table --list-ports prints: one line a mapped port, COM1 to COM20, with its state, its
-// device and, for an entry that is not built in, where it was mapped.
+// device and, for an entry that is not built in, where it was mapped; a port that would not open
+// is followed by an indented line with the reason and what to do.
 QString PortListing(const LoadedPortMap &loaded);

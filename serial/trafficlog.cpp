@@ -108,12 +108,11 @@ QString TrafficLog::line(const QDateTime &when, Direction direction, const QByte
            SpacedHex(bytes);
 }
 
-void TrafficLog::write(Direction direction, const QByteArray &bytes)
+void TrafficLog::write(Direction direction, const QByteArray &bytes, const QDateTime &when)
 {
     if (!m_file.isOpen() || bytes.isEmpty())
         return;
-    const QByteArray text =
-        (line(QDateTime::currentDateTime(), direction, bytes) + QLatin1Char('\n')).toUtf8();
+    const QByteArray text = (line(when, direction, bytes) + QLatin1Char('\n')).toUtf8();
     if (writeAll(m_file, text, m_error))
         return;
     m_failure = m_path + QStringLiteral(": ") + m_error;

@@ -29,8 +29,16 @@ public:
     QString failure() const { return m_failure; }
 
     // Logs a chunk with the current local time; empty chunks and a closed log write nothing.
-    void sent(const QByteArray &bytes) { write(Direction::Sent, bytes); }
-    void received(const QByteArray &bytes) { write(Direction::Received, bytes); }
+    void sent(const QByteArray &bytes)
+    {
+        write(Direction::Sent, bytes, QDateTime::currentDateTime());
+    }
+    void received(const QByteArray &bytes)
+    {
+        write(Direction::Received, bytes, QDateTime::currentDateTime());
+    }
+    // Logs a chunk with the time `when`.
+    void write(Direction direction, const QByteArray &bytes, const QDateTime &when);
 
     // One log line without its newline: ISO 8601 time in milliseconds with the UTC offset,
     // "TX" or "RX", the bytes as upper-case hex pairs.
@@ -41,8 +49,6 @@ signals:
     void failed(const QString &reason);
 
 private:
-    void write(Direction direction, const QByteArray &bytes);
-
     QFile m_file;
     QString m_path;
     QString m_error;

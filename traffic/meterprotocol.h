@@ -1,7 +1,9 @@
 #pragma once
 
+#include "addressreply.h"
 #include "decodedreply.h"
 #include "trafficstate.h"
+#include "typedframe.h"
 
 #include <QByteArrayView>
 #include <QLatin1StringView>
@@ -25,6 +27,11 @@ struct MeterProtocol
     DecodedReply (*decode)(QByteArrayView frame);
     // How long a meter may take to start its reply at `baudRate`, from the last request byte.
     int (*replyTimeoutMs)(int baudRate);
+    // Looks for the answer to the read-address request `request` in everything received since it
+    // went out (its echo included); none: the protocol has no such request.
+    AddressHunt (*huntAddressReply)(QByteArrayView received, QByteArrayView request);
+    // A typed frame with its checksum and end byte put in (CompleteFrameChecksum), or why not.
+    TypedFrame (*completeFrame)(QByteArrayView typed);
 
     // The bytes from the start byte through the checksum byte of a frame whose length byte says
     // `length`.

@@ -46,6 +46,7 @@ void TrafficState::SendFrame(std::uint8_t protocol, int lastIndex, bool armReply
     // A new read-data request ends the one still awaiting its reply: its outcome comes first.
     if (armReply && AwaitingReply && armedProtocol())
         conclude(failedOutcome());
+    m_address = {}; // a new request ends the read-address hunt
     lastIndex = std::clamp(lastIndex, 0, kTxBufSize - 1);
     const QString shown =
         HexTrafficText(QByteArray(reinterpret_cast<const char *>(TxBuf.data()), lastIndex + 1));
@@ -71,6 +72,7 @@ void TrafficState::SendFrame(std::uint8_t protocol, int lastIndex, bool armReply
         ReplyMode = protocol;
         m_armedRequest = bytes;
     }
+    m_lastRequest = bytes;
     AwaitingReply = true;
     if (armReply)
         armOutcome(bytes);
@@ -86,6 +88,52 @@ void TrafficState::armOutcome(const QByteArray &request)
     m_deadlineMs = m_requestEndMs + (armed ? ReplyTimeoutMs(*armed) : 0);
     m_deadlineExtended = false;
     m_view->replyAwaited(int(m_deadlineMs - now));
+}
+
+void TrafficState::ArmAddressReply(std::uint8_t id)
+{
+    const MeterProtocol *hunted = protocol(id);
+    if (!hunted || !hunted->huntAddressReply)
+        return;
+    const std::int64_t now = m_clock();
+    m_address = {hunted,
+                 m_lastRequest,
+                 {},
+                 now + LineTimeMs(int(m_lastRequest.size()), m_baudRate) + ReplyTimeoutMs(*hunted)};
+    m_view->addressAwaited(int(m_address.deadlineMs - now));
+}
+
+int TrafficState::CheckAddressDeadline()
+{
+    if (!m_address.protocol)
+        return -1;
+    const std::int64_t now = m_clock();
+    if (now < m_address.deadlineMs)
+        return int(m_address.deadlineMs - now);
+    const AddressHunt hunt =
+        m_address.protocol->huntAddressReply(m_address.received, m_address.request);
+    const std::uint8_t id = m_address.protocol->id;
+    m_address = {};
+    m_view->showAddressOutcome({id, hunt.verdict, -1, hunt.expectedSum, hunt.receivedSum});
+    return -1;
+}
+
+void TrafficState::huntAddress(const QByteArray &input)
+{
+    // Far more than any answer with its echo and some noise; older bytes can no longer start it.
+    constexpr qsizetype kKeptBytes = 4 * kFrameBufSize;
+    if (!m_address.protocol || input.isEmpty())
+        return;
+    m_address.received += input;
+    if (m_address.received.size() > kKeptBytes)
+        m_address.received.remove(0, m_address.received.size() - kKeptBytes);
+    const AddressHunt hunt =
+        m_address.protocol->huntAddressReply(m_address.received, m_address.request);
+    if (!hunt.identity)
+        return;
+    const MeterProtocol &found = *m_address.protocol;
+    m_address = {};
+    m_view->showMeterAddress(found, *hunt.identity);
 }
 
 int TrafficState::ReplyTimeoutMs(const MeterProtocol &protocol) const
@@ -159,6 +207,7 @@ void TrafficState::ReceiveNotification(const QByteArray &input)
 {
     RxCount += input.size();
     m_view->setRxCaption(QString::number(RxCount));
+    huntAddress(input);
     // The line's echo of the request is taken in by itself, so that it is shown (and flagged)
     // before a reply that follows it in the same notification.
     const qsizetype echoEnd = echoEndIn(input);

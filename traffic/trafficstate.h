@@ -1,5 +1,6 @@
 #pragma once
 
+#include "addressreply.h"
 #include "replyoutcome.h"
 
 #include <QByteArray>
@@ -39,6 +40,13 @@ public:
     // How the awaited reply ended: after showCheckedReply, or once the reply time-out passed, or
     // when the next read-data request went out first.
     virtual void showOutcome(const ReplyOutcome &) {}
+    // A read-address request went out; the outcome of its reply is due in `dueInMs`
+    // (CheckAddressDeadline tells it then).
+    virtual void addressAwaited(int /*dueInMs*/) {}
+    // The meter answered the read-address request.
+    virtual void showMeterAddress(const MeterProtocol &, const MeterIdentity &) {}
+    // No answer to the read-address request came in time: why.
+    virtual void showAddressOutcome(const ReplyOutcome &) {}
 };
 
 // A view that shows nothing: for users of the traffic path without a window, which override only
@@ -106,6 +114,15 @@ public:
     void ReceiveNotification(const QByteArray &input);
     // Shows `input` at the end of the receive area and stores it in RxRing.
     void ReadPortInput(const QByteArray &input);
+
+    // Arms the hunt for the answer to the read-address request of `protocol` that SendFrame has
+    // just written. The hunt looks at every byte received from then on, apart from the receive
+    // ring and the read-data recognizer, and ends with the meter's address, with its outcome
+    // once the reply time-out has passed, or at the next request.
+    void ArmAddressReply(std::uint8_t protocol);
+    // Ends the read-address hunt with its outcome when its time-out has passed; the milliseconds
+    // until then, or -1 when no hunt runs (any more).
+    int CheckAddressDeadline();
 
     // Replaces the clock that times received bytes (a steady clock by default).
     void setClock(Clock clock) { m_clock = std::move(clock); }
@@ -224,6 +241,18 @@ private:
         std::uint8_t receivedSum = 0;
     };
     HuntNotes m_notes;
+    // The read-address hunt: the protocol whose answer is awaited (none: no hunt), its request,
+    // what arrived since and when its outcome is due.
+    struct AddressWait
+    {
+        const MeterProtocol *protocol = nullptr;
+        QByteArray request;
+        QByteArray received;
+        std::int64_t deadlineMs = 0;
+    };
+    AddressWait m_address;
+    // Adds `input` to what the read-address hunt looks through and shows the meter it finds.
+    void huntAddress(const QByteArray &input);
     // The bytes taken in for the echo so far: how many of the armed request came back as the
     // first bytes after it; -1 once something else came.
     qsizetype m_echoPos = -1;
@@ -241,6 +270,7 @@ private:
     TrafficPort *m_port = nullptr;
     std::array<const MeterProtocol *, kMaxProtocols> m_protocols{};
     QByteArray m_armedRequest;
+    QByteArray m_lastRequest; // the request SendFrame wrote last
     QByteArray m_checkedFrame;
     Clock m_clock;
     std::int64_t m_lastReceiveMs = 0;

@@ -739,6 +739,32 @@ In English, the README (&quot;Product information&quot;) describes them.</transl
         <source>M-Bus 总线窗口正在使用通信端口，请等它完成或取消后再发送。</source>
         <translation>The M-Bus bus window is using the port; wait until it finishes, or cancel it, then send again.</translation>
     </message>
+    <message>
+        <source>复制到仪表地址</source>
+        <translation>Copy into meter address</translation>
+    </message>
+    <message>
+        <source>仪表地址：%1&#x3000;仪表类型：%2H&#x3000;厂商代码：%3（双击填入）</source>
+        <translation>Meter address: %1   Meter type: %2H   Manufacturer code: %3 (double-click to fill in)</translation>
+    </message>
+    <message>
+        <source>保存通讯记录</source>
+        <translation>Save traffic record</translation>
+    </message>
+    <message>
+        <source>通讯记录 (*.log *.txt)</source>
+        <translation>Traffic records (*.log *.txt)</translation>
+    </message>
+    <message>
+        <source>通讯记录已保存到 %1。</source>
+        <translation>The traffic record was saved to %1.</translation>
+    </message>
+    <message>
+        <source>通讯记录无法保存到 %1：%2
+记录仍然保留，请换一个位置再保存。</source>
+        <translation>The traffic record could not be saved to %1: %2
+The record is kept; save it somewhere else.</translation>
+    </message>
 </context>
 <context>
     <name>MbusDecoder</name>
@@ -1653,6 +1679,33 @@ In English, the README (&quot;Product information&quot;) describes them.</transl
     </message>
 </context>
 <context>
+    <name>ReceiveAreaTools</name>
+    <message>
+        <source>查找（十六进制或文字）</source>
+        <translation>Find (hex or text)</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>查找…</source>
+        <translation>Find…</translation>
+    </message>
+    <message>
+        <source>显示时间</source>
+        <translation>Show time</translation>
+    </message>
+    <message>
+        <source>保存通讯记录…</source>
+        <translation>Save traffic record…</translation>
+    </message>
+    <message>
+        <source>接收区中没有“%1”。</source>
+        <translation>&quot;%1&quot; is not in the receive area.</translation>
+    </message>
+</context>
+<context>
     <name>ReplyOutcome</name>
     <message>
         <source>应答时间：%1 ms</source>
@@ -1684,6 +1737,17 @@ In English, the README (&quot;Product information&quot;) describes them.</transl
     </message>
 </context>
 <context>
+    <name>SendAreaEntry</name>
+    <message>
+        <source>输入帧</source>
+        <translation>Type a frame</translation>
+    </message>
+    <message>
+        <source>计算校验和</source>
+        <translation>Complete checksum</translation>
+    </message>
+</context>
+<context>
     <name>TrafficTextArea</name>
     <message>
         <source>复制</source>
@@ -1692,6 +1756,45 @@ In English, the README (&quot;Product information&quot;) describes them.</transl
     <message>
         <source>全选</source>
         <translation>Select all</translation>
+    </message>
+</context>
+<context>
+    <name>TypedFrame</name>
+    <message>
+        <source>短帧是 10 C A，后面是校验和与 16。</source>
+        <translation>A short frame is 10 C A, followed by the checksum and 16.</translation>
+    </message>
+    <message>
+        <source>“%1”不是十六进制数字。</source>
+        <translation>&quot;%1&quot; is not a hex digit.</translation>
+    </message>
+    <message>
+        <source>“%1”的位数是奇数：每个字节要两位十六进制数字。</source>
+        <translation>&quot;%1&quot; has an odd number of digits: each byte takes two hex digits.</translation>
+    </message>
+    <message>
+        <source>没有输入字节：请输入十六进制的帧，例如 10 5B 01 5C 16。</source>
+        <translation>No bytes entered: type a frame in hex, for example 10 5B 01 5C 16.</translation>
+    </message>
+    <message>
+        <source>帧太长：%1 字节，最多 %2 字节。</source>
+        <translation>The frame is too long: %1 bytes, at most %2.</translation>
+    </message>
+    <message>
+        <source>帧要以 68 开头（前面可以有唤醒字节 FE）。</source>
+        <translation>A frame starts with 68 (wake-up bytes FE may come before it).</translation>
+    </message>
+    <message>
+        <source>帧太短：还没有到长度字节。</source>
+        <translation>The frame is too short: it ends before its length byte.</translation>
+    </message>
+    <message>
+        <source>长度字节说有 %1 个数据字节，还缺 %2 个字节。</source>
+        <translation>The length byte says %1 data bytes; %2 bytes are missing.</translation>
+    </message>
+    <message>
+        <source>比长度字节所说的帧多了 %1 个字节。</source>
+        <translation>%1 bytes more than the length byte says.</translation>
     </message>
 </context>
 </TS>

@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 #include "meterprocess.h"
 #include "polltimer.h"
+#include "sendareaentry.h"
 #include "trafficlog.h"
 #include "traffictextarea.h"
 #include "windowtest.h"
@@ -25,7 +26,9 @@ private slots:
     void shouldShowTheDecodedValuesBelowTheCheck_data();
     void shouldShowTheDecodedValuesBelowTheCheck();
     void shouldLogWhatWentBothWays();
-    void shouldShowTheReplyToOtherCommandsButNeverCheckIt();
+    void shouldShowTheReplyToChangeAddressButNeverCheckIt();
+    void shouldNameTheMeterThatAnswersReadAddress();
+    void shouldSendATypedFrameAsAnyRequest();
     void shouldReadTheMeterAtTheAddressItWasGiven();
     void shouldPollOnEveryTickUntilStopped_data();
     void shouldPollOnEveryTickUntilStopped();
@@ -234,24 +237,71 @@ void TestEndToEnd::shouldLogWhatWentBothWays()
     QCOMPARE(received, text("RichTextBox2"));
 }
 
-void TestEndToEnd::shouldShowTheReplyToOtherCommandsButNeverCheckIt()
+void TestEndToEnd::shouldNameTheMeterThatAnswersReadAddress()
 {
-    startMeter();
+    startMeter({"--cj188-address", "90817263", "--cj188-maker", "4455"});
     click("GlowButton3");
     QCOMPARE(text("RichTextBox1"),
              QStringLiteral("FE FE FE 68 10 AA AA AA AA AA AA AA 03 03 0A 81 01 B0 16 "));
-    QTRY_COMPARE_WITH_TIMEOUT(caption("GlowButton6"), QStringLiteral("16"), 10000);
-    QCOMPARE(text("RichTextBox2").left(30), QStringLiteral("68 10 78 56 34 12 00 33 78 83 "));
+    QTRY_VERIFY_WITH_TIMEOUT(!text("RichTextBox3").isEmpty(), 10000);
+    QCOMPARE(text("RichTextBox2").left(30), QStringLiteral("68 10 63 72 81 90 00 44 55 83 "));
+    const QString line = text("RichTextBox3");
+    QVERIFY2(line.startsWith(QStringLiteral("仪表地址：0090817263")), qPrintable(line));
+    QVERIFY(line.contains(QStringLiteral("10H")) && line.contains(QStringLiteral("4455")));
+    // Not taken for a read-data reply.
     QVERIFY(noCandidateWaits());
-    QVERIFY(text("RichTextBox3").isEmpty());
+    QCOMPARE(m_window->traffic().ReplyMode, std::uint8_t(kReplyNone));
 
+    // A double click on the line fills in the address, and reading the meter then succeeds.
+    auto *analysis = child<TrafficTextArea>("RichTextBox3");
+    QTest::mouseDClick(analysis->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+    QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("0090817263"));
+    QCOMPARE(child<QLineEdit>("Text3")->text() + child<QLineEdit>("Text2")->text(),
+             QStringLiteral("4455"));
+    click("GlowButton1");
+    QTRY_COMPARE_WITH_TIMEOUT(firstLine("RichTextBox3"), QStringLiteral("校验通过！"), 10000);
+}
+
+void TestEndToEnd::shouldSendATypedFrameAsAnyRequest()
+{
+    startMeter();
+    click("GlowButton4");
+    auto *area = child<TrafficTextArea>("RichTextBox4");
+    area->setFocus();
+    // A bad entry turns red, says why and sends nothing.
+    QTest::keyClicks(area, QStringLiteral("10 5G"));
+    auto *entry = child<SendAreaEntry>("RichTextBox4Entry");
+    QVERIFY(entry->isVisible());
+    QTest::keyClick(entry, Qt::Key_Return);
+    QVERIFY(entry->isVisible());
+    QVERIFY(entry->styleSheet().contains(QStringLiteral("background")));
+    QVERIFY(!entry->toolTip().isEmpty());
+    QCOMPARE(caption("GlowButton5"), QStringLiteral("0"));
+
+    // Completed with its checksum and end byte, it goes out as the page's read-data request.
+    entry->clear();
+    QTest::keyClicks(entry, QStringLiteral("105b00"));
+    entry->completeChecksum();
+    QCOMPARE(entry->text(), QStringLiteral("10 5B 00 5B 16"));
+    QVERIFY(entry->styleSheet().isEmpty());
+    QTest::keyClick(entry, Qt::Key_Return);
+    QVERIFY(!entry->isVisible());
+    QCOMPARE(text("RichTextBox4"), QStringLiteral("10 5B 00 5B 16 "));
+    QCOMPARE(caption("GlowButton5"), QStringLiteral("5"));
+    QTRY_COMPARE_WITH_TIMEOUT(firstLine("RichTextBox3"), QStringLiteral("校验通过！"), 10000);
+    QCOMPARE(m_meter.logLines("RX").size(), 1);
+}
+
+void TestEndToEnd::shouldShowTheReplyToChangeAddressButNeverCheckIt()
+{
+    startMeter();
     click("GlowButton4");
     QTest::keyClicks(child<QLineEdit>("Text7"), QStringLiteral("07"));
     click("GlowButton15");
     QCOMPARE(text("RichTextBox4"), QStringLiteral("68 06 06 68 53 FE 51 01 7A 07 24 16 "));
     QTRY_COMPARE_WITH_TIMEOUT(text("RichTextBox2"), QStringLiteral("E5 "), 10000);
-    QCOMPARE(caption("GlowButton5"), QStringLiteral("31"));
-    QTRY_COMPARE(caption("GlowButton6"), QStringLiteral("17"));
+    QCOMPARE(caption("GlowButton5"), QStringLiteral("12"));
+    QTRY_COMPARE(caption("GlowButton6"), QStringLiteral("1"));
     QVERIFY(noCandidateWaits());
     QVERIFY(text("RichTextBox3").isEmpty());
     QCOMPARE(m_window->traffic().ReplyMode, std::uint8_t(kReplyNone));

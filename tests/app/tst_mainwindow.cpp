@@ -13,7 +13,9 @@
 
 #include <QAccessible>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSerialPort>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -59,6 +61,8 @@ private slots:
     void shouldWarnButStillCountACommandWithThePortClosed();
     void shouldWriteTheFrameOnTheLine();
     void shouldReportAFailedTrafficLogOnceAndCarryOn();
+    void shouldSaveTheTrafficRecordOrSayWhyNot();
+    void shouldCopyTheMeterAddressFromItsLineMenu();
     void shouldShowAndCountEveryReceivedByte();
     void shouldKeepTheNewestTrafficOfALongStream();
     void shouldFindAReplyBehindAFalseStartOnceTheLineIsQuiet();
@@ -455,6 +459,63 @@ void TestMainWindow::shouldReportAFailedTrafficLogOnceAndCarryOn()
     QCOMPARE(m_messages.messages.size(), 1);
     QCOMPARE(QFileInfo(path).size(), 0);
     m_window->setTrafficLog(nullptr);
+}
+
+void TestMainWindow::shouldSaveTheTrafficRecordOrSayWhyNot()
+{
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("missing/traffic.log"));
+    m_window->setSavePathChooser([&path] { return path; });
+    openCom1();
+    QVERIFY(m_bench.com1->write(QByteArray::fromHex("E5")));
+    QTRY_COMPARE(text("RichTextBox2"), QStringLiteral("E5 "));
+    auto *receive = child<TrafficTextArea>("RichTextBox2");
+    const auto saveFromMenu = [receive] {
+        const QPoint at(5, 5);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, receive->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(receive->viewport(), &event);
+        std::unique_ptr<QMenu> menu(receive->findChild<QMenu *>());
+        QVERIFY(menu);
+        for (QAction *action : menu->actions()) {
+            if (action->text() == QStringLiteral("保存通讯记录…"))
+                action->trigger();
+        }
+    };
+
+    saveFromMenu();
+    QCOMPARE(m_messages.messages.size(), 1);
+    QCOMPARE(m_messages.messages.at(0).icon, Icon::Error);
+    QVERIFY(m_messages.messages.at(0).text.contains(path));
+
+    path = dir.filePath(QStringLiteral("traffic.log"));
+    saveFromMenu();
+    QCOMPARE(m_messages.messages.size(), 2);
+    QCOMPARE(m_messages.messages.at(1).icon, Icon::Information);
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().endsWith(" RX E5\n"));
+}
+
+void TestMainWindow::shouldCopyTheMeterAddressFromItsLineMenu()
+{
+    openCom1();
+    click("GlowButton3");
+    QVERIFY(m_bench.com1->write(QByteArray::fromHex("6810785634120033788303"
+                                                    "0A8101"
+                                                    "4916")));
+    auto *analysis = child<TrafficTextArea>("RichTextBox3");
+    QTRY_VERIFY(!analysis->isEmpty());
+    const QPoint at(5, 5);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, analysis->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(analysis->viewport(), &event);
+    std::unique_ptr<QMenu> menu(analysis->findChild<QMenu *>());
+    QVERIFY(menu);
+    QAction *copy = menu->actions().constLast();
+    QCOMPARE(copy->text(), QStringLiteral("复制到仪表地址"));
+    copy->trigger();
+    QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("0012345678"));
+    QCOMPARE(child<QLineEdit>("Text3")->text(), QStringLiteral("33"));
+    QCOMPARE(child<QLineEdit>("Text2")->text(), QStringLiteral("78"));
 }
 
 void TestMainWindow::shouldShowAndCountEveryReceivedByte()

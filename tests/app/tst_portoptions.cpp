@@ -53,6 +53,18 @@ void TestPortOptions::shouldListEachPortWithItsStateWithoutAWindowSystem()
     };
     for (const QString &line : expected)
         QVERIFY2(lines.contains(line), qPrintable(lines.join(u'\n')));
+    // A port that would not open says why on the line below it.
+    const auto reasonOf = [&lines](const QString &line) {
+        return lines.value(lines.indexOf(line) + 1);
+    };
+    QVERIFY(!reasonOf(expected[0]).startsWith(u' '));
+    QCOMPARE(reasonOf(expected[1]),
+             "      " + busyAdapter.slavePath() + " is held by " +
+                 QFileInfo(QCoreApplication::applicationFilePath()).fileName() + " (pid " +
+                 QString::number(QCoreApplication::applicationPid()) + "); close it and try again");
+    QCOMPARE(reasonOf(expected[2]),
+             QStringLiteral("      /dev/meterdesk-none does not exist; check the cable or USB "
+                            "adapter"));
     // The built-in table fills the other numbers: every port has its line.
     QCOMPARE(
         lines.filter(QRegularExpression("^COM\\d+ +(free|busy|missing|no permission) ")).size(),

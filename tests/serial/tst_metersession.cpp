@@ -1,12 +1,16 @@
 #include "benchports.h"
 #include "cj188.h"
+#include "filesizelimit.h"
 #include "mbus.h"
 #include "meterprotocols.h"
+#include "meterrequests.h"
 #include "metersession.h"
 #include "recordingtrafficview.h"
+#include "trafficlog.h"
 
 #include <QSerialPort>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -30,6 +34,7 @@ private slots:
     void shouldReportADeviceLossOnce_data();
     void shouldReportADeviceLossOnce();
     void shouldNameProbedPortsSoThatTheNumberReadsBack();
+    void shouldSaveTheTrafficSinceOpeningAsTheLogWritesIt();
 
 private:
     BenchPorts m_bench;
@@ -189,6 +194,54 @@ void TestMeterSession::shouldNameProbedPortsSoThatTheNumberReadsBack()
         }
     }
     QCOMPARE(PortEntryText({3, true}), QStringLiteral("COM3 占用"));
+}
+
+void TestMeterSession::shouldSaveTheTrafficSinceOpeningAsTheLogWritesIt()
+{
+    const auto contentOf = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    };
+    QTemporaryDir dir;
+    const QString logPath = dir.filePath("cli.log");
+    const QString savedPath = dir.filePath("saved.log");
+    QCOMPARE(m_session->open(1, QStringLiteral("2400,E,8,1")), int(SerialComm::kNoError));
+    QVERIFY(m_session->write(Hex("10 40 01 41 16"))); // before the port was opened again
+    m_session->close();
+
+    TrafficLog log;
+    QVERIFY(log.open(logPath));
+    m_session->setTrafficLog(&log);
+    QCOMPARE(m_session->open(1, QStringLiteral("2400,E,8,1")), int(SerialComm::kNoError));
+    MbusReadData(m_session->traffic(), 0x01);
+    QSignalSpy outcome(m_session.get(), &MeterSession::replyOutcome);
+    QVERIFY(m_bench.com1->write(kHeatReply.first(9)));
+    QSignalSpy received(m_session.get(), &MeterSession::received);
+    QVERIFY(received.wait());
+    QVERIFY(m_bench.com1->write(kHeatReply.sliced(9)));
+    QVERIFY(outcome.wait());
+    m_session->setTrafficLog(nullptr);
+
+    QString error;
+    QVERIFY2(m_session->saveTrafficRecord(savedPath, &error), qPrintable(error));
+    const QByteArray logged = contentOf(logPath);
+    QCOMPARE(logged.count('\n'), 1 + received.size()); // the request, and each read
+    QCOMPARE(contentOf(savedPath), logged);
+
+    // A refused file and a full disk: each says why, and the record and the saved file stay.
+    QVERIFY(!m_session->saveTrafficRecord(dir.filePath("no-such-dir/saved.log"), &error));
+    QVERIFY(!error.isEmpty());
+    {
+        FileSizeLimit fullDisk(16);
+        QVERIFY(fullDisk.isActive());
+        error.clear();
+        const bool saved = m_session->saveTrafficRecord(savedPath, &error);
+        QVERIFY(!saved);
+        QVERIFY(!error.isEmpty());
+    }
+    QCOMPARE(contentOf(savedPath), logged);
+    QVERIFY(m_session->saveTrafficRecord(dir.filePath("again.log"), &error));
+    QCOMPARE(contentOf(dir.filePath("again.log")), logged);
 }
 
 QTEST_GUILESS_MAIN(TestMeterSession)

@@ -58,6 +58,7 @@ struct Line
 } // namespace
 
 Q_DECLARE_METATYPE(Exchange)
+Q_DECLARE_METATYPE(ReplyVerdict)
 
 class TestReplyOutcome : public QObject
 {
@@ -67,6 +68,8 @@ private slots:
     void shouldEndEveryReadInExactlyOneOutcome();
     void shouldEndThePreviousReadFirstWhenTheNextGoesOut();
     void shouldGiveAReplyUnderWayTheTimeOfItsLongestFrame();
+    void shouldNameTheMeterThatAnswersTheAddressRequest_data();
+    void shouldNameTheMeterThatAnswersTheAddressRequest();
 };
 
 void TestReplyOutcome::shouldEndEveryReadInExactlyOneOutcome_data()
@@ -185,6 +188,71 @@ void TestReplyOutcome::shouldGiveAReplyUnderWayTheTimeOfItsLongestFrame()
     state.ReceiveNotification(kWaterReply.sliced(20));
     QCOMPARE(view.outcomes.size(), 1);
     QCOMPARE(view.outcomes.first().verdict, ReplyVerdict::Checked);
+}
+
+void TestReplyOutcome::shouldNameTheMeterThatAnswersTheAddressRequest_data()
+{
+    QTest::addColumn<QByteArray>("received");
+    QTest::addColumn<ReplyVerdict>("verdict"); // Checked: the meter 0012345678 of maker 3378
+    QTest::addColumn<QList<qsizetype>>("ends");
+    QByteArray swapped = kAddressReply;
+    std::swap(swapped[11], swapped[12]); // DI 810A high byte first; the sum stays
+    QByteArray badSum = kAddressReply;
+    badSum[14] = '\x48';
+    const QList<std::tuple<const char *, QByteArray, ReplyVerdict>> rows = {
+        {"DI low byte first", Hex("FE FE") + kAddressReply, ReplyVerdict::Checked},
+        {"DI high byte first", swapped, ReplyVerdict::Checked},
+        {"after the echo", kCj188ReadAddress + kAddressReply, ReplyVerdict::Checked},
+        {"echo only", kCj188ReadAddress, ReplyVerdict::Nothing},
+        {"bad checksum", badSum, ReplyVerdict::BadChecksum},
+        {"a read-data reply", kWaterReply, ReplyVerdict::NotThisMeter},
+        {"part", kAddressReply.first(12), ReplyVerdict::Incomplete},
+    };
+    for (const auto &[name, received, verdict] : rows) {
+        for (const FeedPlan &plan : FeedPlans(received.size()))
+            QTest::addRow("%s, %s", name, qPrintable(plan.name))
+                << received << verdict << plan.ends;
+    }
+    QTest::addRow("nothing") << QByteArray() << ReplyVerdict::Nothing << QList<qsizetype>();
+}
+
+void TestReplyOutcome::shouldNameTheMeterThatAnswersTheAddressRequest()
+{
+    QFETCH(QByteArray, received);
+    QFETCH(ReplyVerdict, verdict);
+    QFETCH(QList<qsizetype>, ends);
+    struct AddressView : RecordingTrafficView
+    {
+        void showMeterAddress(const MeterProtocol &, const MeterIdentity &identity) override
+        {
+            identities << identity;
+        }
+        void showAddressOutcome(const ReplyOutcome &outcome) override { outcomes << outcome; }
+        QList<MeterIdentity> identities;
+    } view;
+    TrafficState state = view.newTrafficState();
+    std::int64_t now = 0;
+    state.setClock([&now] { return now; });
+    Cj188ReadAddress(state, 0x10);
+    qsizetype begin = 0;
+    for (const qsizetype end : ends) {
+        state.ReceiveNotification(received.sliced(begin, end - begin));
+        begin = end;
+    }
+    for (int due = state.CheckAddressDeadline(); due >= 0; due = state.CheckAddressDeadline())
+        now += due;
+
+    if (verdict == ReplyVerdict::Checked) {
+        QCOMPARE(view.identities, QList<MeterIdentity>({{"0012345678", "10", "3378"}}));
+        QVERIFY(view.outcomes.isEmpty());
+    } else {
+        QVERIFY(view.identities.isEmpty());
+        QCOMPARE(view.outcomes.size(), 1);
+        QCOMPARE(view.outcomes.first().verdict, verdict);
+    }
+    // The read-data recognizer stays unarmed: nothing was taken for a read-data reply.
+    QCOMPARE(view.checkedReplies, 0);
+    QCOMPARE(state.ReplyMode, kReplyNone);
 }
 
 QTEST_GUILESS_MAIN(TestReplyOutcome)
