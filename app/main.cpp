@@ -8,8 +8,32 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <QTimer>
+#include <optional>
+
+namespace {
+
+// --reply-timeout MS: 1 to 600000 in plain digits; 0 when not given (each protocol's own).
+std::optional<int> ReplyTimeoutOf(const QCommandLineParser &options,
+                                  const QCommandLineOption &option)
+{
+    if (!options.isSet(option))
+        return 0;
+    const QString text = options.value(option);
+    const bool digits =
+        QRegularExpression(QStringLiteral("\\A[0-9]{1,6}\\z")).match(text).hasMatch();
+    if (!digits || text.toInt() < 1 || text.toInt() > 600000) {
+        QTextStream(stderr)
+            << "meterdesk: --reply-timeout takes milliseconds from 1 to 600000, not \"" << text
+            << "\"\n";
+        return std::nullopt;
+    }
+    return text.toInt();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -32,6 +56,12 @@ int main(int argc, char *argv[])
         QStringLiteral("log"), QStringLiteral("Append every chunk sent and received to FILE."),
         QStringLiteral("FILE"));
     options.addOption(logOption);
+    const QCommandLineOption replyTimeoutOption(
+        QStringLiteral("reply-timeout"),
+        QStringLiteral("Time a meter may take to start its reply, from the last request byte "
+                       "(default: CJ188 1000, EN1434 330 bit times + 50)."),
+        QStringLiteral("MS"));
+    options.addOption(replyTimeoutOption);
     const QCommandLineOption languageOption = LanguageOption();
     options.addOption(languageOption);
     AddPortOptions(options);
@@ -49,6 +79,9 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     options.process(app); // now that Qt has taken its own options, anything unknown is an error
+    const std::optional<int> replyTimeoutMs = ReplyTimeoutOf(options, replyTimeoutOption);
+    if (!replyTimeoutMs)
+        return 64;
     if (!SetUpWindowLanguage(app, QStringLiteral("meterdesk"),
                              options.isSet(languageOption)
                                  ? std::optional<QString>(options.value(languageOption))
@@ -69,6 +102,7 @@ int main(int argc, char *argv[])
     MainWindow window(PortMapFromCommandLine(options), messages);
     messages.setParent(&window);
     window.setTrafficLog(log.isOpen() ? &log : nullptr);
+    window.setReplyTimeoutMs(*replyTimeoutMs);
     window.show();
     if (options.isSet(quitAfterStart))
         QTimer::singleShot(0, &app, &QCoreApplication::quit);

@@ -64,6 +64,10 @@ public:
     // Should writing it fail, the window says so once and carries on without it.
     void setTrafficLog(TrafficLog *log);
 
+    // The time a meter may take to start its reply, from the last request byte, for both pages
+    // (0: each protocol's own).
+    void setReplyTimeoutMs(int ms) { m_session.setReplyTimeoutMs(ms); }
+
     TrafficState &traffic() { return m_session.traffic(); }
     SerialComm &port() { return m_session.comm(); }
 
