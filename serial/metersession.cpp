@@ -159,7 +159,11 @@ void MeterSession::setSendAreaText(std::uint8_t protocol, const QString &text)
 
 void MeterSession::showCheckedReply(const MeterProtocol &protocol, const QByteArray &frame)
 {
-    emit checkedReply(protocol.id, frame, protocol.decode(frame));
+    // A checked frame shaped as a request is the line's echo of the request: checked, but no
+    // reply to decode.
+    const auto *bytes = reinterpret_cast<const std::uint8_t *>(frame.constData());
+    const bool request = protocol.layout.isRequest && protocol.layout.isRequest(bytes);
+    emit checkedReply(protocol.id, frame, request ? DecodedReply{} : protocol.decode(frame));
 }
 
 void MeterSession::showEcho(const MeterProtocol &protocol, const QByteArray &)

@@ -169,6 +169,9 @@ void TestEndToEnd::shouldCheckTheReadDataReplyOnBothPages()
         const QStringList lines = text("RichTextBox3").split(QLatin1Char('\n'));
         QVERIFY(lines.contains(QStringLiteral("校验通过！")));
         QCOMPARE(lines.contains(kEchoText), meterArguments.contains("--echo"));
+        // An echoed request is checked, never decoded as a reply.
+        QVERIFY2(!text("RichTextBox3").contains(QStringLiteral("无法解析")),
+                 qPrintable(text("RichTextBox3")));
         QCOMPARE(m_window->traffic().ReplyMode, std::uint8_t(kReplyNone));
         QVERIFY(!m_window->traffic().AwaitingReply);
     } else {
