@@ -139,8 +139,8 @@ bool FillInReadAddress(Stage &stage, const QString &address)
     return stage.child<QLineEdit>("Text1")->text() == address;
 }
 
-// Opens the bus window, searches the bus by secondary address within `mask` and selects the
-// first meter found. A short answer time-out keeps the silent probes quick.
+// Opens the bus window and searches the bus by secondary address within `mask`; the window
+// selects the first meter found. A short answer time-out keeps the silent probes quick.
 bool SearchBus(Stage &stage, const QString &mask)
 {
     stage.window().showBusWindow();
@@ -152,10 +152,7 @@ bool SearchBus(Stage &stage, const QString &mask)
     stage.child<QSpinBox>("busTimeout")->setValue(50);
     stage.click("busStart");
     auto *table = stage.child<QTableWidget>("busTable");
-    if (!QTest::qWaitFor([bus] { return !bus->busy(); }, 60000) || table->rowCount() == 0)
-        return false;
-    table->selectRow(0);
-    return true;
+    return QTest::qWaitFor([bus] { return !bus->busy(); }, 60000) && table->rowCount() > 0;
 }
 
 // Continuous reading once a second until the statistics count `reads`, then stopped.
