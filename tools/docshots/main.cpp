@@ -4,6 +4,7 @@
 //
 //   docshots OUTPUT_FOLDER [SCENE...]      (all scenes when none is named; --list names them)
 
+#include "buswindow.h"
 #include "language.h"
 #include "mainwindow.h"
 #include "messageboxes.h"
@@ -16,6 +17,8 @@
 #include <QImageWriter>
 #include <QLineEdit>
 #include <QProcess>
+#include <QSpinBox>
+#include <QTableWidget>
 #include <QTest>
 #include <QTextStream>
 
@@ -82,8 +85,7 @@ public:
                    QString::number(m_window->traffic().RxCount);
         });
     }
-
-private:
+    // The control `name` of the window or of one of its own windows (the bus window).
     template <typename T> T *child(const char *name)
     {
         T *found = m_window->findChild<T *>(QString::fromLatin1(name));
@@ -92,13 +94,15 @@ private:
         return found;
     }
 
+private:
     CollectedMessages m_messages;
     std::unique_ptr<MainWindow> m_window;
 };
 
 // One screenshot: the meter's options, the window's height (0: its first size; taller where
 // every line of a reading should show), and the moves that bring the window to the picture;
-// `play` returns false when the window never showed what was expected.
+// `play` returns false when the window never showed what was expected. `shown` names the
+// window saved when it is not the main window.
 struct Scene
 {
     const char *file;
@@ -106,6 +110,7 @@ struct Scene
     int height;
     std::function<bool(Stage &)> play;
     WindowLanguage language = WindowLanguage::Chinese;
+    const char *shown = nullptr;
 };
 
 bool ReadCj188(Stage &stage, const QString &wanted)
@@ -120,6 +125,34 @@ bool ReadMbus(Stage &stage, const QString &wanted)
     stage.click("GlowButton4");
     stage.click("GlowButton17");
     return stage.waitForText("RichTextBox3", wanted);
+}
+
+// Reads the meter's address, then double-clicks the answer's line in the data-analysis area,
+// which fills in the request fields with `address`.
+bool FillInReadAddress(Stage &stage, const QString &address)
+{
+    stage.click("GlowButton3");
+    if (!stage.waitForText("RichTextBox3", QStringLiteral("双击填入")))
+        return false;
+    QTest::mouseDClick(stage.child<TrafficTextArea>("RichTextBox3")->viewport(), Qt::LeftButton, {},
+                       QPoint(20, 10));
+    return stage.child<QLineEdit>("Text1")->text() == address;
+}
+
+// Opens the bus window and searches the bus by secondary address within `mask`; the window
+// selects the first meter found. A short answer time-out keeps the silent probes quick.
+bool SearchBus(Stage &stage, const QString &mask)
+{
+    stage.window().showBusWindow();
+    auto *bus = stage.child<BusWindow>("BusWindow");
+    if (!QTest::qWaitForWindowExposed(bus))
+        return false;
+    stage.child<QComboBox>("busMethod")->setCurrentText(QStringLiteral("二次地址搜索"));
+    stage.child<QLineEdit>("busMask")->setText(mask);
+    stage.child<QSpinBox>("busTimeout")->setValue(50);
+    stage.click("busStart");
+    auto *table = stage.child<QTableWidget>("busTable");
+    return QTest::qWaitFor([bus] { return !bus->busy(); }, 60000) && table->rowCount() > 0;
 }
 
 // Continuous reading once a second until the statistics count `reads`, then stopped.
@@ -154,13 +187,11 @@ const QList<Scene> &Scenes()
              s.choose("Combo7", QStringLiteral("热计量表 - 20H"));
              return s.openPort() && ReadCj188(s, QStringLiteral("应答时间"));
          }},
-        {"cj188-read-address.png", {}, 0, [](Stage &s) {
-             if (!s.openPort())
-                 return false;
-             s.click("GlowButton3");
-             return s.waitForText("RichTextBox2", QStringLiteral("16 "));
+        {"cj188-read-address.png",
+         {"--cj188-address", "90817263", "--cj188-maker", "4455"}, 0, [](Stage &s) {
+             return s.openPort() && FillInReadAddress(s, QStringLiteral("0090817263"));
          }},
-        {"mbus-read.png", {}, 1100, [](Stage &s) {
+        {"mbus-read.png", {}, 1000, [](Stage &s) {
              return s.openPort() && ReadMbus(s, QStringLiteral("应答时间"));
          }},
         {"cj188-polling.png", meter("--drop-every", "3"), 1000, [](Stage &s) {
@@ -175,6 +206,13 @@ const QList<Scene> &Scenes()
         {"outcome-echo.png", meter("--echo"), 900, [](Stage &s) {
              return s.openPort() && ReadCj188(s, QStringLiteral("应答时间"));
          }},
+        // Three meters, two of them at primary address 0, found by the numbers they share.
+        {"mbus-bus-search.png",
+         {"--meter", "primary=0,id=12340001,maker=ELS,version=1,medium=4",
+          "--meter", "primary=0,id=12340002,maker=ELS,version=1,medium=4",
+          "--meter", "primary=7,id=12345678,maker=B0B0,version=1,medium=7"}, 0, [](Stage &s) {
+             return s.openPort() && SearchBus(s, QStringLiteral("1234FFFFFFFF01FF"));
+         }, WindowLanguage::Chinese, "BusWindow"},
         // The README's picture of the English window.
         {"meterdesk-en.png", {}, 1100, [](Stage &s) {
              return s.openPort() && ReadMbus(s, QStringLiteral("Response time"));
@@ -201,13 +239,17 @@ bool Shoot(const Scene &scene, const QString &meterProgram, const QDir &folder)
         Stage stage(device);
         if (scene.height > 0)
             stage.window().resize(stage.window().width(), scene.height);
-        shown = scene.play(stage) && stage.settled();
+        // The main window's counters matter only where the main window is the picture.
+        shown = scene.play(stage) && (scene.shown || stage.settled());
         if (!shown)
             err << "docshots: " << scene.file << ": the window did not show what was expected; "
                 << "messages: " << stage.messages().join(QStringLiteral(" | ")) << '\n';
         QImageWriter writer(folder.filePath(QString::fromLatin1(scene.file)), "png");
         writer.setQuality(0); // the strongest compression
-        if (shown && !writer.write(stage.window().grab().toImage())) {
+        const auto window = [&]() -> QWidget * {
+            return scene.shown ? stage.child<QWidget>(scene.shown) : &stage.window();
+        };
+        if (shown && !writer.write(window()->grab().toImage())) {
             err << "docshots: cannot write " << writer.fileName() << ": " << writer.errorString()
                 << '\n';
             shown = false;
