@@ -135,22 +135,15 @@ struct BusRun
 
 QString ReadLine(const QCommandLineParser &p, const Options &o, BusRun &run)
 {
-    const QString port = p.value(o.port);
-    if (port.isEmpty())
-        return run.command + QStringLiteral(" needs --port");
-    const auto line = ReadPortArgument(port);
+    const auto line =
+        ReadLineArgument(run.command, p.value(o.port), p.value(o.baud), p.value(o.parity));
     if (const auto *error = std::get_if<QString>(&line))
         return *error;
-    run.port = std::get<PortArgument>(line).port;
-    run.ports = std::get<PortArgument>(line).ports;
-    const auto baud = PlainNumber(p.value(o.baud), 1, 10000000);
-    const QString parity = p.value(o.parity).toUpper();
-    if (!baud)
-        return QStringLiteral("invalid value for --baud: %1").arg(p.value(o.baud));
-    if (parity.size() != 1 || !QStringLiteral("NEO").contains(parity))
-        return QStringLiteral("invalid value for --parity: %1").arg(p.value(o.parity));
-    run.baud = *baud;
-    run.settings = QStringLiteral("%1,%2,8,1").arg(*baud).arg(parity);
+    const LineArgument &argument = std::get<LineArgument>(line);
+    run.port = argument.port.port;
+    run.ports = argument.port.ports;
+    run.baud = argument.baud;
+    run.settings = argument.settings;
     return {};
 }
 

@@ -32,6 +32,24 @@ std::optional<int> PlainNumber(const QString &text, int least, int most)
     return value >= least && value <= most ? std::optional<int>(value) : std::nullopt;
 }
 
+std::variant<LineArgument, QString> ReadLineArgument(const QString &command, const QString &port,
+                                                     const QString &baud, const QString &parity)
+{
+    if (port.isEmpty())
+        return command + QStringLiteral(" needs --port");
+    const auto portArgument = ReadPortArgument(port);
+    if (const auto *error = std::get_if<QString>(&portArgument))
+        return *error;
+    const std::optional<int> rate = PlainNumber(baud, 1, 10000000);
+    if (!rate)
+        return QStringLiteral("invalid value for --baud: %1").arg(baud);
+    const QString bits = parity.toUpper();
+    if (bits.size() != 1 || !QStringLiteral("NEO").contains(bits))
+        return QStringLiteral("invalid value for --parity: %1").arg(parity);
+    return LineArgument{std::get<PortArgument>(portArgument), *rate,
+                        QStringLiteral("%1,%2,8,1").arg(*rate).arg(bits)};
+}
+
 QString PortOpenFailureMessage(const MeterSession &session, int port, int error)
 {
     return QStringLiteral("cannot open the port: ") +

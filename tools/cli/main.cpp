@@ -318,16 +318,6 @@ QString ReadMeter(const QCommandLineParser &parser, const Options &o, ReadOption
 }
 
 // Where --port leads, into `r`; the usage message when it leads nowhere.
-QString ReadPort(const QString &port, ReadOptions &r)
-{
-    const auto line = ReadPortArgument(port);
-    if (const auto *error = std::get_if<QString>(&line))
-        return *error;
-    r.port = std::get<PortArgument>(line).port;
-    r.ports = std::get<PortArgument>(line).ports;
-    return {};
-}
-
 std::variant<ReadOptions, Failure> ParseRead(const QCommandLineParser &parser, const Options &o,
                                              const MeterProtocol &protocol)
 {
@@ -335,19 +325,14 @@ std::variant<ReadOptions, Failure> ParseRead(const QCommandLineParser &parser, c
     ReadOptions r;
     r.protocol = &protocol;
 
-    const QString port = parser.value(o.port);
-    if (port.isEmpty())
-        return usage(QStringLiteral("read needs --port"));
-    if (const QString error = ReadPort(port, r); !error.isEmpty())
-        return usage(error);
-
-    const auto baud = CountOption(parser, o.baud);
-    if (!baud)
-        return usage(InvalidValue(parser, o.baud));
-    const QString parity = parser.value(o.parity).toUpper();
-    if (!Matches(QStringLiteral("[NEO]"), parity))
-        return usage(InvalidValue(parser, o.parity));
-    r.settings = QStringLiteral("%1,%2,8,1").arg(*baud).arg(parity);
+    const auto line = ReadLineArgument(QStringLiteral("read"), parser.value(o.port),
+                                       parser.value(o.baud), parser.value(o.parity));
+    if (const auto *error = std::get_if<QString>(&line))
+        return usage(*error);
+    const LineArgument &argument = std::get<LineArgument>(line);
+    r.port = argument.port.port;
+    r.ports = argument.port.ports;
+    r.settings = argument.settings;
 
     if (const QString error = ReadMeter(parser, o, r); !error.isEmpty())
         return usage(error);
