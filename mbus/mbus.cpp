@@ -2,6 +2,7 @@
 
 #include "conversions.h"
 #include "mbusdecoder.h"
+#include "mbusframe.h"
 #include "requestwriter.h"
 #include "trafficstate.h"
 
@@ -12,15 +13,10 @@
 
 namespace {
 
-constexpr std::uint8_t kShortStart = 0x10;
-constexpr std::uint8_t kLongStart = 0x68;
-constexpr std::uint8_t kReqUd2 = 0x5B; // C field: REQ_UD2, FCV = 1, FCB = 0 (never toggled)
-constexpr std::uint8_t kSndUd = 0x53;  // C field: SND_UD, FCV = 1, FCB = 0
+using namespace mbus_frame;
+
 constexpr std::uint8_t kSecondaryAddressing = 0xFD; // FD, FE and FF reach any meter
 constexpr std::uint8_t kPointToPoint = 0xFE;        // answered by the one meter on the line
-constexpr std::uint8_t kCiDataSend = 0x51;
-constexpr std::uint8_t kDifInt8 = 0x01;
-constexpr std::uint8_t kVifBusAddress = 0x7A;
 
 // Received long frame (EN 13757-2): 68 L L 68 C A CI data CS 16. The checksum covers C through
 // the last data byte; the CS byte sits at the second L plus 4.

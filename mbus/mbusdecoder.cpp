@@ -1,6 +1,7 @@
 #include "mbusdecoder.h"
 
 #include "conversions.h"
+#include "mbusframe.h"
 #include "mbusrecords.h"
 #include "mbusvalue.h"
 #include "mbusvif.h"
@@ -12,6 +13,8 @@
 
 // The decoded readings' names and texts, in the language of the translation the program installs.
 namespace {
+
+using namespace mbus_frame;
 struct Words
 {
     Q_DECLARE_TR_FUNCTIONS(MbusDecoder)
@@ -20,14 +23,11 @@ struct Words
 
 namespace {
 
-constexpr std::uint8_t kLongStart = 0x68;
-constexpr std::uint8_t kStop = 0x16;
 constexpr int kLengthPos = 2;
 constexpr int kUserDataPos = 4; // C field: the checksum range starts here
 
 // CI fields of a variable data reply, and of an application error.
 constexpr std::uint8_t kCiApplicationError = 0x70;
-constexpr std::uint8_t kCiLongHeader = 0x72;
 constexpr std::uint8_t kCiLongHeaderMsbFirst = 0x76;
 constexpr std::uint8_t kCiNoHeader = 0x78;
 constexpr std::uint8_t kCiShortHeader = 0x7A;

@@ -1,33 +1,20 @@
 #include "mbuslink.h"
 
+#include "conversions.h"
 #include "mbusdecoder.h"
+#include "mbusframe.h"
 
 #include <QRegularExpression>
 
 namespace {
 
-constexpr std::uint8_t kShortStart = 0x10;
-constexpr std::uint8_t kLongStart = 0x68;
-constexpr std::uint8_t kStop = 0x16;
+using namespace mbus_frame;
+
 constexpr std::uint8_t kSndNke = 0x40;
-constexpr std::uint8_t kReqUd2 = 0x5B;
 constexpr std::uint8_t kFcb = 0x20;
-constexpr std::uint8_t kSndUd = 0x53;
 constexpr std::uint8_t kCiSelect = 0x52;
 constexpr std::uint8_t kCiReset = 0x50;
-constexpr std::uint8_t kCiDataSend = 0x51;
-constexpr std::uint8_t kCiLongHeader = 0x72;
-constexpr std::uint8_t kDifInt8 = 0x01;
-constexpr std::uint8_t kVifBusAddress = 0x7A;
 constexpr int kHeaderPos = 7; // first byte after CI in a long frame
-
-std::uint8_t Sum(QByteArrayView bytes)
-{
-    std::uint8_t sum = 0;
-    for (const char b : bytes)
-        sum = std::uint8_t(sum + std::uint8_t(b));
-    return sum;
-}
 
 QByteArray ShortFrame(std::uint8_t control, std::uint8_t address)
 {
@@ -53,7 +40,7 @@ QByteArray LongFrame(std::uint8_t address, std::uint8_t ci, const QByteArray &da
     out.append(char(body.size()));
     out.append(char(kLongStart));
     out.append(body);
-    out.append(char(Sum(body)));
+    out.append(char(SumByte(body, 0, body.size())));
     out.append(char(kStop));
     return out;
 }
@@ -72,7 +59,7 @@ qsizetype LongFrameSize(QByteArrayView bytes)
     const qsizetype size = At(bytes, 1) + 6;
     if (bytes.size() < size || At(bytes, size - 1) != kStop)
         return 0;
-    return Sum(bytes.sliced(4, size - 6)) == At(bytes, size - 2) ? size : 0;
+    return SumByte(bytes, 4, size - 2) == At(bytes, size - 2) ? size : 0;
 }
 
 } // namespace
