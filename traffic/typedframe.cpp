@@ -15,6 +15,14 @@ TypedFrame failed(const QString &error)
     return {{}, error};
 }
 
+// A frame of `size` bytes is more than one request can carry.
+TypedFrame tooLong(qsizetype size)
+{
+    return failed(QCoreApplication::translate("TypedFrame", "帧太长：%1 字节，最多 %2 字节。")
+                      .arg(size)
+                      .arg(TrafficState::kTxBufSize));
+}
+
 } // namespace
 
 TypedFrame ParseTypedHex(const QString &text)
@@ -37,9 +45,7 @@ TypedFrame ParseTypedHex(const QString &text)
         return failed(QCoreApplication::translate(
             "TypedFrame", "没有输入字节：请输入十六进制的帧，例如 10 5B 01 5C 16。"));
     if (frame.bytes.size() > TrafficState::kTxBufSize)
-        return failed(QCoreApplication::translate("TypedFrame", "帧太长：%1 字节，最多 %2 字节。")
-                          .arg(frame.bytes.size())
-                          .arg(TrafficState::kTxBufSize));
+        return tooLong(frame.bytes.size());
     return frame;
 }
 
@@ -68,9 +74,7 @@ TypedFrame CompleteFrameChecksum(const TrafficState::FrameLayout &layout, QByteA
     completed.append(char(SumByte(frame, layout.sumStartPos, checksumPos)));
     completed.append(char(kEnd));
     if (completed.size() > TrafficState::kTxBufSize)
-        return failed(QCoreApplication::translate("TypedFrame", "帧太长：%1 字节，最多 %2 字节。")
-                          .arg(completed.size())
-                          .arg(TrafficState::kTxBufSize));
+        return tooLong(completed.size());
     return {completed, {}};
 }
 
